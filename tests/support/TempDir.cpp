@@ -1,0 +1,19 @@
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}

@@ -1,0 +1,73 @@
+#include "platform/foundation/Log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+std::mutex& logLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+Log::CaptureHook& captureHook()
+{
+    static Log::CaptureHook hook;
+    return hook;
+}
+std::string& processName()
+{
+    static std::string name = "vantrel";
+    return name;
+}
+}
+
+void Log::write(const std::string& text)
+{
+    std::lock_guard guard(logLock());
+    if (captureHook()) {
+        captureHook()(text);
+        return;
+    }
+    // The wall clock on purpose: log stamps tell a reader when something
+    // really happened, even in a run on virtual time.
+    timespec ts {};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm parts {};
+    localtime_r(&ts.tv_sec, &parts);
+    char stamp[64];
+    strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &parts);
+    fprintf(stderr, "%s.%03ld %s[%d] %s\n", stamp, ts.tv_nsec / 1000000, processName().c_str(),
+        static_cast<int>(getpid()), text.c_str());
+    fflush(stderr);
+}
+
+void Log::writef(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int length = vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) + 1 : 1);
+    vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    write(std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0));
+}
+
+void Log::setCaptureHook(CaptureHook hook)
+{
+    std::lock_guard guard(logLock());
+    captureHook() = std::move(hook);
+}
+
+void Log::setProcessName(std::string name)
+{
+    std::lock_guard guard(logLock());
+    processName() = std::move(name);
+}

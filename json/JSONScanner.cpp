@@ -1,0 +1,651 @@
+#include "json/JSONScanner.h"
+
+#include <cstring>
+#include <unordered_map>
+
+#include "json/UTF8.h"
+
+namespace {
+
+// Objects up to this many members find duplicate keys by a linear look; larger
+// ones switch to a hash index so that hostile input cannot make parsing quadratic.
+constexpr size_t kLinearKeySearchLimit = 16;
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Marks (in its high bit) the lowest byte of the word that is zero; bits above
+// the first such byte may be wrong, which is why only the lowest mark is read.
+inline uint64_t zeroBytes(uint64_t word) { return (word - kOnes) & ~word & kHighBits; }
+
+inline int hexValue(unsigned char byte)
+{
+    if (byte >= '0' && byte <= '9')
+        return byte - '0';
+    byte |= 0x20;
+    if (byte >= 'a' && byte <= 'f')
+        return byte - 'a' + 10;
+    return -1;
+}
+
+// Reads four hexadecimal digits; -1 when fewer than four bytes remain or one is not a digit.
+inline int32_t hexQuad(const unsigned char* p, const unsigned char* end)
+{
+    if (end - p < 4)
+        return -1;
+    int32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        int digit = hexValue(p[i]);
+        if (digit < 0)
+            return -1;
+        value = value << 4 | digit;
+    }
+    return value;
+}
+
+bool decodeUTF16(std::string_view data, bool bigEndian, std::string& out)
+{
+    if (data.size() % 2)
+        return false;
+    auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    size_t units = data.size() / 2;
+    auto unit = [&](size_t i) -> char32_t {
+        return bigEndian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
+    };
+    out.reserve(units);
+    for (size_t i = 0; i < units; ++i) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == units)
+                return false;
+            char32_t low = unit(i + 1);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        utf8::appendCodePoint(out, c);
+    }
+    return true;
+}
+
+bool decodeUTF32(std::string_view data, bool bigEndian, std::string& out)
+{
+    if (data.size() % 4)
+        return false;
+    auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    out.reserve(data.size() / 4);
+    for (size_t i = 0; i < data.size(); i += 4) {
+        char32_t c = bigEndian ? (char32_t(p[i]) << 24 | p[i + 1] << 16 | p[i + 2] << 8 | p[i + 3])
+                               : (char32_t(p[i + 3]) << 24 | p[i + 2] << 16 | p[i + 1] << 8 | p[i]);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        utf8::appendCodePoint(out, c);
+    }
+    return true;
+}
+
+}
+
+JSONError JSONScanner::errorFor(ErrorCode code)
+{
+    const char* message = "";
+    switch (code) {
+    case kDictionaryNotStarted:
+        message = "Could not scan dictionary. Dictionary that does not start with '{' character.";
+        break;
+    case kDictionaryKeyFailed:
+        message = "Could not scan dictionary. Failed to scan a key.";
+        break;
+    case kDictionaryColonMissing:
+        message = "Could not scan dictionary. Key was not terminated with a ':' character.";
+        break;
+    case kDictionaryValueFailed:
+        message = "Could not scan dictionary. Failed to scan a value.";
+        break;
+    case kDictionaryCommaMissing:
+        message = "Could not scan dictionary. Key value pairs not delimited with a ',' character.";
+        break;
+    case kDictionaryNotTerminated:
+        message = "Could not scan dictionary. Dictionary not terminated by a '}' character.";
+        break;
+    case kArrayNotStarted:
+        message = "Could not scan array. Array that does not start with '[' character.";
+        break;
+    case kArrayValueFailed:
+        message = "Could not scan array. Could not scan a value.";
+        break;
+    case kArrayCommaMissing:
+    case kArrayNotTerminated:
+        message = "Could not scan array. Array not terminated by a ']' character.";
+        break;
+    case kStringNotStarted:
+        message = "Could not scan string constant. String not started by a '\"' character.";
+        break;
+    case kStringUnicodeEscapeInvalid:
+        message = "Could not scan string constant. Unicode character could not be decoded.";
+        break;
+    case kStringUnknownEscape:
+        message = "Could not scan string constant. Unknown escape code.";
+        break;
+    case kNumberMissing:
+        message = "Could not scan number constant.";
+        break;
+    case kStringNotTerminated:
+        message = "Could not scan string constant. String not terminated by a '\"' character.";
+        break;
+    case kNestingTooDeep:
+        message = "Could not scan value. Objects and arrays nested deeper than 512 levels.";
+        break;
+    }
+    return JSONError { kErrorDomain, code, message };
+}
+
+JSONScanner::JSONScanner() = default;
+
+JSONScanner::JSONScanner(std::string_view data)
+{
+    JSONScanner::setData(data);
+}
+
+void JSONScanner::setData(std::string_view data)
+{
+    m_converted.clear();
+    if (data.size() > 3) {
+        auto b = [&](size_t i) { return static_cast<unsigned char>(data[i]) != 0; };
+        bool decoded = true;
+        bool converted = true;
+        if (b(0) && !b(1) && b(2) && !b(3))
+            decoded = decodeUTF16(data, false, m_converted);
+        else if (b(0) && !b(1) && !b(2) && !b(3))
+            decoded = decodeUTF32(data, false, m_converted);
+        else if (!b(0) && b(1) && !b(2) && b(3))
+            decoded = decodeUTF16(data, true, m_converted);
+        else if (!b(0) && !b(1) && !b(2) && b(3))
+            decoded = decodeUTF32(data, true, m_converted);
+        else
+            converted = false;
+        if (!decoded) {
+            m_converted.clear();
+            DataScanner::setData({});
+            return;
+        }
+        if (converted)
+            data = m_converted;
+    }
+    DataScanner::setData(data);
+}
+
+void JSONScanner::beginTopLevelScan()
+{
+    m_nestingExceeded = false;
+    m_arena = std::make_shared<JSONArena>(static_cast<size_t>(m_end - m_current));
+}
+
+JSONValue JSONScanner::wrap(const Node& node) const
+{
+    return JSONValue(node, m_arena);
+}
+
+bool JSONScanner::fail(const unsigned char* start, ErrorCode code, JSONError* error)
+{
+    m_current = start;
+    if (error && !m_nestingExceeded)
+        *error = errorFor(code);
+    return false;
+}
+
+const char* JSONScanner::storeCharacters(const char* characters, size_t length)
+{
+    char* stored = static_cast<char*>(m_arena->allocate(length ? length : 1));
+    if (length)
+        std::memcpy(stored, characters, length);
+    return stored;
+}
+
+// Public entries: each gives its values an arena of their own.
+
+bool JSONScanner::scanJSONObject(std::optional<JSONValue>* value, JSONError* error)
+{
+    beginTopLevelScan();
+    Node node;
+    bool hasValue = false;
+    if (!scanValue(node, hasValue, error, 0)) {
+        if (value)
+            value->reset();
+        return false;
+    }
+    if (value) {
+        if (hasValue)
+            *value = wrap(node);
+        else
+            value->reset();
+    }
+    return true;
+}
+
+bool JSONScanner::scanJSONDictionary(JSONValue* value, JSONError* error)
+{
+    beginTopLevelScan();
+    Node node;
+    if (!scanDictionary(node, error, 0))
+        return false;
+    if (value)
+        *value = wrap(node);
+    return true;
+}
+
+bool JSONScanner::scanJSONArray(JSONValue* value, JSONError* error)
+{
+    beginTopLevelScan();
+    Node node;
+    if (!scanArray(node, error, 0))
+        return false;
+    if (value)
+        *value = wrap(node);
+    return true;
+}
+
+bool JSONScanner::scanJSONStringConstant(JSONValue* value, JSONError* error)
+{
+    beginTopLevelScan();
+    Node node;
+    if (!scanString(node, error))
+        return false;
+    if (value)
+        *value = wrap(node);
+    return true;
+}
+
+bool JSONScanner::scanJSONNumberConstant(JSONValue* value, JSONError* error)
+{
+    beginTopLevelScan();
+    Node node;
+    if (!scanNumberNode(node, error))
+        return false;
+    if (value)
+        *value = wrap(node);
+    return true;
+}
+
+bool JSONScanner::scanNotQuoteCharactersIntoString(std::string* into)
+{
+    const unsigned char* runEnd = m_current;
+    while (runEnd < m_end && *runEnd != '"' && *runEnd != '\\')
+        ++runEnd;
+    if (runEnd == m_current)
+        return false;
+    if (into) {
+        into->clear();
+        utf8::appendReplacingInvalid(*into, { reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+    }
+    m_current = runEnd;
+    return true;
+}
+
+// The parser proper works on nodes in the scan's arena.
+
+bool JSONScanner::scanValue(Node& out, bool& hasValue, JSONError* error, unsigned depth)
+{
+    skipWhitespace();
+    hasValue = false;
+    if (m_current == m_end)
+        return true;
+    switch (*m_current) {
+    case '"':
+    case '\'': // fails: strings begin with a double quote
+        hasValue = true;
+        return scanString(out, error);
+    case '-':
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        hasValue = true;
+        return scanNumberNode(out, error);
+    case '{':
+        hasValue = true;
+        return scanDictionary(out, error, depth);
+    case '[':
+        hasValue = true;
+        return scanArray(out, error, depth);
+    case 't':
+    case 'f':
+    {
+        bool isTrue = *m_current == 't';
+        if (scanUTF8String(isTrue ? "true" : "false")) {
+            out = Node();
+            out.type = JSONValue::Type::Number;
+            out.madeAsBoolean = true;
+            out.number = isTrue ? 1.0 : 0.0;
+            hasValue = true;
+        }
+        return true;
+    }
+    case 'n':
+        if (scanUTF8String("null")) {
+            out = Node();
+            hasValue = true;
+        }
+        return true;
+    default:
+        // No value starts here; the surrounding container decides what that means.
+        return true;
+    }
+}
+
+bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
+{
+    const unsigned char* start = m_current;
+    if (!scanCharacter('{'))
+        return fail(start, kDictionaryNotStarted, error);
+    if (depth >= kMaximumNesting) {
+        if (error && !m_nestingExceeded)
+            *error = errorFor(kNestingTooDeep);
+        m_nestingExceeded = true;
+        m_current = start;
+        return false;
+    }
+    const size_t base = m_members.size();
+    size_t stored = 0; // members on the stack for this object, removed ones included
+    std::unordered_map<std::string_view, size_t> index; // key -> stack position, once the object is large
+    auto failHere = [&](ErrorCode code) {
+        m_members.resize(base);
+        return fail(start, code, error);
+    };
+    auto findKey = [&](std::string_view key) -> Member* {
+        if (stored > kLinearKeySearchLimit) {
+            auto found = index.find(key);
+            return found == index.end() ? nullptr : &m_members[found->second];
+        }
+        for (size_t i = base; i < m_members.size(); ++i) {
+            Member& member = m_members[i];
+            // A key node's boolean flag marks a member removed by a later member without value.
+            if (!member.key.madeAsBoolean && member.key.count == key.size()
+                && std::memcmp(member.key.characters, key.data(), key.size()) == 0)
+                return &member;
+        }
+        return nullptr;
+    };
+
+    if (currentCharacter() != '}') {
+        while (true) {
+            skipWhitespace();
+            if (currentCharacter() == '}')
+                break;
+            Node key;
+            if (!scanString(key, error))
+                return failHere(kDictionaryKeyFailed);
+            skipWhitespace();
+            if (!scanCharacter(':'))
+                return failHere(kDictionaryColonMissing);
+            Node value;
+            bool hasValue;
+            if (!scanValue(value, hasValue, error, depth + 1))
+                return failHere(kDictionaryValueFailed);
+
+            std::string_view keyText(key.characters, key.count);
+            Member* existing = findKey(keyText);
+            if (existing) {
+                if (hasValue) {
+                    existing->value = value; // a later duplicate replaces the value in its place
+                } else {
+                    existing->key.madeAsBoolean = true; // a member without value removes the key
+                    if (stored > kLinearKeySearchLimit)
+                        index.erase(keyText);
+                }
+            } else if (hasValue) {
+                m_members.push_back(Member { key, value });
+                ++stored;
+                if (stored > kLinearKeySearchLimit) {
+                    if (index.empty()) {
+                        for (size_t i = base; i < m_members.size(); ++i) {
+                            const Node& k = m_members[i].key;
+                            if (!k.madeAsBoolean)
+                                index.emplace(std::string_view(k.characters, k.count), i);
+                        }
+                    } else {
+                        index.emplace(keyText, m_members.size() - 1);
+                    }
+                }
+            }
+
+            skipWhitespace();
+            if (scanCharacter(',')) {
+                skipWhitespace();
+                if (currentCharacter() == '}')
+                    break; // trailing comma
+                continue;
+            }
+            if (currentCharacter() == '}')
+                break;
+            return failHere(kDictionaryCommaMissing);
+        }
+    }
+    if (!scanCharacter('}'))
+        return failHere(kDictionaryNotTerminated);
+
+    size_t live = 0;
+    for (size_t i = base; i < m_members.size(); ++i)
+        live += !m_members[i].key.madeAsBoolean;
+    auto* members = static_cast<Member*>(m_arena->allocate(sizeof(Member) * (live ? live : 1)));
+    if (live == m_members.size() - base) {
+        if (live)
+            std::memcpy(static_cast<void*>(members), &m_members[base], sizeof(Member) * live);
+    } else {
+        size_t next = 0;
+        for (size_t i = base; i < m_members.size(); ++i) {
+            if (!m_members[i].key.madeAsBoolean)
+                std::memcpy(static_cast<void*>(&members[next++]), &m_members[i], sizeof(Member));
+        }
+    }
+    m_members.resize(base);
+    out = Node();
+    out.type = JSONValue::Type::Dictionary;
+    out.count = static_cast<uint32_t>(live);
+    out.members = members;
+    return true;
+}
+
+bool JSONScanner::scanArray(Node& out, JSONError* error, unsigned depth)
+{
+    const unsigned char* start = m_current;
+    if (!scanCharacter('['))
+        return fail(start, kArrayNotStarted, error);
+    if (depth >= kMaximumNesting) {
+        if (error && !m_nestingExceeded)
+            *error = errorFor(kNestingTooDeep);
+        m_nestingExceeded = true;
+        m_current = start;
+        return false;
+    }
+    const size_t base = m_elements.size();
+    auto failHere = [&](ErrorCode code) {
+        m_elements.resize(base);
+        return fail(start, code, error);
+    };
+    skipWhitespace();
+    while (currentCharacter() != ']') {
+        Node element;
+        bool hasValue;
+        if (!scanValue(element, hasValue, error, depth + 1))
+            return failHere(kArrayValueFailed);
+        // An element where no value begins ("[,1]", "[1,,2]", a stray letter) fails
+        // the array: dropping it silently would shift every later element's position.
+        if (!hasValue)
+            return failHere(kArrayValueFailed);
+        m_elements.push_back(element);
+        skipWhitespace();
+        if (scanCharacter(',')) {
+            skipWhitespace();
+            continue; // a "]" next is a trailing comma, accepted
+        }
+        skipWhitespace();
+        if (currentCharacter() == ']')
+            break;
+        return failHere(kArrayCommaMissing);
+    }
+    skipWhitespace();
+    if (!scanCharacter(']'))
+        return failHere(kArrayNotTerminated);
+
+    size_t count = m_elements.size() - base;
+    auto* elements = static_cast<Node*>(m_arena->allocate(sizeof(Node) * (count ? count : 1)));
+    if (count)
+        std::memcpy(static_cast<void*>(elements), &m_elements[base], sizeof(Node) * count);
+    m_elements.resize(base);
+    out = Node();
+    out.type = JSONValue::Type::Array;
+    out.count = static_cast<uint32_t>(count);
+    out.elements = elements;
+    return true;
+}
+
+bool JSONScanner::scanString(Node& out, JSONError* error)
+{
+    const unsigned char* start = m_current;
+    skipWhitespace();
+    if (!scanCharacter('"'))
+        return fail(start, kStringNotStarted, error);
+    const unsigned char* contents = m_current;
+
+    // Fast path: well-formed UTF-8 up to the closing quote, no escapes; copied as it is.
+    const unsigned char* p = contents;
+    while (true) {
+        while (m_end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            uint64_t stops = zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\')) | (word & kHighBits);
+            if (stops) {
+                p += __builtin_ctzll(stops) / 8;
+                break;
+            }
+            p += 8;
+        }
+        while (p < m_end && *p != '"' && *p != '\\' && *p < 0x80)
+            ++p;
+        if (p == m_end || *p != '"') {
+            if (p < m_end && *p >= 0x80) {
+                // Step over one well-formed sequence and go on; anything else takes the slow path.
+                size_t valid = utf8::validPrefixLength(
+                    { reinterpret_cast<const char*>(p), std::min<size_t>(4, size_t(m_end - p)) });
+                unsigned char lead = *p;
+                size_t sequenceLength = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+                if (valid >= sequenceLength) {
+                    p += sequenceLength;
+                    continue;
+                }
+            }
+            ErrorCode failure;
+            if (!scanStringSlowly(contents, out, error, failure))
+                return fail(start, failure, error);
+            return true;
+        }
+        break;
+    }
+    out = Node();
+    out.type = JSONValue::Type::String;
+    out.count = static_cast<uint32_t>(p - contents);
+    out.characters = storeCharacters(reinterpret_cast<const char*>(contents), out.count);
+    m_current = p + 1;
+    return true;
+}
+
+bool JSONScanner::scanStringSlowly(const unsigned char* contents, Node& out, JSONError*, ErrorCode& failure)
+{
+    std::string& buffer = m_stringBuffer;
+    buffer.clear();
+    m_current = contents;
+    while (true) {
+        if (scanCharacter('"'))
+            break;
+        const unsigned char* run = m_current;
+        while (m_current < m_end && *m_current != '"' && *m_current != '\\')
+            ++m_current;
+        // Ill-formed UTF-8 becomes U+FFFD rather than failing the answer.
+        utf8::appendReplacingInvalid(buffer, { reinterpret_cast<const char*>(run), size_t(m_current - run) });
+        if (m_current == m_end) {
+            failure = kStringNotTerminated;
+            return false;
+        }
+        if (!scanCharacter('\\'))
+            continue; // at the closing quote
+        if (m_current == m_end) {
+            failure = kStringNotTerminated;
+            return false;
+        }
+        unsigned char escape = *m_current++;
+        switch (escape) {
+        case '"':
+        case '/':
+        case '\\':
+            buffer.push_back(static_cast<char>(escape));
+            break;
+        case 'b':
+            buffer.push_back('\b');
+            break;
+        case 'f':
+            buffer.push_back('\f');
+            break;
+        case 'n':
+            buffer.push_back('\n');
+            break;
+        case 'r':
+            buffer.push_back('\r');
+            break;
+        case 't':
+            buffer.push_back('\t');
+            break;
+        case 'u': {
+            int32_t unit = hexQuad(m_current, m_end);
+            if (unit < 0) {
+                failure = kStringUnicodeEscapeInvalid;
+                return false;
+            }
+            m_current += 4;
+            char32_t codePoint = static_cast<char32_t>(unit);
+            // Each escape is one UTF-16 code unit: a high surrogate escape directly
+            // followed by a low one forms one character. An unpaired surrogate
+            // cannot be UTF-8 and becomes U+FFFD.
+            if (unit >= 0xD800 && unit <= 0xDBFF && m_end - m_current >= 6 && m_current[0] == '\\'
+                && m_current[1] == 'u') {
+                int32_t low = hexQuad(m_current + 2, m_end);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + char32_t(low - 0xDC00);
+                    m_current += 6;
+                }
+            }
+            utf8::appendCodePoint(buffer, codePoint);
+            break;
+        }
+        default:
+            failure = kStringUnknownEscape;
+            return false;
+        }
+    }
+    out = Node();
+    out.type = JSONValue::Type::String;
+    out.count = static_cast<uint32_t>(buffer.size());
+    out.characters = storeCharacters(buffer.data(), buffer.size());
+    return true;
+}
+
+bool JSONScanner::scanNumberNode(Node& out, JSONError* error)
+{
+    const unsigned char* runEnd = numberRunEnd();
+    if (runEnd == m_current)
+        return fail(m_current, kNumberMissing, error);
+    out = Node();
+    out.type = JSONValue::Type::Number;
+    out.number = doubleValue({ reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+    m_current = runEnd;
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "json/JSONSerializerException.h"
+#include "json/JSONValue.h"
+
+// Turns values into compact JSON text: no white space anywhere, dictionary
+// members in the dictionary's own order, nothing sorted.
+//
+// Only backslash, double quote, slash and the five control characters with
+// short escapes (\b \f \n \r \t) are escaped in strings; every other character,
+// other control characters and non-ASCII included, is written as it is.
+//
+// Raises JSONSerializerException for a value it cannot write: a date (no JSON
+// form), a number that is not finite, or data that is not UTF-8 text.
+class JSONSerializer {
+public:
+    std::string serializeObject(const JSONValue&) const;
+    std::string serializeNull(const JSONValue& ignored = {}) const;
+    // Booleans as true/false; integral values in plain decimal; other numbers
+    // in the shortest form that reads back as the same double.
+    std::string serializeNumber(const JSONValue&) const;
+    std::string serializeString(std::string_view utf8) const;
+    std::string serializeArray(const JSONValue&) const;
+    std::string serializeDictionary(const JSONValue&) const;
+
+private:
+    using Node = JSONValue::Node;
+    static void appendObject(std::string& out, const Node&);
+    static void appendNumber(std::string& out, const Node&);
+    static void appendString(std::string& out, std::string_view);
+    static void appendArray(std::string& out, const Node&);
+    static void appendDictionary(std::string& out, const Node&);
+    [[noreturn]] static void cannotSerializeType(const Node&);
+    [[noreturn]] static void couldNotSerialize(const Node&);
+};

@@ -1,0 +1,179 @@
+#include "ads/core/PellarURLDownload.h"
+
+#include "ads/core/PellarAppData.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLResponse.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+std::atomic<double> s_timeoutInterval { PellarURLDownload::kTimeoutInterval };
+std::atomic<size_t> s_maximumBodySize { PellarURLDownload::kDefaultMaximumBodySize };
+
+bool isWhiteSpaceOrLineBreak(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string trimmed(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isWhiteSpaceOrLineBreak(text[first]))
+        ++first;
+    while (last > first && isWhiteSpaceOrLineBreak(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+} // namespace
+
+std::shared_ptr<PellarURLDownload> PellarURLDownload::create()
+{
+    return std::shared_ptr<PellarURLDownload>(new PellarURLDownload);
+}
+
+PellarURLDownload::~PellarURLDownload()
+{
+    cancel();
+}
+
+void PellarURLDownload::setCallbacks(Callback success, Callback failure)
+{
+    m_successCallback = std::move(success);
+    m_failureCallback = std::move(failure);
+}
+
+const std::string& PellarURLDownload::userAgent()
+{
+    static const std::string agent = PellarAppData::currentUserAgent();
+    return agent;
+}
+
+void PellarURLDownload::setTimeoutInterval(double seconds) { s_timeoutInterval = seconds; }
+double PellarURLDownload::timeoutInterval() { return s_timeoutInterval; }
+void PellarURLDownload::setMaximumBodySize(size_t bytes) { s_maximumBodySize = bytes; }
+size_t PellarURLDownload::maximumBodySize() { return s_maximumBodySize; }
+
+void PellarURLDownload::loadContentsOfURLAtString(const std::string& url)
+{
+    loadContentsOfURLAtString(url, std::nullopt);
+}
+
+void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const std::optional<std::string>& postBody)
+{
+    std::optional<int> failure;
+    try {
+        m_targetURL = trimmed(url);
+        m_error.reset();
+
+        URLRequest request;
+        request.url = m_targetURL;
+        request.timeoutInterval = timeoutInterval();
+        request.maximumBodySize = maximumBodySize();
+        request.headers.emplace_back("USER-AGENT", userAgent());
+        if (auto identifier = PellarAppData::deviceUniqueIdentifier())
+            request.headers.emplace_back("X-PELLAR-ISU", *identifier);
+        if (postBody) {
+            request.method = "POST";
+            request.body = *postBody;
+        }
+
+        if (m_activeConnection) {
+            m_activeConnection->cancel();
+            m_activeConnection = nullptr;
+        }
+
+        // Only text that makes a URL gets a connection; anything else is a
+        // connection that could not be created.
+        auto parsed = URL::withString(m_targetURL);
+        std::shared_ptr<URLConnection> connection;
+        if (parsed && parsed->isAbsolute())
+            connection = URLConnection::start(std::move(request), this);
+        if (connection) {
+            m_activeConnection = std::move(connection);
+            m_data = std::string();
+        } else {
+            failure = kConnectionError;
+        }
+    } catch (...) {
+        failure = kExceptionError;
+    }
+    if (failure)
+        reportFailure(*failure);
+}
+
+void PellarURLDownload::cancel()
+{
+    if (m_activeConnection) {
+        m_activeConnection->cancel();
+        m_activeConnection = nullptr;
+    }
+    m_data.reset();
+    m_successCallback = nullptr;
+    m_failureCallback = nullptr;
+}
+
+std::string PellarURLDownload::description() const
+{
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", static_cast<const void*>(this));
+    return std::string("<PellarURLDownload ") + address + " identifier:" + (m_identifier ? *m_identifier : "(null)")
+        + " url:" + (m_targetURL.empty() ? "(null)" : m_targetURL) + ">";
+}
+
+void PellarURLDownload::reportSuccess()
+{
+    report(m_successCallback);
+}
+
+void PellarURLDownload::reportFailure(int code)
+{
+    m_error = PellarError { kErrorDomain, code, {} };
+    report(m_failureCallback);
+}
+
+void PellarURLDownload::report(const Callback& callback)
+{
+    if (auto self = weak_from_this().lock())
+        RunLoop::main().keepAliveUntilPassEnds(self);
+    if (!callback)
+        return;
+    // A copy: the delegate may cancel (and so clear the callbacks) inside it.
+    Callback call = callback;
+    call(*this);
+}
+
+void PellarURLDownload::connectionDidReceiveResponse(URLConnection&, const URLResponse& response)
+{
+    // A new response restarts the body.
+    m_data = std::string();
+    if (response.statusCode > 399) {
+        if (m_activeConnection) {
+            m_activeConnection->cancel();
+            m_activeConnection = nullptr;
+        }
+        reportFailure(kHTTPStatusError);
+    }
+}
+
+void PellarURLDownload::connectionDidReceiveData(URLConnection&, std::string_view bytes)
+{
+    if (m_data)
+        m_data->append(bytes);
+}
+
+void PellarURLDownload::connectionDidFail(URLConnection&, const NetworkError&)
+{
+    // The transport's own reason is not kept: every transport failure is -4.
+    reportFailure(kTransportError);
+}
+
+void PellarURLDownload::connectionDidFinishLoading(URLConnection&)
+{
+    reportSuccess();
+}

@@ -1,0 +1,365 @@
+#include "platform/net/URLConnection.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
+#include "platform/net/URLConnectionDelegate.h"
+#include "platform/net/URLResponse.h"
+
+#include <gio/gio.h>
+#include <libsoup/soup.h>
+
+#include <mutex>
+
+namespace {
+
+URLConnection::FailureInjection& failureInjection()
+{
+    static URLConnection::FailureInjection injection;
+    return injection;
+}
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+bool isRedirectStatus(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool isLoadableScheme(const char* scheme)
+{
+    return scheme && (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0);
+}
+
+// The transport's errors in URL-loading terms. Resolver failures mean the
+// host has no address; refused or unreachable means nothing answered there.
+NetworkError networkErrorFrom(const GError* error)
+{
+    std::string message = error ? error->message : "unknown error";
+    using Code = NetworkError::Code;
+    if (!error)
+        return { Code::Unknown, message };
+    if (error->domain == G_RESOLVER_ERROR)
+        return { Code::CannotFindHost, message };
+    if (error->domain == G_IO_ERROR) {
+        switch (error->code) {
+        case G_IO_ERROR_CANCELLED:
+            return { Code::Cancelled, message };
+        case G_IO_ERROR_TIMED_OUT:
+            return { Code::TimedOut, message };
+        case G_IO_ERROR_CONNECTION_REFUSED:
+        case G_IO_ERROR_HOST_UNREACHABLE:
+        case G_IO_ERROR_NETWORK_UNREACHABLE:
+            return { Code::CannotConnectToHost, message };
+        case G_IO_ERROR_CONNECTION_CLOSED:
+        case G_IO_ERROR_PARTIAL_INPUT:
+            return { Code::NetworkConnectionLost, message };
+        default:
+            break;
+        }
+    }
+    return { Code::Unknown, message };
+}
+
+URLResponse responseFrom(SoupMessage* message, const std::string& url)
+{
+    URLResponse response;
+    response.url = url;
+    response.statusCode = static_cast<int>(soup_message_get_status(message));
+    SoupMessageHeaders* headers = soup_message_get_response_headers(message);
+    soup_message_headers_foreach(
+        headers,
+        [](const char* name, const char* value, gpointer data) {
+            static_cast<URLResponse*>(data)->headers.emplace_back(name, value);
+        },
+        &response);
+    if (soup_message_headers_get_encoding(headers) == SOUP_ENCODING_CONTENT_LENGTH)
+        response.expectedContentLength = soup_message_headers_get_content_length(headers);
+    return response;
+}
+
+} // namespace
+
+struct URLConnection::Token {
+    std::shared_ptr<URLConnection> connection;
+    uint64_t hop;
+};
+
+void URLConnection::setFailureInjectionForTesting(FailureInjection injection)
+{
+    failureInjection() = std::move(injection);
+}
+
+SoupSession* URLConnection::session()
+{
+    // Time-outs are ours, on the run loop's clock, so that a test's manual
+    // clock governs them; libsoup's own would run on real time.
+    static SoupSession* shared = soup_session_new_with_options("timeout", 0u, "idle-timeout", 60u, nullptr);
+    return shared;
+}
+
+URLConnection::URLConnection(URLRequest request, URLConnectionDelegate* delegate)
+    : m_request(std::move(request))
+    , m_delegate(delegate)
+    , m_currentURL(m_request.url)
+    , m_currentMethod(m_request.method)
+    , m_sendsBody(m_request.body.has_value())
+{
+}
+
+URLConnection::~URLConnection()
+{
+    stop();
+}
+
+std::shared_ptr<URLConnection> URLConnection::start(URLRequest request, URLConnectionDelegate* delegate)
+{
+    GUri* uri = g_uri_parse(request.url.c_str(), G_URI_FLAGS_ENCODED, nullptr);
+    if (!uri)
+        return nullptr;
+    g_uri_unref(uri);
+
+    std::shared_ptr<URLConnection> connection(new URLConnection(std::move(request), delegate));
+    if (failureInjection()) {
+        if (auto injected = failureInjection()(connection->m_request)) {
+            connection->failLater(*injected);
+            return connection;
+        }
+    }
+    connection->sendCurrentHop();
+    return connection;
+}
+
+void URLConnection::failLater(NetworkError error)
+{
+    // Failures are never reported inside start(): the caller has not even
+    // stored the connection yet.
+    RunLoop::main().post([self = shared_from_this(), error = std::move(error)] {
+        if (!self->m_finished)
+            self->fail(error);
+    });
+}
+
+void URLConnection::sendCurrentHop()
+{
+    ++m_hop;
+    GUri* uri = g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr);
+    if (!uri) {
+        failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
+        return;
+    }
+    if (!isLoadableScheme(g_uri_get_scheme(uri)) || !g_uri_get_host(uri) || !*g_uri_get_host(uri)) {
+        g_uri_unref(uri);
+        failLater({ NetworkError::Code::UnsupportedURL, "unsupported URL: " + m_currentURL });
+        return;
+    }
+    SoupMessage* message = soup_message_new_from_uri(m_currentMethod.c_str(), uri);
+    g_uri_unref(uri);
+    if (!message) {
+        failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
+        return;
+    }
+    soup_message_add_flags(message, SOUP_MESSAGE_NO_REDIRECT);
+    SoupMessageHeaders* headers = soup_message_get_request_headers(message);
+    for (auto& [name, value] : m_request.headers)
+        soup_message_headers_replace(headers, name.c_str(), value.c_str());
+    if (m_sendsBody) {
+        GBytes* bytes = g_bytes_new(m_request.body->data(), m_request.body->size());
+        // No content type: the body goes out as the caller gave it.
+        soup_message_set_request_body_from_bytes(message, nullptr, bytes);
+        g_bytes_unref(bytes);
+    }
+
+    if (m_message)
+        g_object_unref(m_message);
+    m_message = message;
+    if (!m_cancellable)
+        m_cancellable = g_cancellable_new();
+    restartTimeout();
+    soup_session_send_async(session(), m_message, G_PRIORITY_DEFAULT, m_cancellable, didSend,
+        new Token { shared_from_this(), m_hop });
+}
+
+void URLConnection::didSend(GObject* source, GAsyncResult* result, void* data)
+{
+    std::unique_ptr<Token> token(static_cast<Token*>(data));
+    auto& self = token->connection;
+    GError* error = nullptr;
+    GInputStream* stream = soup_session_send_finish(SOUP_SESSION(source), result, &error);
+    if (self->m_finished || token->hop != self->m_hop) {
+        g_clear_error(&error);
+        if (stream)
+            g_object_unref(stream);
+        return;
+    }
+    if (!stream) {
+        NetworkError failure = networkErrorFrom(error);
+        g_clear_error(&error);
+        self->fail(failure);
+        return;
+    }
+    self->handleHead(self->m_message, stream);
+}
+
+void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
+{
+    auto protectedThis = shared_from_this();
+    URLResponse response = responseFrom(message, m_currentURL);
+
+    if (isRedirectStatus(response.statusCode)) {
+        auto location = response.valueForHeader("Location");
+        if (location) {
+            g_object_unref(stream); // a redirect's own body is never wanted
+            if (++m_redirects > m_request.maximumRedirects) {
+                fail({ NetworkError::Code::TooManyRedirects, "too many redirects" });
+                return;
+            }
+            GUri* base = g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr);
+            GUri* next = base ? g_uri_parse_relative(base, location->c_str(), G_URI_FLAGS_ENCODED, nullptr) : nullptr;
+            if (base)
+                g_uri_unref(base);
+            if (!next) {
+                fail({ NetworkError::Code::BadURL, "malformed redirect: " + *location });
+                return;
+            }
+            char* nextText = g_uri_to_string(next);
+            g_uri_unref(next);
+            std::string nextURL = nextText;
+            g_free(nextText);
+
+            // As browsers do: 303 always, and 301/302 after a POST, continue as a GET.
+            if (response.statusCode == 303 || ((response.statusCode == 301 || response.statusCode == 302) && m_currentMethod == "POST")) {
+                if (m_currentMethod != "HEAD")
+                    m_currentMethod = "GET";
+                m_sendsBody = false;
+            }
+            if (m_delegate)
+                m_delegate->connectionWillSendRequest(*this, nextURL, response);
+            if (m_finished)
+                return;
+            m_currentURL = nextURL;
+            sendCurrentHop();
+            return;
+        }
+    }
+
+    m_stream = stream;
+    restartTimeout();
+    if (m_delegate)
+        m_delegate->connectionDidReceiveResponse(*this, response);
+    if (m_finished)
+        return;
+    if (response.expectedContentLength && *response.expectedContentLength > 0
+        && static_cast<uint64_t>(*response.expectedContentLength) > m_request.maximumBodySize) {
+        fail({ NetworkError::Code::BodyTooLarge, "response body exceeds the size limit" });
+        return;
+    }
+    readNextChunk();
+}
+
+void URLConnection::readNextChunk()
+{
+    g_input_stream_read_bytes_async(m_stream, kChunkSize, G_PRIORITY_DEFAULT, m_cancellable, didRead,
+        new Token { shared_from_this(), m_hop });
+}
+
+void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
+{
+    std::unique_ptr<Token> token(static_cast<Token*>(data));
+    auto& self = token->connection;
+    GError* error = nullptr;
+    GBytes* bytes = g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, &error);
+    if (self->m_finished || token->hop != self->m_hop) {
+        g_clear_error(&error);
+        if (bytes)
+            g_bytes_unref(bytes);
+        return;
+    }
+    if (!bytes) {
+        NetworkError failure = networkErrorFrom(error);
+        g_clear_error(&error);
+        self->fail(failure);
+        return;
+    }
+    gsize size = 0;
+    auto* chunk = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    if (size == 0) {
+        g_bytes_unref(bytes);
+        self->finish();
+        return;
+    }
+    if (self->m_received + size > self->m_request.maximumBodySize) {
+        g_bytes_unref(bytes);
+        self->fail({ NetworkError::Code::BodyTooLarge, "response body exceeds the size limit" });
+        return;
+    }
+    self->m_received += size;
+    self->restartTimeout();
+    if (self->m_delegate)
+        self->m_delegate->connectionDidReceiveData(*self, std::string_view(chunk, size));
+    g_bytes_unref(bytes);
+    if (!self->m_finished)
+        self->readNextChunk();
+}
+
+void URLConnection::restartTimeout()
+{
+    if (m_timeoutTimer)
+        m_timeoutTimer->invalidate();
+    m_timeoutTimer = nullptr;
+    if (m_request.timeoutInterval <= 0)
+        return;
+    std::weak_ptr<URLConnection> weakThis = weak_from_this();
+    m_timeoutTimer = Timer::scheduledTimer(m_request.timeoutInterval, false, [weakThis](Timer&) {
+        if (auto self = weakThis.lock(); self && !self->m_finished)
+            self->fail({ NetworkError::Code::TimedOut, "the request timed out" });
+    });
+}
+
+void URLConnection::fail(NetworkError error)
+{
+    auto protectedThis = shared_from_this();
+    URLConnectionDelegate* delegate = m_delegate;
+    stop();
+    if (delegate)
+        delegate->connectionDidFail(*this, error);
+}
+
+void URLConnection::finish()
+{
+    auto protectedThis = shared_from_this();
+    URLConnectionDelegate* delegate = m_delegate;
+    if (m_stream)
+        g_input_stream_close(m_stream, nullptr, nullptr);
+    stop();
+    if (delegate)
+        delegate->connectionDidFinishLoading(*this);
+}
+
+void URLConnection::cancel()
+{
+    stop();
+}
+
+void URLConnection::stop()
+{
+    m_finished = true;
+    m_delegate = nullptr;
+    ++m_hop;
+    if (m_timeoutTimer) {
+        m_timeoutTimer->invalidate();
+        m_timeoutTimer = nullptr;
+    }
+    if (m_cancellable) {
+        g_cancellable_cancel(m_cancellable);
+        g_object_unref(m_cancellable);
+        m_cancellable = nullptr;
+    }
+    if (m_stream) {
+        g_object_unref(m_stream);
+        m_stream = nullptr;
+    }
+    if (m_message) {
+        g_object_unref(m_message);
+        m_message = nullptr;
+    }
+}

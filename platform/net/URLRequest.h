@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What one connection asks for. A request with a body goes out with the body
+// exactly as given (an empty body is still sent, with Content-Length 0); no
+// content type is added unless a header names one.
+struct URLRequest {
+    static constexpr double kDefaultTimeoutInterval = 60.0;
+    static constexpr size_t kDefaultMaximumBodySize = 16 * 1024 * 1024;
+
+    std::string url;
+    std::string method { "GET" };
+    std::optional<std::string> body;
+    std::vector<std::pair<std::string, std::string>> headers;
+    // Seconds on the run loop's clock that the connection may stay without
+    // any progress (connecting, headers, a chunk of body) before it fails as
+    // timed out. 0 waits for ever.
+    double timeoutInterval { kDefaultTimeoutInterval };
+    // A body larger than this fails the connection instead of growing memory
+    // without bound; the peer decides what it sends, so the cap is ours.
+    size_t maximumBodySize { kDefaultMaximumBodySize };
+    // Redirects are followed here, hop by hop, so the delegate sees each one.
+    int maximumRedirects { 20 };
+};

@@ -59,17 +59,22 @@ JSONValue::Node JSONValue::makeBytes(Type type, std::string_view bytes, JSONAren
 JSONValue JSONValue::string(std::string_view utf8Text)
 {
     auto arena = std::make_shared<JSONArena>(utf8Text.size());
-    if (utf8::isValid(utf8Text))
-        return JSONValue(makeBytes(Type::String, utf8Text, *arena), std::move(arena));
-    std::string repaired;
-    utf8::appendReplacingInvalid(repaired, utf8Text);
-    return JSONValue(makeBytes(Type::String, repaired, *arena), std::move(arena));
+    Node node;
+    if (utf8::isValid(utf8Text)) {
+        node = makeBytes(Type::String, utf8Text, *arena);
+    } else {
+        std::string repaired;
+        utf8::appendReplacingInvalid(repaired, utf8Text);
+        node = makeBytes(Type::String, repaired, *arena);
+    }
+    return JSONValue(node, std::move(arena));
 }
 
 JSONValue JSONValue::data(std::string_view bytes)
 {
     auto arena = std::make_shared<JSONArena>(bytes.size());
-    return JSONValue(makeBytes(Type::Data, bytes, *arena), std::move(arena));
+    Node node = makeBytes(Type::Data, bytes, *arena);
+    return JSONValue(node, std::move(arena));
 }
 
 JSONValue JSONValue::array(std::span<const JSONValue> elements)

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "json/DataScanner.h"
+
+TEST(DataScanner, EmptyDataIsAtEndAndMatchesNothing)
+{
+    DataScanner scanner(std::string_view {});
+    EXPECT_EQ(scanner.scanLocation(), 0u);
+    EXPECT_TRUE(scanner.isAtEnd());
+    EXPECT_EQ(scanner.currentCharacter(), DataScanner::kEndOfData);
+    EXPECT_EQ(scanner.scanCharacter(), DataScanner::kEndOfData);
+    EXPECT_FALSE(scanner.scanCharacter('"'));
+    scanner.skipWhitespace();
+    EXPECT_EQ(scanner.scanLocation(), 0u);
+}
+
+TEST(DataScanner, FailedStepsDoNotMove)
+{
+    DataScanner scanner("tru");
+    EXPECT_FALSE(scanner.scanUTF8String("true"));
+    EXPECT_EQ(scanner.scanLocation(), 0u);
+    std::string word;
+    EXPECT_TRUE(scanner.scanUTF8String("tr", &word));
+    EXPECT_EQ(word, "tr");
+    EXPECT_FALSE(scanner.scanCharacter('x'));
+    EXPECT_EQ(scanner.scanCharacter(), 'u');
+    EXPECT_TRUE(scanner.isAtEnd());
+    // At the end no byte is read and nothing moves past it.
+    EXPECT_EQ(scanner.scanCharacter(), DataScanner::kEndOfData);
+    EXPECT_EQ(scanner.scanLocation(), 3u);
+}
+
+TEST(DataScanner, WhitespaceIsTheCLocaleSetOnly)
+{
+    DataScanner scanner(" \t\n\v\f\r\xA0x");
+    scanner.skipWhitespace();
+    EXPECT_EQ(scanner.scanLocation(), 6u); // 0xA0 (no-break space in Latin-1) is not white space
+}
+
+TEST(DataScanner, CharacterSetRuns)
+{
+    DataScanner scanner("+1");
+    std::string run;
+    EXPECT_FALSE(scanner.scanCharactersFromSet(scanner.doubleCharacters(), &run));
+    EXPECT_EQ(scanner.scanLocation(), 0u);
+
+    DataScanner letters("abcé!");
+    EXPECT_TRUE(letters.scanCharactersFromSet(DataScanner::characterSet("abc\xC3\xA9"), &run));
+    EXPECT_EQ(run, "abcé");
+    EXPECT_EQ(letters.currentCharacter(), '!');
+}
+
+TEST(DataScanner, NumbersConsumeTheWholeRunAndConvertItsPrefix)
+{
+    struct Case {
+        const char* text;
+        double value;
+        uint32_t consumed;
+    } cases[] = {
+        { "1e5", 100000.0, 3 },
+        { "-0.25", -0.25, 5 },
+        { "12-34", 12.0, 5 },
+        { ".", 0.0, 1 },
+        { "1.2.3", 1.2, 5 },
+        { "1e+22,", 1e22, 5 }, // "+" belongs to the run right after an exponent mark
+        { "1+2", 1.0, 1 }, // but nowhere else
+        { "2.5e-1]", 0.25, 6 },
+        { "1E3", 1000.0, 3 },
+        { "1e", 1.0, 2 },
+        { "0.1", 0.1, 3 },
+        { "123456789012345678901234", 123456789012345678901234.0, 24 },
+        { "3.141592653589793238462643", 3.141592653589793, 26 },
+        { "4.9406564584124654e-324", 4.9406564584124654e-324, 23 },
+        { "1e400", HUGE_VAL, 5 },
+        { "-1e400", -HUGE_VAL, 6 },
+        { "1e-400", 0.0, 6 },
+        { "0.0000000000000000000000000000001e30", 0.1, 36 },
+    };
+    for (auto& c : cases) {
+        DataScanner scanner(c.text);
+        double value = -99;
+        ASSERT_TRUE(scanner.scanNumber(&value)) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+        EXPECT_EQ(scanner.scanLocation(), c.consumed) << c.text;
+    }
+    DataScanner negativeZero("-0");
+    double zero = 1;
+    ASSERT_TRUE(negativeZero.scanNumber(&zero));
+    EXPECT_TRUE(std::signbit(zero));
+    DataScanner none("+1");
+    EXPECT_FALSE(none.scanNumber());
+}

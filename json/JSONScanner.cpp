@@ -1,7 +1,6 @@
 #include "json/JSONScanner.h"
 
 #include <cstring>
-#include <unordered_map>
 
 #include "json/UTF8.h"
 
@@ -41,6 +40,32 @@ inline int32_t hexQuad(const unsigned char* p, const unsigned char* end)
         value = value << 4 | digit;
     }
     return value;
+}
+
+inline bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the well-formed multi-byte UTF-8 sequence at p, or 0.
+inline size_t wellFormedSequenceLength(const unsigned char* p, const unsigned char* end)
+{
+    unsigned char lead = p[0];
+    ptrdiff_t available = end - p;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return available >= 2 && isContinuation(p[1]) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (available < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
+            return 0;
+        if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] > 0x9F))
+            return 0; // overlong, or a surrogate
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (available < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+            return 0;
+        if ((lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] > 0x8F))
+            return 0; // overlong, or past U+10FFFF
+        return 4;
+    }
+    return 0;
 }
 
 bool decodeUTF16(std::string_view data, bool bigEndian, std::string& out)
@@ -356,15 +381,48 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
     }
     const size_t base = m_members.size();
     size_t stored = 0; // members on the stack for this object, removed ones included
-    std::unordered_map<std::string_view, size_t> index; // key -> stack position, once the object is large
+    // Open-addressing index of stack positions (plus one; 0 is empty), once the object is large.
+    std::vector<uint32_t> index;
     auto failHere = [&](ErrorCode code) {
         m_members.resize(base);
         return fail(start, code, error);
     };
+    auto keyOf = [&](size_t position) {
+        const Node& key = m_members[position].key;
+        return std::string_view(key.characters, key.count);
+    };
+    auto hashOf = [](std::string_view key) {
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : key)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return static_cast<size_t>(hash ^ (hash >> 29));
+    };
+    auto addToIndex = [&](size_t position) {
+        size_t mask = index.size() - 1;
+        size_t slot = hashOf(keyOf(position)) & mask;
+        while (index[slot])
+            slot = (slot + 1) & mask;
+        index[slot] = static_cast<uint32_t>(position + 1);
+    };
+    auto rebuildIndex = [&] {
+        size_t size = 64;
+        while (size < stored * 2)
+            size *= 2;
+        index.assign(size, 0);
+        for (size_t i = base; i < m_members.size(); ++i) {
+            if (!m_members[i].key.madeAsBoolean)
+                addToIndex(i);
+        }
+    };
     auto findKey = [&](std::string_view key) -> Member* {
-        if (stored > kLinearKeySearchLimit) {
-            auto found = index.find(key);
-            return found == index.end() ? nullptr : &m_members[found->second];
+        if (!index.empty()) {
+            size_t mask = index.size() - 1;
+            for (size_t slot = hashOf(key) & mask; index[slot]; slot = (slot + 1) & mask) {
+                Member& member = m_members[index[slot] - 1];
+                if (!member.key.madeAsBoolean && keyOf(index[slot] - 1) == key)
+                    return &member;
+            }
+            return nullptr;
         }
         for (size_t i = base; i < m_members.size(); ++i) {
             Member& member = m_members[i];
@@ -399,22 +457,15 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
                     existing->value = value; // a later duplicate replaces the value in its place
                 } else {
                     existing->key.madeAsBoolean = true; // a member without value removes the key
-                    if (stored > kLinearKeySearchLimit)
-                        index.erase(keyText);
                 }
             } else if (hasValue) {
                 m_members.push_back(Member { key, value });
                 ++stored;
                 if (stored > kLinearKeySearchLimit) {
-                    if (index.empty()) {
-                        for (size_t i = base; i < m_members.size(); ++i) {
-                            const Node& k = m_members[i].key;
-                            if (!k.madeAsBoolean)
-                                index.emplace(std::string_view(k.characters, k.count), i);
-                        }
-                    } else {
-                        index.emplace(keyText, m_members.size() - 1);
-                    }
+                    if (index.empty() || stored * 2 > index.size())
+                        rebuildIndex();
+                    else
+                        addToIndex(m_members.size() - 1);
                 }
             }
 
@@ -535,12 +586,8 @@ bool JSONScanner::scanString(Node& out, JSONError* error)
         if (p == m_end || *p != '"') {
             if (p < m_end && *p >= 0x80) {
                 // Step over one well-formed sequence and go on; anything else takes the slow path.
-                size_t valid = utf8::validPrefixLength(
-                    { reinterpret_cast<const char*>(p), std::min<size_t>(4, size_t(m_end - p)) });
-                unsigned char lead = *p;
-                size_t sequenceLength = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-                if (valid >= sequenceLength) {
-                    p += sequenceLength;
+                if (size_t length = wellFormedSequenceLength(p, m_end)) {
+                    p += length;
                     continue;
                 }
             }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <random>
 
 #include "json/DataScanner.h"
 
@@ -91,4 +93,22 @@ TEST(DataScanner, NumbersConsumeTheWholeRunAndConvertItsPrefix)
     EXPECT_TRUE(std::signbit(zero));
     DataScanner none("+1");
     EXPECT_FALSE(none.scanNumber());
+}
+
+TEST(DataScanner, ConversionRoundsLikeTheCLibrary)
+{
+    // Long mantissas near halfway points exercise every conversion path.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        for (size_t length = 1 + random() % 21; text.size() < length;)
+            text.push_back(char('0' + random() % 10));
+        int point = int(random() % (text.size() + 1));
+        text.insert(size_t(point), ".");
+        text += "e" + std::to_string(int(random() % 80) - 40);
+        ASSERT_EQ(DataScanner::doubleValue(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
+    for (const char* text : { "9007199254740993", "0.1000000000000000055511151231257827", "2.2250738585072011e-308",
+             "1.7976931348623157e308", "7.038531e-26", "123456789012345678e-30" })
+        EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text, nullptr)) << text;
 }

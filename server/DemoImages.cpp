@@ -1,0 +1,108 @@
+#include "server/DemoImages.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+std::string encode(cairo_surface_t* surface)
+{
+    std::string png;
+    cairo_surface_flush(surface);
+    cairo_surface_write_to_png_stream(
+        surface,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &png);
+    return png;
+}
+
+std::string draw(int width, int height, const std::function<void(cairo_t*)>& paint)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    paint(cr);
+    cairo_destroy(cr);
+    std::string png = encode(surface);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+void roundedRectangle(cairo_t* cr, double x, double y, double width, double height, double radius)
+{
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + width - radius, y + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x + width - radius, y + height - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x + radius, y + height - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
+} // namespace
+
+std::string DemoImages::browserIcon(const std::string& name)
+{
+    bool back = name == "back" || name == "back_disable";
+    bool forward = name == "forward" || name == "forward_disable";
+    if (!back && !forward)
+        return {};
+    bool disabled = name.ends_with("_disable");
+    return draw(24, 24, [&](cairo_t* cr) {
+        double grey = disabled ? 0.55 : 1.0;
+        cairo_set_source_rgba(cr, grey, grey, grey, disabled ? 0.6 : 1.0);
+        if (back) {
+            cairo_move_to(cr, 17, 4);
+            cairo_line_to(cr, 6, 12);
+            cairo_line_to(cr, 17, 20);
+        } else {
+            cairo_move_to(cr, 7, 4);
+            cairo_line_to(cr, 18, 12);
+            cairo_line_to(cr, 7, 20);
+        }
+        cairo_close_path(cr);
+        cairo_fill(cr);
+    });
+}
+
+std::string DemoImages::actionIcon(const std::string& name)
+{
+    size_t hash = std::hash<std::string> {}(name);
+    double hue = static_cast<double>(hash % 360) / 360.0;
+    return draw(38, 38, [&](cairo_t* cr) {
+        roundedRectangle(cr, 1, 1, 36, 36, 7);
+        cairo_set_source_rgb(cr, 0.3 + 0.5 * std::fabs(std::sin(hue * M_PI)), 0.35 + 0.4 * hue, 0.8 - 0.5 * hue);
+        cairo_fill_preserve(cr);
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.8);
+        cairo_set_line_width(cr, 2);
+        cairo_stroke(cr);
+        std::string letter = name.empty() ? "?" : std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[0]))));
+        cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 22);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, letter.c_str(), &extents);
+        cairo_move_to(cr, 19 - extents.width / 2 - extents.x_bearing, 19 - extents.height / 2 - extents.y_bearing);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_show_text(cr, letter.c_str());
+    });
+}
+
+std::string DemoImages::banner(const std::string& caption)
+{
+    return draw(320, 48, [&](cairo_t* cr) {
+        cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, 48);
+        cairo_pattern_add_color_stop_rgb(gradient, 0, 0.20, 0.45, 0.75);
+        cairo_pattern_add_color_stop_rgb(gradient, 1, 0.08, 0.20, 0.40);
+        cairo_set_source(cr, gradient);
+        cairo_paint(cr);
+        cairo_pattern_destroy(gradient);
+        cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+        cairo_set_font_size(cr, 18);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_move_to(cr, 12, 30);
+        cairo_show_text(cr, caption.c_str());
+    });
+}

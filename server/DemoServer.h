@@ -1,0 +1,51 @@
+#pragma once
+
+#include "server/RequestLog.h"
+#include "server/Scenario.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+typedef struct _SoupServer SoupServer;
+typedef struct _SoupServerMessage SoupServerMessage;
+typedef struct _GHashTable GHashTable;
+
+// The demo ad service: a SoupServer on the default main context that answers
+// from a scenario, falls back to its built-in static files (browser and
+// action icons), and logs every request.
+class DemoServer {
+public:
+    static constexpr unsigned kDefaultPort = 8457;
+
+    struct Options {
+        std::string host { "127.0.0.1" };
+        unsigned port { kDefaultPort }; // 0 picks a free one
+        std::filesystem::path scenarioDirectory { PELLAR_DEMO_SCENARIO_DIR };
+        std::optional<std::filesystem::path> logPath;
+    };
+
+    // Listening on return; nullptr with a message when it cannot.
+    static std::unique_ptr<DemoServer> start(const Options&, std::string* error = nullptr);
+    ~DemoServer();
+    DemoServer(const DemoServer&) = delete;
+    DemoServer& operator=(const DemoServer&) = delete;
+
+    // "http://127.0.0.1:PORT"
+    std::string baseURL() const;
+    unsigned port() const { return m_port; }
+    const RequestLog& log() const { return m_log; }
+
+private:
+    DemoServer() = default;
+    static void serve(SoupServer*, SoupServerMessage*, const char* path, GHashTable* query, void* self);
+    void answer(SoupServerMessage*, const std::string& method, const std::string& path);
+    void respond(SoupServerMessage*, const Scenario::Answer&);
+
+    SoupServer* m_server { nullptr };
+    std::string m_host;
+    unsigned m_port { 0 };
+    std::optional<Scenario> m_scenario;
+    RequestLog m_log;
+};

@@ -1,6 +1,7 @@
 #include "json/JSONScanner.h"
 
 #include <cstring>
+#include <functional>
 
 #include "json/UTF8.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 // Objects up to this many members find duplicate keys by a linear look; larger
 // ones switch to a hash index so that hostile input cannot make parsing quadratic.
-constexpr size_t kLinearKeySearchLimit = 16;
+constexpr size_t kLinearKeySearchLimit = 8;
 
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
@@ -391,12 +392,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
         const Node& key = m_members[position].key;
         return std::string_view(key.characters, key.count);
     };
-    auto hashOf = [](std::string_view key) {
-        uint64_t hash = 14695981039346656037ull;
-        for (char c : key)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        return static_cast<size_t>(hash ^ (hash >> 29));
-    };
+    auto hashOf = [](std::string_view key) { return std::hash<std::string_view> {}(key); };
     auto addToIndex = [&](size_t position) {
         size_t mask = index.size() - 1;
         size_t slot = hashOf(keyOf(position)) & mask;
@@ -405,7 +401,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
         index[slot] = static_cast<uint32_t>(position + 1);
     };
     auto rebuildIndex = [&] {
-        size_t size = 64;
+        size_t size = 32;
         while (size < stored * 2)
             size *= 2;
         index.assign(size, 0);

@@ -11,9 +11,12 @@
 namespace {
 
 // The second character of each byte's escape, or 0 for a byte written as it is.
+// 'u' marks the control characters without a short escape, written as \u00XX.
 constexpr std::array<char, 256> makeEscapes()
 {
     std::array<char, 256> escapes {};
+    for (int c = 0; c < 0x20; ++c)
+        escapes[c] = 'u';
     escapes['\\'] = '\\';
     escapes['"'] = '"';
     escapes['/'] = '/';
@@ -147,6 +150,12 @@ void JSONSerializer::appendString(std::string& out, std::string_view text)
         out.append(run, static_cast<size_t>(p - run));
         out.push_back('\\');
         out.push_back(escape);
+        if (escape == 'u') {
+            static constexpr char kHex[] = "0123456789abcdef";
+            auto byte = static_cast<unsigned char>(*p);
+            const char digits[4] = { '0', '0', kHex[byte >> 4], kHex[byte & 15] };
+            out.append(digits, 4);
+        }
         run = p + 1;
     }
     out.append(run, static_cast<size_t>(end - run));

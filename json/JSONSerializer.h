@@ -9,9 +9,11 @@
 // Turns values into compact JSON text: no white space anywhere, dictionary
 // members in the dictionary's own order, nothing sorted.
 //
-// Only backslash, double quote, slash and the five control characters with
-// short escapes (\b \f \n \r \t) are escaped in strings; every other character,
-// other control characters and non-ASCII included, is written as it is.
+// In strings, backslash, double quote, slash and the five control characters
+// with short escapes (\b \f \n \r \t) are escaped that way; the other control
+// characters are written as \u00XX. A raw control character is not JSON, and a
+// raw NUL near the start would make readers take the text for UTF-16 or UTF-32.
+// Non-ASCII characters are written as they are.
 //
 // Raises JSONSerializerException for a value it cannot write: a date (no JSON
 // form), a number that is not finite, or data that is not UTF-8 text.

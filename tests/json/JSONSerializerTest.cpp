@@ -38,8 +38,8 @@ TEST(JSONSerializer, StringEscapingIsExactlyTheEightCharacters)
 {
     EXPECT_EQ(JSONSerializer().serializeString("\\\"/\n"), R"("\\\"\/\n")");
     EXPECT_EQ(JSONSerializer().serializeString("\b\f\r\t"), R"("\b\f\r\t")");
-    // Other control characters and non-ASCII text are written as they are.
-    EXPECT_EQ(JSONSerializer().serializeString("\x01\x1F é \xF0\x9F\x98\x80"), "\"\x01\x1F é \xF0\x9F\x98\x80\"");
+    // Other control characters take the long form; non-ASCII text is written as it is.
+    EXPECT_EQ(JSONSerializer().serializeString("\x01\x1F é \xF0\x9F\x98\x80\x7F"), "\"\\u0001\\u001f é \xF0\x9F\x98\x80\x7F\"");
     EXPECT_EQ(JSONSerializer().serializeString("a\\nb"), R"("a\\nb")");
     EXPECT_EQ(write(JSONValue::data("x/y")), R"("x\/y")");
 }
@@ -83,6 +83,10 @@ TEST(JSONSerializer, UnwritableValuesRaise)
 
 TEST(JSONSerializer, WrittenTextReadsBackEqual)
 {
+    // Raw NULs after the opening quote would read back as UTF-32 (found by fuzzing).
+    auto nuls = JSONValue::string(std::string_view("\0\0\0x", 4));
+    EXPECT_EQ(JSONDeserializer().deserialize(write(nuls)), nuls);
+
     std::string text = R"({"b":[1.5,-2,true,null,"\u00e9\n\/"],"a":{"x":false,"y":[]},"big":1e300,"tiny":-1e-300})";
     auto value = JSONDeserializer().deserializeAsDictionary(text);
     ASSERT_TRUE(value);

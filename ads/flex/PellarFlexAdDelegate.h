@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ads/core/PellarError.h"
+
+class PellarFlexAd;
+
+// How a flexible ad reports the outcome of its build to the ad that made it.
+// Exactly one of the two is called, once.
+class PellarFlexAdDelegate {
+public:
+    virtual ~PellarFlexAdDelegate() = default;
+
+    // Every element view is in the container; the banner can be shown.
+    virtual void flexAdDidLoad(PellarFlexAd&) = 0;
+    // The banner cannot be built.
+    virtual void flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError&) = 0;
+};

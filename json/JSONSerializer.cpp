@@ -130,7 +130,7 @@ void JSONSerializer::appendNumber(std::string& out, const Node& node)
     char* end;
     if (value == 0.0) {
         end = std::signbit(value) ? std::copy_n("-0", 2, buffer) : std::copy_n("0", 1, buffer);
-    } else if (std::fabs(value) < kPlainIntegerLimit && value == std::trunc(value)) {
+    } else if (std::fabs(value) < kPlainIntegerLimit && static_cast<double>(static_cast<long long>(value)) == value) {
         end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
     } else {
         end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;

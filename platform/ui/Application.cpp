@@ -168,6 +168,12 @@ void Application::sendTouch(TouchPhase phase, Point location)
     }
 }
 
+void Application::cancelTouch()
+{
+    if (m_touch)
+        sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
+}
+
 void Application::setNeedsDisplay()
 {
     bool wasClean = !m_needsDisplay;

@@ -56,6 +56,8 @@ public:
     // press cancels a touch still down.
     void sendTouch(TouchPhase, Point screenLocation);
     bool isTouchDown() const { return m_touch != nullptr; }
+    // Cancels the touch that is down, where it is (a lost pointer grab).
+    void cancelTouch();
 
     // Composites the visible windows, bottom to top, and the status bar into
     // one surface of 320 × 480 points at `scale`. The surface is reused.

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "platform/ui/AlertViewDelegate.h"
+#include "platform/ui/ViewController.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class BarButtonItem;
+class ImageView;
+class SegmentedControl;
+class Slider;
+class TextView;
+class Timer;
+class View;
+struct Color;
+
+// The pixel test screen: a framed test square on a black or white background
+// that, while the test runs, changes colour at an adjustable interval (white
+// alternating with a chosen colour, or a new random colour each time) and
+// pulses in size once a second. The user drags it around to inspect every
+// part of the display. A slide-in panel holds the settings, a slide-up page
+// the information text, and a donate action opens the maker's page.
+class vcVantrel final : public ViewController, public AlertViewDelegate {
+public:
+    static constexpr const char* kDonationURL
+        = "https://donate.vantrel.example/cgi-bin/webscr?cmd=_s-xclick&hosted_button_id=V4NTR3LPX7Q2C";
+    static constexpr const char* kWarningTitle = "Epilepsy warning";
+    static constexpr const char* kWarningMessage
+        = "This applications uses rapid color changes. If anybody in you family has ever suffered from seizures or "
+          "epilepsy, please be careful. If you are unsure we advise to consult a doctor first.";
+    static constexpr const char* kWarningButton = "I understood";
+
+    explicit vcVantrel(std::string interfaceName = "MainView");
+    ~vcVantrel() override;
+
+    // The random source behind random colours: 32 bits a call.
+    using RandomSource = std::function<uint32_t()>;
+    void setRandomSource(RandomSource source) { m_random = std::move(source); }
+
+    // Platform callbacks
+    void viewDidLoad() override;
+    void didReceiveMemoryWarning() override;
+    void touchesMoved(const TouchSet&, const Event&) override;
+    bool setOutlet(const std::string& name, const std::shared_ptr<Responder>& object) override;
+    bool performAction(const std::string& action, Responder* sender) override;
+
+    // Timers
+    void counter();
+    void beat();
+
+    // Helpers
+    std::optional<Color> generateColor() const;
+    Color generateRandomColor();
+
+    // Actions
+    void startStop();
+    void customize();
+    void changeBackground();
+    void changeInterval();
+    void showInfopage();
+    void hideInfopage();
+    void donate();
+    void changeMode() { }
+    void changeFlash() { }
+
+    // State, for the hosts' tests.
+    float time() const { return m_time; }
+    float interval() const { return m_interval; }
+    bool beatUp() const { return m_beatUp; }
+    bool isOn() const { return m_isOn; }
+    bool customizeVisible() const { return m_customizeVisible; }
+    bool pixelIsWhite() const { return m_pixelIsWhite; }
+    const std::shared_ptr<ImageView>& square() const { return m_square; }
+    const std::shared_ptr<ImageView>& squareBorder() const { return m_squareBorder; }
+    const std::shared_ptr<View>& helperView() const { return m_helperView; }
+    const std::shared_ptr<View>& infopageView() const { return m_infopageView; }
+    const std::shared_ptr<BarButtonItem>& startStopButton() const { return m_startStopButton; }
+    const std::shared_ptr<BarButtonItem>& customizeButton() const { return m_customizeButton; }
+    const std::shared_ptr<SegmentedControl>& backgroundColorControl() const { return m_backgroundColor; }
+    const std::shared_ptr<SegmentedControl>& choosenColor() const { return m_choosenColor; }
+    const std::shared_ptr<TextView>& descriptionView() const { return m_description; }
+    const std::shared_ptr<Slider>& intervalSlider() const { return m_intervalSlider; }
+
+private:
+    std::shared_ptr<ImageView> m_square;
+    std::shared_ptr<ImageView> m_squareBorder;
+    std::shared_ptr<BarButtonItem> m_customizeButton;
+    std::shared_ptr<BarButtonItem> m_startStopButton;
+    std::shared_ptr<View> m_helperView;
+    std::shared_ptr<View> m_infopageView;
+    std::shared_ptr<SegmentedControl> m_backgroundColor;
+    std::shared_ptr<SegmentedControl> m_choosenColor;
+    std::weak_ptr<Timer> m_timer; // the run loop owns it
+    float m_time { 0 };
+    std::shared_ptr<TextView> m_description;
+    std::shared_ptr<Slider> m_intervalSlider;
+    float m_interval { 0 };
+    bool m_beatUp { false };
+    bool m_isOn { false };
+    bool m_customizeVisible { false };
+    bool m_pixelIsWhite { false };
+    RandomSource m_random;
+};

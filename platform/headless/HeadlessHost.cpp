@@ -1,0 +1,83 @@
+#include "platform/headless/HeadlessHost.h"
+
+#include "platform/foundation/ManualClock.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/Screen.h"
+
+#include <cairo.h>
+#include <glib.h>
+
+HeadlessHost::HeadlessHost(Options options)
+    : m_options(options)
+{
+    if (m_options.scale <= 0)
+        m_options.scale = 1.0;
+}
+
+HeadlessHost::~HeadlessHost() = default;
+
+void HeadlessHost::start()
+{
+    Screen::mainScreen().setScale(m_options.scale);
+    if (!m_options.realtime) {
+        m_clock = std::make_shared<ManualClock>();
+        RunLoop::main().setClock(m_clock);
+    }
+}
+
+void HeadlessHost::settle()
+{
+    RunLoop::main().runUntilIdle();
+}
+
+void HeadlessHost::runFor(double seconds)
+{
+    if (seconds <= 0) {
+        settle();
+        return;
+    }
+    if (!m_options.realtime) {
+        settle();
+        RunLoop::main().advance(seconds);
+        settle();
+        return;
+    }
+    bool done = false;
+    RunLoop::main().performAfterDelay(seconds, [&done] { done = true; });
+    RunLoop::main().runUntil([&done] { return done; }, seconds + 60);
+}
+
+void HeadlessHost::injectTouch(TouchPhase phase, Point point)
+{
+    Application::shared().sendTouch(phase, point);
+    settle();
+}
+
+void HeadlessHost::wait(double seconds, std::function<void()> then)
+{
+    if (!m_options.realtime) {
+        runFor(seconds);
+        then();
+        return;
+    }
+    RunLoop::main().performAfterDelay(seconds, std::move(then));
+}
+
+std::shared_ptr<Image> HeadlessHost::snapshot()
+{
+    settle();
+    cairo_surface_t* surface = Application::shared().compositeScreen(m_options.scale);
+    return Image::fromSurface(surface, m_options.scale);
+}
+
+std::string HeadlessHost::screenshot(const std::string& path)
+{
+    auto image = snapshot();
+    if (!image)
+        return "the screen could not be drawn";
+    if (!image->writePNG(path))
+        return "cannot write " + path;
+    return {};
+}

@@ -1,0 +1,122 @@
+#include "platform/headless/Script.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+bool readNumber(std::istringstream& in, double& out)
+{
+    std::string word;
+    if (!(in >> word))
+        return false;
+    try {
+        size_t used = 0;
+        out = std::stod(word, &used);
+        return used == word.size() && std::isfinite(out);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool atEnd(std::istringstream& in)
+{
+    std::string rest;
+    return !(in >> rest);
+}
+
+std::string trimmed(const std::string& s)
+{
+    size_t begin = s.find_first_not_of(" \t\r");
+    if (begin == std::string::npos)
+        return {};
+    size_t end = s.find_last_not_of(" \t\r");
+    return s.substr(begin, end - begin + 1);
+}
+
+} // namespace
+
+std::optional<Script> Script::parse(const std::string& text, std::string* error)
+{
+    Script script;
+    std::istringstream lines(text);
+    std::string raw;
+    int number = 0;
+    auto fail = [&](const std::string& message) {
+        if (error)
+            *error = "line " + std::to_string(number) + ": " + message + ": " + trimmed(raw);
+        return std::nullopt;
+    };
+    while (std::getline(lines, raw)) {
+        ++number;
+        std::string line = trimmed(raw);
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream in(line);
+        std::string command;
+        in >> command;
+        using Kind = Step::Kind;
+        auto point = [&](Kind kind) -> bool {
+            double x, y;
+            if (!readNumber(in, x) || !readNumber(in, y) || !atEnd(in))
+                return false;
+            script.m_steps.push_back({ kind, { x, y }, 0, {}, number });
+            return true;
+        };
+        if (command == "tap" || command == "press" || command == "move" || command == "release") {
+            Kind kind = command == "tap" ? Kind::Tap : command == "press" ? Kind::Press : command == "move" ? Kind::Move : Kind::Release;
+            if (!point(kind))
+                return fail("expected two numbers");
+        } else if (command == "drag") {
+            double x1, y1, x2, y2, seconds;
+            if (!readNumber(in, x1) || !readNumber(in, y1) || !readNumber(in, x2) || !readNumber(in, y2)
+                || !readNumber(in, seconds) || !atEnd(in) || seconds < 0 || seconds > 3600)
+                return fail("expected X1 Y1 X2 Y2 SECONDS");
+            script.m_steps.push_back({ Kind::Press, { x1, y1 }, 0, {}, number });
+            int moves = std::max(1, static_cast<int>(std::ceil(seconds / kDragStepInterval - 1e-9)));
+            for (int i = 1; i <= moves; ++i) {
+                double t = static_cast<double>(i) / moves;
+                script.m_steps.push_back({ Kind::Wait, {}, seconds / moves, {}, number });
+                script.m_steps.push_back({ Kind::Move, { x1 + (x2 - x1) * t, y1 + (y2 - y1) * t }, 0, {}, number });
+            }
+            script.m_steps.push_back({ Kind::Release, { x2, y2 }, 0, {}, number });
+        } else if (command == "tap-label") {
+            std::string label = trimmed(line.substr(command.size()));
+            if (label.empty())
+                return fail("expected a label");
+            script.m_steps.push_back({ Kind::TapLabel, {}, 0, label, number });
+        } else if (command == "wait") {
+            double seconds;
+            // A day is far longer than any script needs; more is surely a typo.
+            if (!readNumber(in, seconds) || !atEnd(in) || seconds < 0 || seconds > 86400)
+                return fail("expected SECONDS");
+            script.m_steps.push_back({ Kind::Wait, {}, seconds, {}, number });
+        } else if (command == "screenshot") {
+            std::string path = trimmed(line.substr(command.size()));
+            if (path.empty())
+                return fail("expected a path");
+            script.m_steps.push_back({ Kind::Screenshot, {}, 0, path, number });
+        } else if (command == "quit") {
+            if (!atEnd(in))
+                return fail("quit takes no arguments");
+            script.m_steps.push_back({ Kind::Quit, {}, 0, {}, number });
+        } else {
+            return fail("unknown command");
+        }
+    }
+    return script;
+}
+
+std::optional<Script> Script::load(const std::string& path, std::string* error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        if (error)
+            *error = "cannot read " + path;
+        return std::nullopt;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    return parse(text.str(), error);
+}

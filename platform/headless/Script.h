@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/ui/Point.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A script that drives the app as a user would, one command a line, with
+// coordinates in points:
+//   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 SECONDS
+//   tap-label TEXT | wait SECONDS | screenshot PATH | quit
+// Blank lines and lines starting with '#' are ignored. Parsing expands a drag
+// into a press, moves every 1/60 s and a release, so a runner only sees the
+// primitive steps, each remembering the line it came from.
+class Script {
+public:
+    struct Step {
+        enum class Kind { Press, Move, Release, Tap, TapLabel, Wait, Screenshot, Quit };
+        Kind kind;
+        Point point;
+        double seconds { 0 };
+        std::string text; // the label or the path
+        int line { 0 };
+    };
+
+    static constexpr double kDragStepInterval = 1.0 / 60.0;
+
+    // nullopt when a line cannot be read; `error` then names it.
+    static std::optional<Script> parse(const std::string& text, std::string* error = nullptr);
+    static std::optional<Script> load(const std::string& path, std::string* error = nullptr);
+
+    const std::vector<Step>& steps() const { return m_steps; }
+
+private:
+    std::vector<Step> m_steps;
+};

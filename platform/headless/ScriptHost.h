@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/ui/Point.h"
+#include "platform/ui/Touch.h"
+
+#include <functional>
+#include <string>
+
+// What a script needs from the host that runs it.
+class ScriptHost {
+public:
+    virtual ~ScriptHost() = default;
+    virtual void injectTouch(TouchPhase, Point) = 0;
+    // Lets `seconds` pass, then calls `then` (at once for virtual time, from
+    // the run loop for real time).
+    virtual void wait(double seconds, std::function<void()> then) = 0;
+    // Writes the screen as a PNG; answers an error message or empty.
+    virtual std::string screenshot(const std::string& path) = 0;
+};

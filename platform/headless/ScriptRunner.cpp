@@ -1,0 +1,104 @@
+#include "platform/headless/ScriptRunner.h"
+
+#include "platform/headless/ScriptHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+
+ScriptRunner::ScriptRunner(Script script, ScriptHost& host)
+    : m_script(std::move(script))
+    , m_host(host)
+{
+}
+
+void ScriptRunner::run(Completion completion)
+{
+    m_completion = std::move(completion);
+    proceed();
+}
+
+void ScriptRunner::finish(bool ok, bool quit, const std::string& message)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_completion) {
+        auto completion = std::move(m_completion);
+        completion(ok, quit, message);
+    }
+}
+
+void ScriptRunner::proceed()
+{
+    // Waits that finish at once (virtual time) continue this loop instead of
+    // recursing, so a long script cannot exhaust the stack.
+    if (m_inLoop) {
+        m_waiting = false;
+        return;
+    }
+    m_inLoop = true;
+    auto protectedThis = shared_from_this();
+    while (!m_finished && m_next < m_script.steps().size()) {
+        const auto& step = m_script.steps()[m_next++];
+        std::string where = "line " + std::to_string(step.line) + ": ";
+        using Kind = Script::Step::Kind;
+        switch (step.kind) {
+        case Kind::Press:
+            m_host.injectTouch(TouchPhase::Began, step.point);
+            break;
+        case Kind::Move:
+            m_host.injectTouch(TouchPhase::Moved, step.point);
+            break;
+        case Kind::Release:
+            m_host.injectTouch(TouchPhase::Ended, step.point);
+            break;
+        case Kind::Tap:
+            m_host.injectTouch(TouchPhase::Began, step.point);
+            m_host.injectTouch(TouchPhase::Ended, step.point);
+            break;
+        case Kind::TapLabel: {
+            Rect screen = Screen::mainScreen().bounds();
+            std::optional<Point> target;
+            for (auto& [label, frame] : Application::shared().accessibleElementsOnScreen()) {
+                Point center = frame.center();
+                if (label == step.text && screen.contains(center)) {
+                    target = center;
+                    break;
+                }
+            }
+            if (!target) {
+                finish(false, false, where + "tap-label: nothing labelled \"" + step.text + "\" on screen");
+                break;
+            }
+            m_host.injectTouch(TouchPhase::Began, *target);
+            m_host.injectTouch(TouchPhase::Ended, *target);
+            break;
+        }
+        case Kind::Wait: {
+            m_waiting = true;
+            std::weak_ptr<ScriptRunner> weakThis = weak_from_this();
+            m_host.wait(step.seconds, [weakThis] {
+                if (auto self = weakThis.lock())
+                    self->proceed();
+            });
+            if (m_waiting) {
+                // Real time: the host calls back later.
+                m_inLoop = false;
+                return;
+            }
+            break;
+        }
+        case Kind::Screenshot: {
+            std::string problem = m_host.screenshot(step.text);
+            if (!problem.empty())
+                finish(false, false, where + "screenshot: " + problem);
+            break;
+        }
+        case Kind::Quit:
+            finish(true, true, {});
+            break;
+        }
+    }
+    m_inLoop = false;
+    if (!m_finished && m_next >= m_script.steps().size())
+        finish(true, false, {});
+}

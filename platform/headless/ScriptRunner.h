@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/headless/Script.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class ScriptHost;
+
+// Runs a script's steps in order on a host. A step that fails (a label with
+// nothing on screen, a screenshot that cannot be written) ends the run; the
+// completion reports whether it succeeded and, if not, a message naming the line.
+class ScriptRunner : public std::enable_shared_from_this<ScriptRunner> {
+public:
+    using Completion = std::function<void(bool succeeded, bool quitRequested, const std::string& message)>;
+
+    ScriptRunner(Script, ScriptHost&);
+
+    void run(Completion);
+    bool isFinished() const { return m_finished; }
+
+private:
+    void proceed();
+    void finish(bool ok, bool quit, const std::string& message);
+
+    Script m_script;
+    ScriptHost& m_host;
+    size_t m_next { 0 };
+    bool m_finished { false };
+    bool m_waiting { false };
+    bool m_inLoop { false };
+    Completion m_completion;
+};

@@ -1,0 +1,118 @@
+#include "platform/ui/Font.h"
+#include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/ImageContext.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+uint32_t pixelAt(const Image& image, int x, int y)
+{
+    auto* data = cairo_image_surface_get_data(image.surface());
+    int stride = cairo_image_surface_get_stride(image.surface());
+    return *reinterpret_cast<uint32_t*>(data + y * stride + x * 4);
+}
+
+// A PNG signature and header announcing width × height, without any pixels.
+std::string pngHeader(uint32_t width, uint32_t height)
+{
+    std::string bytes("\x89PNG\r\n\x1a\n", 8);
+    auto be32 = [&](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<char>((v >> shift) & 0xFF));
+    };
+    be32(13);
+    bytes += "IHDR";
+    be32(width);
+    be32(height);
+    bytes += std::string("\x08\x06\x00\x00\x00", 5);
+    be32(0); // CRC left wrong: the size check must come first anyway
+    return bytes;
+}
+
+} // namespace
+
+TEST(Image, RefusesHugeImagesBeforeDecodingAndRoundTripsPNG)
+{
+    EXPECT_EQ(Image::decode(pngHeader(100000, 100000)), nullptr);
+    EXPECT_EQ(Image::decode("not an image"), nullptr);
+    EXPECT_EQ(Image::decode(""), nullptr);
+
+    ImageContext context({ 4, 3 }, 2);
+    context.context().setFillColor(Color::rgba(0, 0, 1, 0.5));
+    context.context().fillRect({ 0, 0, 4, 3 });
+    auto image = context.image();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), (Size { 4, 3 }));
+    auto png = image->encodePNG();
+    ASSERT_TRUE(png);
+    auto back = Image::decode(*png, 2);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->pixelWidth(), 8);
+    // Half-transparent blue survives (premultiplied: 0x80 alpha, ~0x80 blue).
+    uint32_t p = pixelAt(*back, 3, 3);
+    EXPECT_EQ(p >> 24, 0x80u);
+    EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x80, 1);
+}
+
+TEST(Font, PlatformNamesMapToInstalledMetricCompatibleFamilies)
+{
+    Font helvetica = Font::fontWithName("Helvetica", 13);
+    Font bold = Font::fontWithName("Helvetica-Bold", 13);
+    EXPECT_EQ(helvetica.family(), "Liberation Sans");
+    EXPECT_TRUE(bold.isBold());
+    EXPECT_EQ(Font::systemFont(13).sizeWithText("Ads by Pellar"), helvetica.sizeWithText("Ads by Pellar"));
+    // Bold is wider; both measure whole points.
+    Size plain = helvetica.sizeWithText("Pixel tester");
+    Size heavy = bold.sizeWithText("Pixel tester");
+    EXPECT_GT(heavy.width, plain.width);
+    EXPECT_EQ(plain.width, std::ceil(plain.width));
+    // Wrapping inside a constraint keeps only whole lines that fit.
+    std::string text = "one two three four five six seven eight nine ten eleven twelve";
+    Size one = helvetica.sizeWithText("one");
+    Size wrapped = helvetica.sizeWithText(text, { 80, 0 });
+    EXPECT_LE(wrapped.width, 80);
+    EXPECT_GT(wrapped.height, 3 * one.height - 1);
+    Size cut = helvetica.sizeWithText(text, { 80, one.height * 2 + 1 });
+    EXPECT_NEAR(cut.height, 2 * helvetica.lineHeight(), 1.0);
+    EXPECT_EQ(helvetica.sizeWithText("", { 80, 100 }), (Size { 0, 0 }));
+}
+
+TEST(GraphicsContext, GradientExtendsOnlyPastTheRequestedEnd)
+{
+    auto draw = [](bool before, bool after) {
+        ImageContext context({ 10, 30 });
+        context.context().drawLinearGradient({ Color::redColor(), Color::blueColor() }, { 0, 1 }, { 5, 10 },
+            { 5, 20 }, before, after);
+        return context.image();
+    };
+    auto afterOnly = draw(false, true);
+    EXPECT_EQ(pixelAt(*afterOnly, 5, 2) >> 24, 0u); // nothing before the start
+    EXPECT_EQ(pixelAt(*afterOnly, 5, 27), 0xFF0000FFu); // end colour after the end
+    auto neither = draw(false, false);
+    EXPECT_EQ(pixelAt(*neither, 5, 27) >> 24, 0u);
+    EXPECT_EQ(pixelAt(*neither, 5, 15) >> 24, 0xFFu);
+    auto both = draw(true, true);
+    EXPECT_EQ(pixelAt(*both, 5, 2), 0xFFFF0000u);
+}
+
+TEST(GraphicsContext, ArcToPointRoundsACornerAndUnbalancedRestoreIsHarmless)
+{
+    ImageContext context({ 20, 20 });
+    auto& c = context.context();
+    c.restoreGState(); // nothing saved: ignored
+    c.setFillColor(Color::black());
+    c.beginPath();
+    c.moveTo(0, 20);
+    c.addArcToPoint(0, 0, 20, 0, 10); // the top-left corner rounded with radius 10
+    c.addLineTo(20, 0);
+    c.addLineTo(20, 20);
+    c.closePath();
+    c.fillPath();
+    auto image = context.image();
+    EXPECT_EQ(pixelAt(*image, 1, 1) >> 24, 0u); // cut away by the curve
+    EXPECT_EQ(pixelAt(*image, 10, 1) >> 24, 0xFFu); // on the straight top edge
+    EXPECT_EQ(pixelAt(*image, 4, 4) >> 24, 0xFFu); // inside the arc
+}

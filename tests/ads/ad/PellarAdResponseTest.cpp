@@ -1,0 +1,249 @@
+#include "tests/ads/ad/AdTestSupport.h"
+
+#include "ads/flex/PellarFlexAd.h"
+#include "json/JSONSerializer.h"
+#include "platform/foundation/Log.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A PNG whose header announces a picture just beyond the image limit.
+std::string oversizedPNG()
+{
+    std::string png = pngOfSize(1, 1);
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            png[at + i] = static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    };
+    put32(16, 4097); // IHDR width
+    put32(20, 4097); // IHDR height
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t i = 12; i < 29; ++i) { // chunk type and data
+        crc ^= static_cast<unsigned char>(png[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    put32(29, ~crc);
+    return png;
+}
+
+class PellarAdResponseTest : public AdFixture {
+protected:
+    // A text ad answering with this server's click, pixel and image URLs.
+    std::string textAnswer(const std::string& extra = "")
+    {
+        return R"({"text":"Hello","6":"url","jsonp_url":")" + server.url("/click") + R"(","204":"_text.png",)"
+            + R"("cpm_url":")" + server.url("/cpm") + R"(","tracking_pixel":")" + server.url("/track") + "\"" + extra + "}";
+    }
+    void loadReadyTextAd()
+    {
+        server.respond("/m_text.png", { .body = pngOfSize(38, 38) });
+        answerAdRequest(textAnswer());
+        startAd(std::make_shared<MinimalHost>());
+        ASSERT_TRUE(waitForOutcome());
+        ASSERT_EQ(owner->loaded, 1);
+    }
+};
+
+TEST_F(PellarAdResponseTest, TextAdJoinsThe204PathAndFetchesTheActionNamedIcon)
+{
+    loadReadyTextAd();
+    EXPECT_EQ(ad->state(), PellarAdStateReady);
+    EXPECT_TRUE(ad->readyForDisplay());
+    EXPECT_EQ(ad->medium(), PellarAdMediumText);
+    EXPECT_EQ(ad->actionImageName(), "url");
+    // "/m" + "_text.png": nothing between the media host and the value.
+    EXPECT_EQ(server.requestsTo("/m_text.png"), 1);
+    EXPECT_EQ(server.requestsTo("/m/static/mobile/img/url.png"), 1);
+    ASSERT_TRUE(ad->userImage() && ad->actionImage());
+    EXPECT_EQ(ad->userImage()->size(), (Size { 38, 38 }));
+    EXPECT_TRUE(PellarImageCache::sharedCache().imageIsInCache("url"));
+    EXPECT_EQ(owner->failed, 0);
+
+    // A second ad finds the icon in the cache and fetches only its image.
+    ad = nullptr;
+    owner = std::make_shared<RecordingOwner>();
+    startAd(std::make_shared<MinimalHost>());
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(owner->loaded, 1);
+    EXPECT_TRUE(ad->actionImage());
+    EXPECT_EQ(server.requestsTo("/m/static/mobile/img/url.png"), 1);
+}
+
+TEST_F(PellarAdResponseTest, BannerWithSearchKeyIsASearchAdWithoutIconOrText)
+{
+    answerAdRequest(R"({"6":"search","jsonp_url":"http://x/","banner":")" + server.url("/banner.png")
+        + R"(","20":"1","21":"Search here","22":"http://help/","suggestion_url":"http://s/?a=1"})");
+    startAd(std::make_shared<MinimalHost>());
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(owner->loaded, 1);
+    EXPECT_EQ(ad->medium(), PellarAdMediumSearch);
+    EXPECT_EQ(server.requestsTo("/banner.png"), 1);
+    EXPECT_EQ(server.requests().size(), 2u); // the answer and the banner: no "search" icon
+    EXPECT_FALSE(ad->actionImage());
+    EXPECT_EQ(ad->userImage()->size(), (Size { 320, 48 }));
+    EXPECT_EQ(ad->searchPlaceholder(), "Search here");
+    EXPECT_EQ(ad->searchHelpURL(), "http://help/");
+    EXPECT_EQ(ad->suggestionUrl(), "http://s/?a=1");
+}
+
+TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
+{
+    server.respond("/bad.png", { .body = "GIF89a but not really" });
+    server.respond("/huge.png", { .body = oversizedPNG() });
+    server.respond("/m/static/mobile/img/broken.png", { .body = "nope" });
+    std::string click = server.url("/click");
+    std::string banner = server.url("/banner.png");
+    struct Case {
+        const char* name;
+        std::string body;
+        int status;
+    };
+    std::vector<Case> cases {
+        { "no action, even with markup", R"({"jsonp_url":")" + click + R"(","markup":{"v":[]}})", 200 },
+        { "no click URL", R"({"6":"url","banner":")" + banner + "\"}", 200 },
+        { "no image at all", R"({"6":"url","jsonp_url":")" + click + "\"}", 200 },
+        { "text ad without text", R"({"6":"url","jsonp_url":")" + click + R"(","204":"_text.png"})", 200 },
+        { "action not a string", R"({"6":7,"jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "empty body", "", 200 },
+        { "not JSON", "<html>ad</html>", 200 },
+        { "server error", "{}", 500 },
+        { "image missing", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/none.png") + "\"}", 200 },
+        { "image undecodable", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/bad.png") + "\"}", 200 },
+        { "image too large", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/huge.png") + "\"}", 200 },
+        { "icon undecodable", R"({"6":"url","18":"broken","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+    };
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        answerAdRequest(testCase.body, testCase.status);
+        owner = std::make_shared<RecordingOwner>();
+        startAd(std::make_shared<MinimalHost>());
+        ASSERT_TRUE(waitForOutcome());
+        EXPECT_EQ(owner->failed, 1);
+        EXPECT_EQ(owner->loaded, 0);
+        EXPECT_EQ(ad->state(), PellarAdStateFailed);
+        EXPECT_FALSE(ad->readyForDisplay());
+    }
+}
+
+TEST_F(PellarAdResponseTest, MarkupAnswerHandsOverToAFlexibleAdThatFailsCleanly)
+{
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& text) { lines.push_back(text); });
+    answerAdRequest(R"({"6":"url","jsonp_url":"http://x/","markup":{"v":[]}})");
+    startAd(std::make_shared<MinimalHost>());
+    ASSERT_TRUE(waitForOutcome());
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(owner->failed, 1);
+    ASSERT_TRUE(ad->flexAd());
+    EXPECT_EQ(ad->flexAd()->frame(), Rect(0, 0, 320, 48));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Flexible ad"), std::string::npos);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(PellarAdResponseTest, AnAdDroppedMidRequestHearsNothing)
+{
+    answerAdRequest(textAnswer());
+    startAd(std::make_shared<MinimalHost>());
+    std::weak_ptr<PellarAd> weakAd = ad;
+    ASSERT_TRUE(waitUntil([&] { return server.requestsTo("/ad_request") == 1; }));
+    ad = nullptr;
+    EXPECT_TRUE(weakAd.expired());
+    loop().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(owner->loaded + owner->failed, 0);
+    EXPECT_EQ(server.requestsTo("/m_text.png"), 0);
+}
+
+TEST_F(PellarAdResponseTest, PixelsFireOnceAndKeepTheAdAliveUntilTheyAnswer)
+{
+    server.respond("/m_text.png", { .body = pngOfSize(38, 38) });
+    answerAdRequest(textAnswer().replace(textAnswer().find(server.url("/cpm")), server.url("/cpm").size(), ""));
+    startAd(std::make_shared<MinimalHost>());
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_FALSE(ad->accountingPixelUrl()); // "" counts as none
+
+    ad->loadAccountingPixel();
+    ad->loadAccountingPixel();
+    EXPECT_TRUE(ad->accountingPixelLoaded());
+    std::weak_ptr<PellarAd> weakAd = ad;
+    ad = nullptr;
+    EXPECT_FALSE(weakAd.expired());
+    ASSERT_TRUE(waitUntil([&] { return weakAd.expired(); }));
+    EXPECT_EQ(server.requestsTo("/track"), 1);
+    EXPECT_EQ(server.requestsTo("/cpm"), 0);
+}
+
+TEST_F(PellarAdResponseTest, ClickPostsTheInteractionsAndReadsTheAnswer)
+{
+    loadReadyTextAd();
+    server.respond("/click", { .body = R"({"redirect_url":"http://landing/"})" });
+    auto interactions = JSONValue::dictionary({ { "interactions", JSONValue::array({ JSONValue::string("0,12,30,0.250000") }) } });
+    ad->clickWithData(interactions);
+    EXPECT_EQ(ad->state(), PellarAdStateClicked);
+    EXPECT_TRUE(ad->readyForDisplay());
+    ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 1; }));
+    auto& request = server.requests().back();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.body, JSONSerializer().serializeDictionary(interactions));
+    EXPECT_EQ(request.body, R"({"interactions":["0,12,30,0.250000"]})");
+    ASSERT_TRUE(owner->response);
+    EXPECT_EQ(owner->response->find("redirect_url")->stringValue(), "http://landing/");
+    EXPECT_EQ(owner->stateDuringReport, PellarAdStateReady);
+
+    // Without data the click is a GET; an answer that is not JSON still counts.
+    server.respond("/click", { .body = "recorded" });
+    ad->click();
+    ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 2; }));
+    EXPECT_EQ(server.requests().back().method, "GET");
+    EXPECT_FALSE(owner->response);
+    EXPECT_EQ(ad->state(), PellarAdStateReady);
+}
+
+TEST_F(PellarAdResponseTest, ClickThatCannotBeRecordedFailsAndLeavesTheAdReady)
+{
+    loadReadyTextAd();
+    server.respond("/click", { .body = "" });
+    ad->click();
+    ASSERT_TRUE(waitUntil([&] { return owner->clicksFailed == 1; }));
+    server.respond("/click", { .status = 404, .body = "{}" });
+    ad->click();
+    ASSERT_TRUE(waitUntil([&] { return owner->clicksFailed == 2; }));
+
+    // Data the writer cannot express fails the click instead of throwing out of it.
+    size_t requestsBefore = server.requests().size();
+    ad->clickWithData(JSONValue::dictionary({ { "when", JSONValue::date(0) } }));
+    EXPECT_EQ(owner->clicksFailed, 3);
+    EXPECT_EQ(server.requests().size(), requestsBefore);
+    EXPECT_EQ(owner->clicksSucceeded, 0);
+    EXPECT_EQ(ad->state(), PellarAdStateReady);
+}
+
+struct ColourHost final : PellarDelegate {
+    std::string publisherId() override { return "p"; }
+    std::optional<std::optional<Color>> adBackgroundColor() override { return std::optional<Color>(); }
+    std::optional<std::optional<Color>> primaryTextColor() override { return std::optional<Color>(Color::redColor()); }
+    std::optional<bool> useGraySpinner() override { return true; }
+};
+
+TEST_F(PellarAdResponseTest, DisplayAttributesFollowTheHostAndDescriptionNamesTheAd)
+{
+    auto probe = PellarAd::create();
+    probe->setDelegate(host = std::make_shared<MinimalHost>());
+    EXPECT_EQ(probe->backgroundColor(), Color::rgba(0.443, 0.514, 0.631, 1.0));
+    EXPECT_EQ(probe->textColor(), Color::whiteColor());
+    EXPECT_EQ(probe->spinnerStyle(), 1);
+
+    auto colourHost = std::make_shared<ColourHost>();
+    probe->setDelegate(colourHost);
+    EXPECT_EQ(probe->backgroundColor(), Color::rgba(0.443, 0.514, 0.631, 1.0)); // a nil answer is the default
+    EXPECT_EQ(probe->textColor(), Color::redColor());
+    EXPECT_EQ(probe->spinnerStyle(), 2);
+
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", static_cast<void*>(probe.get()));
+    EXPECT_EQ(probe->description(), std::string("<PellarAd ") + address + ": '(null)', '(null)', (null), (null), {()}>");
+}
+
+} // namespace

@@ -57,7 +57,7 @@ bool DataScanner::scanCharactersFromSet(const CharacterSet& set, std::string* in
         return false;
     if (into) {
         into->clear();
-        utf8::appendReplacingInvalid(*into, { reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+        utf8::appendReplacingInvalid(*into, {reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
     }
     m_current = runEnd;
     return true;
@@ -82,14 +82,17 @@ bool DataScanner::scanNumber(double* into)
     if (runEnd == m_current)
         return false;
     if (into)
-        *into = doubleValue({ reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+        *into = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
     m_current = runEnd;
     return true;
 }
 
 namespace {
 
-inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool isDigit(char c)
+{
+    return static_cast<unsigned char>(c - '0') < 10;
+}
 
 // Adds the digits of [p, end) to the mantissa while it has room for them
 // (19 significant digits), skipping leading zeros. Digits past the room are
@@ -122,8 +125,8 @@ inline void accumulate(const char* p, const char* end, uint64_t& mantissa, int& 
 
 double DataScanner::doubleValue(std::string_view text)
 {
-    static constexpr double kPowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
-        1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+        1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char* p = text.data();
     const char* const end = p + text.size();
     const bool negative = p < end && *p == '-';
@@ -184,9 +187,9 @@ double DataScanner::doubleValue(std::string_view text)
         // quotient or product is rounded once to 64 bits; rounding that to 53 bits
         // is correct unless it lies within one unit of a halfway point between
         // doubles, which is checked and left to the exact conversion below.
-        static constexpr long double kLongPowersOfTen[] = { 1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L,
-            1e9L, 1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L,
-            1e24L, 1e25L, 1e26L, 1e27L };
+        static constexpr long double kLongPowersOfTen[]
+            = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L, 1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
         long double wide = static_cast<long double>(mantissa);
         wide = scale >= 0 ? wide * kLongPowersOfTen[scale] : wide / kLongPowersOfTen[-scale];
         uint64_t significand;

@@ -11,5 +11,6 @@ class DeserializerProtocol {
 public:
     virtual ~DeserializerProtocol() = default;
     // The dictionary, or nullopt with the error written (when one is passed).
-    virtual std::optional<JSONValue> deserializeAsDictionary(std::string_view data, JSONError* error = nullptr) const = 0;
+    virtual std::optional<JSONValue> deserializeAsDictionary(
+        std::string_view data, JSONError* error = nullptr) const = 0;
 };

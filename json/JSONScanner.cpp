@@ -16,7 +16,10 @@ constexpr uint64_t kHighBits = 0x8080808080808080ull;
 
 // Marks (in its high bit) the lowest byte of the word that is zero; bits above
 // the first such byte may be wrong, which is why only the lowest mark is read.
-inline uint64_t zeroBytes(uint64_t word) { return (word - kOnes) & ~word & kHighBits; }
+inline uint64_t zeroBytes(uint64_t word)
+{
+    return (word - kOnes) & ~word & kHighBits;
+}
 
 inline int hexValue(unsigned char byte)
 {
@@ -43,7 +46,10 @@ inline int32_t hexQuad(const unsigned char* p, const unsigned char* end)
     return value;
 }
 
-inline bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+inline bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // Length of the well-formed multi-byte UTF-8 sequence at p, or 0.
 inline size_t wellFormedSequenceLength(const unsigned char* p, const unsigned char* end)
@@ -166,7 +172,7 @@ JSONError JSONScanner::errorFor(ErrorCode code)
         message = "Could not scan value. Objects and arrays nested deeper than 512 levels.";
         break;
     }
-    return JSONError { kErrorDomain, code, message };
+    return JSONError {kErrorDomain, code, message};
 }
 
 JSONScanner::JSONScanner() = default;
@@ -305,7 +311,7 @@ bool JSONScanner::scanNotQuoteCharactersIntoString(std::string* into)
         return false;
     if (into) {
         into->clear();
-        utf8::appendReplacingInvalid(*into, { reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+        utf8::appendReplacingInvalid(*into, {reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
     }
     m_current = runEnd;
     return true;
@@ -344,8 +350,7 @@ bool JSONScanner::scanValue(Node& out, bool& hasValue, JSONError* error, unsigne
         hasValue = true;
         return scanArray(out, error, depth);
     case 't':
-    case 'f':
-    {
+    case 'f': {
         bool isTrue = *m_current == 't';
         if (scanUTF8String(isTrue ? "true" : "false")) {
             out = Node();
@@ -455,7 +460,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
                     existing->key.madeAsBoolean = true; // a member without value removes the key
                 }
             } else if (hasValue) {
-                m_members.push_back(Member { key, value });
+                m_members.push_back(Member {key, value});
                 ++stored;
                 if (stored > kLinearKeySearchLimit) {
                     if (index.empty() || stored * 2 > index.size())
@@ -614,7 +619,7 @@ bool JSONScanner::scanStringSlowly(const unsigned char* contents, Node& out, JSO
         while (m_current < m_end && *m_current != '"' && *m_current != '\\')
             ++m_current;
         // Ill-formed UTF-8 becomes U+FFFD rather than failing the answer.
-        utf8::appendReplacingInvalid(buffer, { reinterpret_cast<const char*>(run), size_t(m_current - run) });
+        utf8::appendReplacingInvalid(buffer, {reinterpret_cast<const char*>(run), size_t(m_current - run)});
         if (m_current == m_end) {
             failure = kStringNotTerminated;
             return false;
@@ -688,7 +693,7 @@ bool JSONScanner::scanNumberNode(Node& out, JSONError* error)
         return fail(m_current, kNumberMissing, error);
     out = Node();
     out.type = JSONValue::Type::Number;
-    out.number = doubleValue({ reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
+    out.number = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
     m_current = runEnd;
     return true;
 }

@@ -91,7 +91,7 @@ void JSONSerializer::appendObject(std::string& out, const Node& node)
         appendNumber(out, node);
         return;
     case JSONValue::Type::String:
-        appendString(out, { node.characters, node.count });
+        appendString(out, {node.characters, node.count});
         return;
     case JSONValue::Type::Array:
         appendArray(out, node);
@@ -153,7 +153,7 @@ void JSONSerializer::appendString(std::string& out, std::string_view text)
         if (escape == 'u') {
             static constexpr char kHex[] = "0123456789abcdef";
             auto byte = static_cast<unsigned char>(*p);
-            const char digits[4] = { '0', '0', kHex[byte >> 4], kHex[byte & 15] };
+            const char digits[4] = {'0', '0', kHex[byte >> 4], kHex[byte & 15]};
             out.append(digits, 4);
         }
         run = p + 1;
@@ -180,7 +180,7 @@ void JSONSerializer::appendDictionary(std::string& out, const Node& node)
         if (i)
             out.push_back(',');
         const JSONValue::Member& member = node.members[i];
-        appendString(out, { member.key.characters, member.key.count });
+        appendString(out, {member.key.characters, member.key.count});
         out.push_back(':');
         appendObject(out, member.value);
     }
@@ -189,7 +189,8 @@ void JSONSerializer::appendDictionary(std::string& out, const Node& node)
 
 void JSONSerializer::cannotSerializeType(const Node& node)
 {
-    throw JSONSerializerException(std::string("Cannot serialize data of type '") + JSONValue::typeName(node.type) + "'");
+    throw JSONSerializerException(
+        std::string("Cannot serialize data of type '") + JSONValue::typeName(node.type) + "'");
 }
 
 void JSONSerializer::couldNotSerialize(const Node& node)

@@ -13,7 +13,10 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 // Length of the well-formed prefix of the bytes; equals the size when all of it is well formed.
 size_t validPrefixLength(std::string_view bytes);
 
-inline bool isValid(std::string_view bytes) { return validPrefixLength(bytes) == bytes.size(); }
+inline bool isValid(std::string_view bytes)
+{
+    return validPrefixLength(bytes) == bytes.size();
+}
 
 // Appends the bytes, putting one U+FFFD in place of each maximal ill-formed
 // subsequence (the usual decoder practice), so the result is always well formed.

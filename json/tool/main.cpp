@@ -15,12 +15,13 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: pellar-json [--dict] [FILE|-]\n"
-                         "  Parses FILE (standard input when absent or -) and prints it as compact JSON.\n"
-                         "  --dict  require an object at the top level, as ad answers are read\n"
-                         "Without --dict any value may stand at the top level; text that starts no\n"
-                         "value prints an empty line. On failure prints 'error: DOMAIN CODE MESSAGE'\n"
-                         "and exits with 1.\n");
+    std::fprintf(stderr,
+        "usage: pellar-json [--dict] [FILE|-]\n"
+        "  Parses FILE (standard input when absent or -) and prints it as compact JSON.\n"
+        "  --dict  require an object at the top level, as ad answers are read\n"
+        "Without --dict any value may stand at the top level; text that starts no\n"
+        "value prints an empty line. On failure prints 'error: DOMAIN CODE MESSAGE'\n"
+        "and exits with 1.\n");
     return 2;
 }
 

@@ -7,7 +7,10 @@
 
 namespace {
 
-std::string write(const JSONValue& value) { return JSONSerializer().serializeObject(value); }
+std::string write(const JSONValue& value)
+{
+    return JSONSerializer().serializeObject(value);
+}
 
 std::string reasonFor(const JSONValue& value)
 {
@@ -25,11 +28,11 @@ TEST(JSONSerializer, CompactContainersInMemberOrder)
 {
     EXPECT_EQ(write(JSONValue::array({})), "[]");
     EXPECT_EQ(write(JSONValue::dictionary({})), "{}");
-    EXPECT_EQ(write(JSONValue::dictionary({ { "a", JSONValue::boolean(true) } })), "{\"a\":true}");
-    EXPECT_EQ(write(JSONValue::dictionary({ { "a", JSONValue::number(1) } })), "{\"a\":1}");
+    EXPECT_EQ(write(JSONValue::dictionary({{"a", JSONValue::boolean(true)}})), "{\"a\":true}");
+    EXPECT_EQ(write(JSONValue::dictionary({{"a", JSONValue::number(1)}})), "{\"a\":1}");
     auto s = JSONValue::string("s");
-    EXPECT_EQ(write(JSONValue::array({ s, s, s })), "[\"s\",\"s\",\"s\"]");
-    EXPECT_EQ(write(JSONValue::dictionary({ { "z", JSONValue() }, { "a", JSONValue::array({ JSONValue() }) } })),
+    EXPECT_EQ(write(JSONValue::array({s, s, s})), "[\"s\",\"s\",\"s\"]");
+    EXPECT_EQ(write(JSONValue::dictionary({{"z", JSONValue()}, {"a", JSONValue::array({JSONValue()})}})),
         "{\"z\":null,\"a\":[null]}");
     EXPECT_EQ(JSONSerializer().serializeNull(), "null");
 }
@@ -39,7 +42,8 @@ TEST(JSONSerializer, StringEscapingIsExactlyTheEightCharacters)
     EXPECT_EQ(JSONSerializer().serializeString("\\\"/\n"), R"("\\\"\/\n")");
     EXPECT_EQ(JSONSerializer().serializeString("\b\f\r\t"), R"("\b\f\r\t")");
     // Other control characters take the long form; non-ASCII text is written as it is.
-    EXPECT_EQ(JSONSerializer().serializeString("\x01\x1F é \xF0\x9F\x98\x80\x7F"), "\"\\u0001\\u001f é \xF0\x9F\x98\x80\x7F\"");
+    EXPECT_EQ(JSONSerializer().serializeString("\x01\x1F é \xF0\x9F\x98\x80\x7F"),
+        "\"\\u0001\\u001f é \xF0\x9F\x98\x80\x7F\"");
     EXPECT_EQ(JSONSerializer().serializeString("a\\nb"), R"("a\\nb")");
     EXPECT_EQ(write(JSONValue::data("x/y")), R"("x\/y")");
 }
@@ -50,20 +54,20 @@ TEST(JSONSerializer, NumbersBooleansAndIntegers)
         JSONValue value;
         const char* text;
     } cases[] = {
-        { JSONValue::boolean(true), "true" },
-        { JSONValue::boolean(false), "false" },
-        { JSONValue::number(1), "1" },
-        { JSONValue::number(0), "0" },
-        { JSONValue::number(-0.0), "-0" },
-        { JSONValue::number(42), "42" },
-        { JSONValue::number(-3), "-3" },
-        { JSONValue::number(0.5), "0.5" },
-        { JSONValue::number(100000), "100000" },
-        { JSONValue::number(1e22), "1e+22" },
-        { JSONValue::number(0.1), "0.1" },
-        { JSONValue::number(-65.613616999999977), "-65.61361699999998" },
-        { JSONValue::number(5e-324), "5e-324" },
-        { JSONValue::number(9007199254740993.0), "9007199254740992" },
+        {JSONValue::boolean(true), "true"},
+        {JSONValue::boolean(false), "false"},
+        {JSONValue::number(1), "1"},
+        {JSONValue::number(0), "0"},
+        {JSONValue::number(-0.0), "-0"},
+        {JSONValue::number(42), "42"},
+        {JSONValue::number(-3), "-3"},
+        {JSONValue::number(0.5), "0.5"},
+        {JSONValue::number(100000), "100000"},
+        {JSONValue::number(1e22), "1e+22"},
+        {JSONValue::number(0.1), "0.1"},
+        {JSONValue::number(-65.613616999999977), "-65.61361699999998"},
+        {JSONValue::number(5e-324), "5e-324"},
+        {JSONValue::number(9007199254740993.0), "9007199254740992"},
     };
     for (auto& c : cases)
         EXPECT_EQ(JSONSerializer().serializeNumber(c.value), c.text);
@@ -71,12 +75,11 @@ TEST(JSONSerializer, NumbersBooleansAndIntegers)
 
 TEST(JSONSerializer, UnwritableValuesRaise)
 {
-    EXPECT_EQ(reasonFor(JSONValue::dictionary({ { "when", JSONValue::date(0) } })),
-        "Cannot serialize data of type 'Date'");
-    EXPECT_EQ(reasonFor(JSONValue::array({ JSONValue::number(std::numeric_limits<double>::infinity()) })),
+    EXPECT_EQ(reasonFor(JSONValue::dictionary({{"when", JSONValue::date(0)}})), "Cannot serialize data of type 'Date'");
+    EXPECT_EQ(reasonFor(JSONValue::array({JSONValue::number(std::numeric_limits<double>::infinity())})),
         "Could not serialize object 'inf'");
-    EXPECT_EQ(reasonFor(JSONValue::number(std::numeric_limits<double>::quiet_NaN())),
-        "Could not serialize object 'nan'");
+    EXPECT_EQ(
+        reasonFor(JSONValue::number(std::numeric_limits<double>::quiet_NaN())), "Could not serialize object 'nan'");
     EXPECT_EQ(reasonFor(JSONValue::data(std::string_view("\xFF\x00", 2))), "Could not serialize object '<ff00>'");
     EXPECT_THROW(JSONSerializer().serializeDictionary(JSONValue::array({})), JSONSerializerException);
 }

@@ -16,12 +16,13 @@
 
 namespace {
 
-const std::filesystem::path kSuite = std::filesystem::path(VANTREL_SOURCE_DIR) / "../shared/testdata/JSONTestSuite/test_parsing";
+const std::filesystem::path kSuite
+    = std::filesystem::path(VANTREL_SOURCE_DIR) / "../shared/testdata/JSONTestSuite/test_parsing";
 
 std::string contents(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::vector<std::filesystem::path> suiteFiles(char prefix)
@@ -53,7 +54,8 @@ public:
 private:
     void skip()
     {
-        while (m_position < m_text.size() && std::string_view(" \t\n\r").find(m_text[m_position]) != std::string_view::npos)
+        while (m_position < m_text.size()
+            && std::string_view(" \t\n\r").find(m_text[m_position]) != std::string_view::npos)
             ++m_position;
     }
     bool take(char c)

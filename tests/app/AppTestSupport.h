@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/VantrelAppDelegate.h"
+#include "app/VantrelLauncher.h"
+#include "app/vcVantrel.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/AnimationEngine.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Window.h"
+#include "tests/support/RunLoopFixture.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// The app launched on a manual clock, as the headless host would, with the
+// system URL handler and the random source replaced by recorders.
+class AppTest : public RunLoopFixture {
+protected:
+    void SetUp() override
+    {
+        RunLoopFixture::SetUp();
+        Application::shared().reset();
+        AnimationEngine::shared().reset();
+        Screen::mainScreen().setScale(1);
+        Log::setCaptureHook([this](const std::string& line) { logLines.push_back(line); });
+        Application::shared().setOpenURLHook([this](const std::string& url) {
+            openedURLs.push_back(url);
+            return true;
+        });
+        ASSERT_TRUE(VantrelLauncher::loadBundle(VANTREL_SOURCE_DIR "/app/resources"));
+    }
+    void TearDown() override
+    {
+        for (auto& alert : AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        Application::shared().reset();
+        AnimationEngine::shared().reset();
+        Log::setCaptureHook(nullptr);
+        RunLoopFixture::TearDown();
+    }
+
+    void launch()
+    {
+        delegate = VantrelLauncher::launch();
+        screen = delegate->screen();
+        screen->setRandomSource([this] {
+            uint32_t value = randomValues.empty() ? 0 : randomValues.front();
+            if (!randomValues.empty())
+                randomValues.pop_front();
+            return value;
+        });
+        settle();
+    }
+    void settle() { loop().runUntilIdle(); }
+    void dismissWarning()
+    {
+        for (auto& alert : AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(alert->cancelButtonIndex(), false);
+        settle();
+    }
+    void touch(TouchPhase phase, Point p)
+    {
+        Application::shared().sendTouch(phase, p);
+        settle();
+    }
+    // The square's colour as set (the model value).
+    std::optional<Color> squareColor() const { return screen->square()->backgroundColor(); }
+    double shownScale() const { return screen->squareBorder()->layer().presentation().transform.m11; }
+
+    std::shared_ptr<VantrelAppDelegate> delegate;
+    std::shared_ptr<vcVantrel> screen;
+    std::vector<std::string> openedURLs;
+    std::vector<std::string> logLines;
+    std::deque<uint32_t> randomValues;
+};

@@ -1,0 +1,142 @@
+#include "platform/headless/HeadlessHost.h"
+#include "platform/headless/Script.h"
+#include "platform/headless/ScriptRunner.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Window.h"
+#include "platform/foundation/Timer.h"
+#include "tests/support/RunLoopFixture.h"
+#include "tests/support/TempDir.h"
+
+#include <string>
+#include <vector>
+
+TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
+{
+    std::string error;
+    auto script = Script::parse("# comment\n\ntap 1 2\ndrag 0 0 60 0 0.05\ntap-label  I understood \nquit\n", &error);
+    ASSERT_TRUE(script) << error;
+    auto& steps = script->steps();
+    using Kind = Script::Step::Kind;
+    ASSERT_EQ(steps.size(), 1u + 1 + 3 * 2 + 1 + 1 + 1);
+    EXPECT_EQ(steps[0].line, 3);
+    EXPECT_EQ(steps[1].kind, Kind::Press);
+    EXPECT_EQ(steps[3].kind, Kind::Move);
+    EXPECT_EQ(steps[3].point, (Point { 20, 0 }));
+    EXPECT_EQ(steps[7].point, (Point { 60, 0 })); // the last move reaches the end
+    EXPECT_EQ(steps[8].kind, Kind::Release);
+    EXPECT_EQ(steps[9].text, "I understood");
+    for (auto [text, line] : std::vector<std::pair<std::string, std::string>> { { "tap 1\n", "line 1" },
+             { "wait 1\nwait -2\n", "line 2" }, { "\n\nfly 1 2\n", "line 3" }, { "tap 1 2 3\n", "line 1" },
+             { "drag 0 0 1 1\n", "line 1" }, { "tap-label\n", "line 1" }, { "wait inf\n", "line 1" },
+             { "quit now\n", "line 1" }, { "screenshot\n", "line 1" } }) {
+        EXPECT_FALSE(Script::parse(text, &error)) << text;
+        EXPECT_EQ(error.rfind(line, 0), 0u) << text << " → " << error;
+    }
+}
+
+// Counts the touches it is given; waits run at once or later, as chosen.
+class FakeHost : public ScriptHost {
+public:
+    void injectTouch(TouchPhase phase, Point p) override { touches.emplace_back(phase, p); }
+    void wait(double seconds, std::function<void()> then) override
+    {
+        waited += seconds;
+        if (realTime)
+            pending.push_back(std::move(then));
+        else
+            then();
+    }
+    std::string screenshot(const std::string& path) override { return path == "bad" ? "cannot write bad" : ""; }
+
+    std::vector<std::pair<TouchPhase, Point>> touches;
+    std::vector<std::function<void()>> pending;
+    double waited { 0 };
+    bool realTime { false };
+};
+
+TEST(ScriptRunner, RunsStepsInOrderAndStopsAtTheFirstFailure)
+{
+    FakeHost host;
+    std::string report;
+    bool succeeded = false;
+    // Thousands of instant waits must not grow the stack.
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "wait 0.001\n";
+    text += "press 5 5\nscreenshot bad\nrelease 5 5\n";
+    auto runner = std::make_shared<ScriptRunner>(*Script::parse(text), host);
+    runner->run([&](bool ok, bool, const std::string& message) {
+        succeeded = ok;
+        report = message;
+    });
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(report, "line 20002: screenshot: cannot write bad");
+    EXPECT_EQ(host.touches.size(), 1u); // the release never ran
+    EXPECT_NEAR(host.waited, 20.0, 1e-6);
+
+    // In real time the run resumes when the host calls back; quit ends it early.
+    FakeHost later;
+    later.realTime = true;
+    bool quit = false, done = false;
+    auto second = std::make_shared<ScriptRunner>(*Script::parse("tap 1 1\nwait 2\nquit\ntap 9 9\n"), later);
+    second->run([&](bool ok, bool q, const std::string&) {
+        done = ok;
+        quit = q;
+    });
+    EXPECT_FALSE(done);
+    ASSERT_EQ(later.pending.size(), 1u);
+    later.pending[0]();
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(later.touches.size(), 2u);
+}
+
+class HeadlessHostTest : public RunLoopFixture {
+protected:
+    void SetUp() override
+    {
+        RunLoopFixture::SetUp();
+        Application::shared().reset();
+    }
+    void TearDown() override
+    {
+        Application::shared().reset();
+        RunLoopFixture::TearDown();
+    }
+};
+
+TEST_F(HeadlessHostTest, TapLabelFindsVisibleControlsOnlyAndTimeIsVirtual)
+{
+    HeadlessHost host({ 1.0, false });
+    host.start(); // its own manual clock
+    auto window = View::make<Window>(Rect { 0, 0, 320, 480 });
+    window->makeKeyAndVisible();
+    int taps = 0;
+    auto button = View::make<Button>(Rect { 10, 10, 100, 40 });
+    button->setTitle("Go");
+    button->addHandler([&](Control&) { ++taps; }, ControlEventTouchUpInside);
+    window->addSubview(button);
+    auto offscreen = View::make<Button>(Rect { 10, 600, 100, 40 });
+    offscreen->setTitle("Away");
+    window->addSubview(offscreen);
+    int ticks = 0;
+    Timer::scheduledTimer(1.0, true, [&](Timer&) { ++ticks; });
+
+    std::string report;
+    auto runner = std::make_shared<ScriptRunner>(*Script::parse("tap-label Go\nwait 10\ntap-label Away\n"), host);
+    runner->run([&](bool, bool, const std::string& message) { report = message; });
+    EXPECT_EQ(taps, 1);
+    EXPECT_EQ(ticks, 10);
+    EXPECT_EQ(report, "line 3: tap-label: nothing labelled \"Away\" on screen");
+    button->setHidden(true);
+    report.clear();
+    auto again = std::make_shared<ScriptRunner>(*Script::parse("tap-label Go\n"), host);
+    again->run([&](bool, bool, const std::string& message) { report = message; });
+    EXPECT_FALSE(report.empty());
+
+    TempDir dir;
+    EXPECT_EQ(host.screenshot((dir / "s.png").string()), "");
+    EXPECT_TRUE(std::filesystem::exists(dir / "s.png"));
+    EXPECT_NE(host.screenshot("/nonexistent-dir/s.png"), "");
+}

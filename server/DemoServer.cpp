@@ -13,6 +13,16 @@ namespace {
 
 constexpr const char* kBrowserIconPrefix = "/static/mobile/browser/";
 constexpr const char* kActionIconPrefix = "/static/mobile/img/";
+constexpr const char* kBannerPrefix = "/static/mobile/banner/";
+// Scenario bodies and redirects name the service itself with this, since its
+// port is only known once it listens.
+constexpr std::string_view kBasePlaceholder = "{{base}}";
+
+void replaceBasePlaceholder(std::string& text, const std::string& baseURL)
+{
+    for (size_t at = text.find(kBasePlaceholder); at != std::string::npos; at = text.find(kBasePlaceholder, at + baseURL.size()))
+        text.replace(at, kBasePlaceholder.size(), baseURL);
+}
 
 bool isIconName(const std::string& name)
 {
@@ -140,6 +150,9 @@ void DemoServer::answer(SoupServerMessage* message, const std::string& method, c
 {
     if (m_scenario) {
         if (auto staged = m_scenario->answerFor(method, path)) {
+            replaceBasePlaceholder(staged->body, baseURL());
+            if (staged->redirect)
+                replaceBasePlaceholder(*staged->redirect, baseURL());
             respond(message, *staged);
             return;
         }
@@ -155,6 +168,14 @@ void DemoServer::answer(SoupServerMessage* message, const std::string& method, c
     }
     if (auto name = pngName(path, kActionIconPrefix)) {
         builtIn.body = DemoImages::actionIcon(*name);
+        respond(message, builtIn);
+        return;
+    }
+    // Image banners, captioned with their name ("Screen_Test_Lab" reads "Screen Test Lab").
+    if (auto name = pngName(path, kBannerPrefix)) {
+        std::string caption = *name;
+        std::replace(caption.begin(), caption.end(), '_', ' ');
+        builtIn.body = DemoImages::banner(caption);
         respond(message, builtIn);
         return;
     }

@@ -23,6 +23,8 @@
 // relative or absolute), "methods" (array: the answer applies only to
 // these). A rotating route gives its answers in turn, starting over after
 // the last. Exact paths win over prefixes; among prefixes the longest wins.
+// The service writes its own base URL ("http://127.0.0.1:PORT") wherever a
+// body or a redirect says "{{base}}".
 class Scenario {
 public:
     struct Answer {

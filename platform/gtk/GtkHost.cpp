@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
 
 GtkHost::GtkHost(Options options)
@@ -86,6 +87,27 @@ void GtkHost::start()
     }),
         this);
     gtk_widget_add_controller(m_area, GTK_EVENT_CONTROLLER(drag));
+
+    // Keys go to the first responder: typed text as UTF-8, other keys by name.
+    GtkEventController* keys = gtk_event_controller_key_new();
+    g_signal_connect(keys, "key-pressed",
+        G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType, gpointer) -> gboolean {
+            Responder* responder = Responder::firstResponder();
+            if (!responder)
+                return FALSE;
+            gunichar character = gdk_keyval_to_unicode(keyval);
+            std::string key;
+            if (character >= 0x20 && character != 0x7F) {
+                char utf8[8] = {};
+                g_unichar_to_utf8(character, utf8);
+                key = utf8;
+            } else if (const char* name = gdk_keyval_name(keyval)) {
+                key = name;
+            }
+            return !key.empty() && responder->keyPressed(key);
+        }),
+        this);
+    gtk_widget_add_controller(m_window, keys);
 
     g_signal_connect(m_window, "close-request", G_CALLBACK(+[](GtkWindow*, gpointer data) -> gboolean {
         auto* host = static_cast<GtkHost*>(data);

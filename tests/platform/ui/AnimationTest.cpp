@@ -241,3 +241,38 @@ TEST_F(AnimationTest, TickingStopsWhenNothingAnimatesAndEmptyBlocksStillReport)
     settle();
     EXPECT_TRUE(reported);
 }
+
+TEST_F(AnimationTest, FlipTransitionShowsTheOldSideThenTheNewAndReportsOnce)
+{
+    auto container = View::make(Rect { 0, 0, 40, 20 });
+    auto red = View::make(Rect { 0, 0, 40, 20 });
+    red->setBackgroundColor(Color::redColor());
+    auto blue = View::make(Rect { 0, 0, 40, 20 });
+    blue->setBackgroundColor(Color::blueColor());
+    container->addSubview(red);
+    int reports = 0;
+    View::beginAnimations("flip");
+    View::setAnimationDuration(0.7);
+    View::setAnimationTransition(ViewAnimationTransition::FlipFromRight, container.get(), true);
+    View::setAnimationDidStopHandler([&](const std::string&, bool finished, void*) { reports += finished; });
+    red->removeFromSuperview();
+    container->addSubview(blue);
+    View::commitAnimations();
+    auto centrePixel = [&] {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 40, 20);
+        cairo_t* cr = cairo_create(surface);
+        container->layer().render(cr, 1, loop().now());
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        uint32_t p = *reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) + 10 * cairo_image_surface_get_stride(surface) + 20 * 4);
+        cairo_surface_destroy(surface);
+        return p;
+    };
+    advance(0.1);
+    EXPECT_EQ(centrePixel(), 0xFFFF0000u); // still the old side
+    advance(0.45);
+    EXPECT_EQ(centrePixel(), 0xFF0000FFu); // the new side turning in
+    advance(0.2);
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(container->layer().animationKeys().empty());
+}

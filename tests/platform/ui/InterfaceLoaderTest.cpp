@@ -1,0 +1,139 @@
+#include "json/JSONDeserializer.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/InterfaceLoader.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/Slider.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/ViewController.h"
+#include "tests/platform/ui/UITestSupport.h"
+
+#include <string>
+#include <vector>
+
+class OwnerController : public ViewController {
+public:
+    bool setOutlet(const std::string& name, const std::shared_ptr<Responder>& object) override
+    {
+        if (name == "slider") {
+            slider = std::dynamic_pointer_cast<Slider>(object);
+            return slider != nullptr;
+        }
+        if (name == "item") {
+            item = std::dynamic_pointer_cast<BarButtonItem>(object);
+            return item != nullptr;
+        }
+        return ViewController::setOutlet(name, object);
+    }
+    bool performAction(const std::string& action, Responder*) override
+    {
+        actions.push_back(action);
+        return true;
+    }
+    std::shared_ptr<Slider> slider;
+    std::shared_ptr<BarButtonItem> item;
+    std::vector<std::string> actions;
+};
+
+// A class an application registers; it counts how often it wakes.
+class Helper : public ViewController {
+public:
+    void awakeFromInterface() override { ++awakenings; }
+    static inline int awakenings = 0;
+};
+
+class InterfaceLoaderTest : public UITest {
+protected:
+    void SetUp() override
+    {
+        UITest::SetUp();
+        Log::setCaptureHook([this](const std::string& line) { log.push_back(line); });
+    }
+    void TearDown() override
+    {
+        Log::setCaptureHook(nullptr);
+        UITest::TearDown();
+    }
+    JSONValue parse(const std::string& text)
+    {
+        JSONError error;
+        auto value = JSONDeserializer().deserializeAsDictionary(text, &error);
+        EXPECT_TRUE(value) << error.message;
+        return value.value_or(JSONValue());
+    }
+    std::vector<std::string> log;
+};
+
+TEST_F(InterfaceLoaderTest, BuildsConnectsAndReleasesWhatNobodyKeeps)
+{
+    InterfaceLoader::registerClass("Helper", [](const JSONValue&) { return std::make_shared<Helper>(); });
+    Helper::awakenings = 0;
+    auto owner = std::make_shared<OwnerController>();
+    InterfaceLoader loader;
+    ASSERT_TRUE(loader.load(parse(R"({"objects": [
+        {"class": "View", "id": "root", "frame": [0, 0, 320, 480], "fillsApplicationFrame": true,
+         "backgroundColor": [1, 0, 0], "subviews": [
+            {"class": "Slider", "id": "s", "frame": [10, 10, 200, 30], "minimumValue": -3, "maximumValue": -0.05, "value": -1},
+            {"class": "Label", "id": "l", "frame": [10, 50, 200, 20], "text": "Hi", "textColor": "white"},
+            {"class": "Toolbar", "frame": [0, 436, 320, 44], "items": [{"id": "go", "title": "Go"}, {"class": "FlexibleSpace"}]}
+         ]},
+        {"class": "Helper", "id": "helper"},
+        {"class": "Spaceship", "id": "unknown"}
+    ],
+    "outlets": [
+        {"object": "owner", "name": "view", "destination": "root"},
+        {"object": "owner", "name": "slider", "destination": "s"},
+        {"object": "owner", "name": "item", "destination": "go"},
+        {"object": "owner", "name": "nonsense", "destination": "s"},
+        {"object": "owner", "name": "slider", "destination": "missing"}
+    ],
+    "actions": [
+        {"object": "s", "event": "valueChanged", "target": "owner", "action": "changeInterval"},
+        {"object": "go", "target": "owner", "action": "startStop"},
+        {"object": "l", "target": "owner", "action": "labelsCannotAct"}
+    ]})"),
+        *owner));
+    // The status bar is shown here, so the root view takes the screen less its 20 points.
+    EXPECT_EQ(owner->view()->frame(), Rect(0, 20, 320, 460));
+    ASSERT_TRUE(owner->slider);
+    EXPECT_DOUBLE_EQ(owner->slider->value(), -1);
+    EXPECT_EQ(owner->slider->superview(), owner->view().get());
+    owner->slider->sendActionsForControlEvents(ControlEventValueChanged);
+    owner->item->trigger();
+    EXPECT_EQ(owner->actions, (std::vector<std::string> { "changeInterval", "startStop" }));
+    EXPECT_EQ(Helper::awakenings, 1);
+    // Three bad connections and one unknown class, each logged, none fatal.
+    EXPECT_EQ(log.size(), 4u);
+    std::weak_ptr<Responder> helper = loader.objectWithID("helper");
+    loader = InterfaceLoader();
+    EXPECT_FALSE(helper.expired()); // until the pass ends, as an autoreleased object
+    settle();
+    EXPECT_TRUE(helper.expired());
+    EXPECT_TRUE(owner->view()); // kept through the outlet
+}
+
+TEST_F(InterfaceLoaderTest, ToleratesMalformedDescriptions)
+{
+    auto owner = std::make_shared<OwnerController>();
+    InterfaceLoader loader;
+    EXPECT_FALSE(loader.load(parse(R"({"objects": 3})"), *owner));
+    EXPECT_FALSE(loader.errorMessage().empty());
+    EXPECT_TRUE(loader.load(parse(R"({"objects": [
+        {"class": "View", "id": "root", "frame": [0, 0, "wide", 10], "backgroundColor": "plaid",
+         "subviews": [7, {"class": "SegmentedControl", "segments": ["A", 5], "selectedSegmentIndex": 4}]},
+        "not an object"
+    ], "outlets": [{"object": "root", "name": "view", "destination": "root"}], "actions": [{}]})"),
+        *owner));
+    auto root = std::dynamic_pointer_cast<View>(loader.objectWithID("root"));
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->frame(), Rect());
+    EXPECT_EQ(root->backgroundColor(), std::nullopt);
+    ASSERT_EQ(root->subviews().size(), 1u);
+    auto segments = std::dynamic_pointer_cast<SegmentedControl>(root->subviews()[0]);
+    ASSERT_TRUE(segments);
+    EXPECT_EQ(segments->numberOfSegments(), 2);
+    EXPECT_EQ(segments->selectedSegmentIndex(), SegmentedControl::kNoSegment);
+    // A missing resource is an error, not a crash.
+    EXPECT_FALSE(loader.loadNamed("NoSuchInterface", *owner));
+}

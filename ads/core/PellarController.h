@@ -1,0 +1,103 @@
+#pragma once
+
+#include "ads/core/PellarAdDelegate.h"
+#include "ads/core/PellarStoreURLCleanerDelegate.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+class PellarAd;
+class PellarDelegate;
+class PellarSingleAdView;
+class PellarStoreURLCleaner;
+class PellarView;
+class URL;
+class View;
+
+// Coordinates one banner: starts the first ad, decides whether a refresh may
+// go ahead, swaps the banner with a flip when a fresh ad has loaded, and
+// carries out a click: the ad records it with the server, the banner shows
+// its feedback, and the action of the server's answer is performed.
+//
+// The ad view owns the controller; the controller refers to the view and to
+// the host without owning either.
+class PellarController final : public PellarAdDelegate,
+                               public PellarStoreURLCleanerDelegate,
+                               public std::enable_shared_from_this<PellarController> {
+public:
+    // Refresh requests closer together than this are declined.
+    static constexpr double kMinimumRefreshInterval = 30;
+    // The banner on screen carries this tag; one being flipped out carries 0.
+    static constexpr int kBannerTag = 1;
+    static constexpr const char* kNewAdAnimationID = "newPellarAd";
+    static constexpr double kNewAdAnimationDuration = 0.7;
+
+    static std::shared_ptr<PellarController> create();
+    ~PellarController() override;
+    PellarController(const PellarController&) = delete;
+    PellarController& operator=(const PellarController&) = delete;
+
+    // The ad view (it owns us and clears this when it goes) and the host.
+    PellarView* view() const { return m_view; }
+    void setView(PellarView* view) { m_view = view; }
+    std::shared_ptr<PellarDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(std::weak_ptr<PellarDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    const std::shared_ptr<PellarAd>& currentlyDisplayedAd() const { return m_currentlyDisplayedAd; }
+    const std::shared_ptr<PellarAd>& loadingAd() const { return m_loadingAd; }
+    // On the run loop's clock; nullopt before the first accepted refresh.
+    const std::optional<double>& lastRequestForFreshAd() const { return m_lastRequestForFreshAd; }
+    // The banner on screen: the view's subview with the banner tag.
+    std::shared_ptr<PellarSingleAdView> bannerView() const;
+
+    // Called by the ad view.
+    void startFirstAdRequest();
+    void requestFreshAd();
+
+    // PellarAdDelegate
+    Size adSize() override;
+    void adDidLoad(PellarAd&) override;
+    void adDidFailToLoad(PellarAd&) override;
+    void clickDidSucceed(PellarAd&, const std::optional<JSONValue>& response) override;
+    void clickDidFail(PellarAd&) override;
+
+    // Called by the banner views: the ad records the click (with the
+    // banner's interaction data when given), then the banner animates.
+    void click(PellarSingleAdView&);
+    void click(PellarSingleAdView&, const JSONValue& data);
+
+    // PellarStoreURLCleanerDelegate
+    void cleanerDidGenerateURL(PellarStoreURLCleaner&, const URL&) override;
+
+    // Helpers
+    std::shared_ptr<PellarAd> createAdWithInitiatedAdRequest();
+    std::shared_ptr<PellarSingleAdView> createSingleAdViewWithAd(const std::shared_ptr<PellarAd>&);
+    void restoreAdAfterClickAnimationIfPossibleForAd(PellarAd&);
+
+    // True while any banner's ad waits for the ad service (loading, or
+    // recording a click) or a store link is being followed. Hosts that run
+    // on virtual time let the network finish before they move the clock on.
+    static bool anyAwaitingServer();
+    bool isAwaitingServer() const;
+
+private:
+    PellarController() = default;
+
+    void cleanStoreURL(const URL&);
+    // Click actions whose screens this build does not have yet: the link
+    // goes to the system's URL handler instead.
+    void openWithSystem(const std::optional<URL>&, const char* action);
+    void launchWebClick(const std::optional<URL>&);
+    void displayCanvasWithURL(const std::optional<URL>&, PellarAd&);
+    void dropAd(std::shared_ptr<PellarAd>&);
+
+    PellarView* m_view {nullptr};
+    std::weak_ptr<PellarDelegate> m_delegate;
+    std::shared_ptr<PellarAd> m_currentlyDisplayedAd;
+    std::shared_ptr<PellarAd> m_loadingAd;
+    std::optional<double> m_lastRequestForFreshAd;
+    // Cleaners following a store link; each is dropped once it has answered.
+    std::set<std::shared_ptr<PellarStoreURLCleaner>> m_storeURLCleaners;
+};

@@ -1,0 +1,27 @@
+#include "ads/core/PellarView.h"
+
+#include "ads/core/PellarController.h"
+#include "ads/core/PellarViewInternal.h"
+#include "platform/ui/AutoresizingMask.h"
+
+std::shared_ptr<PellarView> PellarView::requestAdWithDelegate(std::weak_ptr<PellarDelegate> delegate)
+{
+    auto view = View::make<PellarViewInternal>(Rect {0, 0, kWidth, kHeight});
+    // The banner keeps its size whatever its superview does.
+    view->setAutoresizingMask(view->autoresizingMask() & ~(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight));
+    view->setBackgroundColor(Color::clear());
+    auto controller = PellarController::create();
+    controller->setView(view.get());
+    controller->setDelegate(std::move(delegate));
+    view->setController(controller);
+    controller->startFirstAdRequest();
+    return view;
+}
+
+PellarView::PellarView(const Rect& frame)
+    : View(frame)
+{
+    setAccessibilityLabel(std::string(kAccessibilityLabel));
+}
+
+PellarView::~PellarView() = default;

@@ -1,6 +1,8 @@
 #include "app/VantrelLauncher.h"
 
+#include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
+#include "ads/core/PellarController.h"
 #include "json/JSONDeserializer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Paths.h"
@@ -110,6 +112,8 @@ int VantrelLauncher::main(int argc, char** argv)
         Paths::setDataDirectoryOverride(std::filesystem::path(*options->dataDirectory));
     if (!loadBundle(resourceDirectory(), &error))
         return fail(error);
+    // The interface description's banner host.
+    AdViewController::registerInterfaceClass();
 
     int status = 0;
     bool quitRequested = false;
@@ -161,6 +165,8 @@ int VantrelLauncher::main(int argc, char** argv)
 #endif
     HeadlessHost host({ options->scale.value_or(1.0), options->realtime });
     host.start();
+    // On virtual time, ad traffic completes before the clock moves on.
+    host.setBusyProbe(&PellarController::anyAwaitingServer);
     launch();
     host.settle();
     runScript(host, options->realtime);

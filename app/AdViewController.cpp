@@ -1,0 +1,75 @@
+#include "app/AdViewController.h"
+
+#include "ads/core/PellarStoreURLCleaner.h"
+#include "ads/core/PellarView.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Timer.h"
+#include "platform/foundation/URL.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/InterfaceLoader.h"
+#include "platform/ui/View.h"
+
+void AdViewController::registerInterfaceClass()
+{
+    InterfaceLoader::registerClass("AdViewController",
+        [](const JSONValue&) -> std::shared_ptr<Responder> { return std::make_shared<AdViewController>(); });
+    // Store links the library opens itself go through the app's URL handler too.
+    PellarStoreURLCleaner::setURLOpener([](const URL& url) { Application::shared().openURL(url.absoluteString()); });
+}
+
+AdViewController::~AdViewController()
+{
+    if (auto timer = m_refreshTimer.lock())
+        timer->invalidate();
+}
+
+void AdViewController::awakeFromInterface()
+{
+    // Whatever the interface description does with us, we stay for the process.
+    m_keepAlive = std::static_pointer_cast<AdViewController>(shared_from_this());
+    // No empty banner area before an ad has arrived.
+    view()->setHidden(true);
+    std::weak_ptr<PellarDelegate> host = std::static_pointer_cast<AdViewController>(shared_from_this());
+    m_pellarAd = PellarView::requestAdWithDelegate(host);
+}
+
+void AdViewController::releaseForTesting()
+{
+    if (auto timer = m_refreshTimer.lock())
+        timer->invalidate();
+    m_keepAlive = nullptr;
+}
+
+void AdViewController::didReceiveAd(PellarView&)
+{
+    Log::write(kDidReceiveAdMessage);
+    auto area = view();
+    area->setHidden(false);
+    if (m_pellarAd) {
+        // The area's frame in its own coordinates: its bounds, so the ad view fills it.
+        m_pellarAd->setFrame(area->convertRect(area->frame(), area->superview()));
+        if (m_pellarAd->superview() == area.get())
+            area->bringSubviewToFront(m_pellarAd.get());
+        else
+            area->addSubview(m_pellarAd);
+    }
+    if (auto timer = m_refreshTimer.lock())
+        timer->invalidate();
+    std::weak_ptr<Responder> weakThis = weak_from_this();
+    m_refreshTimer = Timer::scheduledTimer(kRefreshInterval, true, [weakThis](Timer&) {
+        if (auto self = std::static_pointer_cast<AdViewController>(weakThis.lock()))
+            self->refreshAd();
+    });
+}
+
+void AdViewController::refreshAd()
+{
+    if (m_pellarAd)
+        m_pellarAd->requestFreshAd();
+}
+
+void AdViewController::didFailToReceiveAd(PellarView&)
+{
+    Log::write(kDidFailToReceiveAdMessage);
+    m_pellarAd = nullptr;
+}

@@ -6,8 +6,17 @@
 #include "platform/ui/Image.h"
 #include "platform/ui/Screen.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <glib.h>
+
+namespace {
+
+constexpr double kFrameInterval = 1.0 / 60.0;
+// Real seconds to wait for outside work before time moves on regardless.
+constexpr double kOutsideWorkTimeout = 30.0;
+
+} // namespace
 
 HeadlessHost::HeadlessHost(Options options)
     : m_options(options)
@@ -38,6 +47,16 @@ void HeadlessHost::runFor(double seconds)
         settle();
         return;
     }
+    if (!m_options.realtime && m_busyProbe) {
+        awaitOutsideWork();
+        for (double left = seconds; left > 1e-9; left -= kFrameInterval) {
+            RunLoop::main().advance(std::min(left, kFrameInterval));
+            awaitOutsideWork();
+            if (Application::shared().needsDisplay())
+                Application::shared().compositeScreen(m_options.scale);
+        }
+        return;
+    }
     if (!m_options.realtime) {
         settle();
         RunLoop::main().advance(seconds);
@@ -49,10 +68,21 @@ void HeadlessHost::runFor(double seconds)
     RunLoop::main().runUntil([&done] { return done; }, seconds + 60);
 }
 
+void HeadlessHost::awaitOutsideWork()
+{
+    settle();
+    if (m_busyProbe && m_busyProbe())
+        RunLoop::main().runUntil([this] { return !m_busyProbe(); }, kOutsideWorkTimeout);
+    settle();
+}
+
 void HeadlessHost::injectTouch(TouchPhase phase, Point point)
 {
     Application::shared().sendTouch(phase, point);
-    settle();
+    if (!m_options.realtime && m_busyProbe)
+        awaitOutsideWork();
+    else
+        settle();
 }
 
 void HeadlessHost::wait(double seconds, std::function<void()> then)

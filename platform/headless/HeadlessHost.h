@@ -2,6 +2,7 @@
 
 #include "platform/headless/ScriptHost.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,13 @@ public:
     // Runs every task and timer that is due now.
     void settle();
 
+    // Virtual time only: while the probe answers true (work outside the run
+    // loop, such as an HTTP exchange, is under way), the clock stands still
+    // and the host waits for it in real time, so the network looks instant.
+    // With a probe, waits move the clock in frames of 1/60 s and draw the
+    // screen after each frame that changed it, as a display would.
+    void setBusyProbe(std::function<bool()> probe) { m_busyProbe = std::move(probe); }
+
     // The screen as it is now.
     std::shared_ptr<Image> snapshot();
 
@@ -40,6 +48,9 @@ public:
     std::string screenshot(const std::string& path) override;
 
 private:
+    void awaitOutsideWork();
+
     Options m_options;
     std::shared_ptr<ManualClock> m_clock;
+    std::function<bool()> m_busyProbe;
 };

@@ -12,7 +12,6 @@
 #include <signal.h>
 
 #include <fstream>
-#include <regex>
 
 namespace {
 
@@ -174,7 +173,10 @@ TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
     kill(pid, SIGTERM);
     g_spawn_close_pid(pid);
     close(out);
-    EXPECT_TRUE(std::regex_match(line, std::regex("http://127\\.0\\.0\\.1:[0-9]+"))) << line;
+    const std::string prefix = "http://127.0.0.1:";
+    EXPECT_TRUE(line.starts_with(prefix) && line.size() > prefix.size()
+        && line.find_first_not_of("0123456789", prefix.size()) == std::string::npos)
+        << line;
 
     std::ofstream(directory / "scenario.json") << "{ \"routes\": [] }";
     std::string command = std::string(PELLAR_DEMO_SERVER_PATH) + " --port 0 --scenario " + directory.path().string() + " 2>/dev/null";

@@ -16,6 +16,7 @@
 #endif
 
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
@@ -117,7 +118,7 @@ int VantrelLauncher::main(int argc, char** argv)
 
     int status = 0;
     bool quitRequested = false;
-    auto runScript = [&](ScriptHost& host, bool realtime) {
+    auto runScript = [&](ScriptHost& host, bool realtime, std::function<bool()> abandoned = nullptr) {
         if (!script)
             return;
         bool done = false;
@@ -130,8 +131,9 @@ int VantrelLauncher::main(int argc, char** argv)
                 status = 1;
             }
         });
+        // A closed window ends a script that is still waiting.
         if (realtime && !done)
-            RunLoop::main().runUntil([&] { return done; }, 1e9);
+            RunLoop::main().runUntil([&] { return done || (abandoned && abandoned()); }, 1e9);
     };
 
     bool headless = options->headless;
@@ -144,8 +146,8 @@ int VantrelLauncher::main(int argc, char** argv)
         GtkHost host({ options->scale });
         host.start();
         launch();
-        runScript(host, true);
-        if (status == 0 && !quitRequested) {
+        runScript(host, true, [&host] { return host.isClosed(); });
+        if (status == 0 && !quitRequested && !host.isClosed()) {
             if (options->quitAfter)
                 RunLoop::main().performAfterDelay(*options->quitAfter, [] { RunLoop::main().quit(); });
             if (!script || options->quitAfter)

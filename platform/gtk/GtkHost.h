@@ -26,6 +26,8 @@ public:
     void start();
     void close();
 
+    // The user closed the window (or close() was called).
+    bool isClosed() const { return m_closed; }
     GtkWidget* window() const { return m_window; }
     GtkWidget* drawingArea() const { return m_area; }
     double windowScale() const { return m_scale; }

@@ -69,14 +69,7 @@ bool PellarController::isAwaitingServer() const
 {
     if (adAwaitsServer(m_currentlyDisplayedAd) || adAwaitsServer(m_loadingAd))
         return true;
-    // A banner being flipped out may still have a click on its way.
-    if (m_view) {
-        for (auto& subview : m_view->subviews()) {
-            if (auto* banner = dynamic_cast<PellarSingleAdView*>(subview.get()); banner && adAwaitsServer(banner->ad()))
-                return true;
-        }
-    }
-    return !m_storeURLCleaners.empty();
+    return !m_clickedAds.empty() || !m_storeURLCleaners.empty();
 }
 
 std::shared_ptr<PellarSingleAdView> PellarController::bannerView() const
@@ -213,16 +206,32 @@ void PellarController::adDidFailToLoad(PellarAd& ad)
 
 void PellarController::click(PellarSingleAdView& banner)
 {
-    if (auto& ad = banner.ad())
+    if (auto& ad = banner.ad()) {
+        m_clickedAds.insert(ad);
         ad->click();
+    }
     banner.animateForClick();
 }
 
 void PellarController::click(PellarSingleAdView& banner, const JSONValue& data)
 {
-    if (auto& ad = banner.ad())
+    if (auto& ad = banner.ad()) {
+        m_clickedAds.insert(ad);
         ad->clickWithData(data);
+    }
     banner.animateForClick();
+}
+
+void PellarController::clickDidFinish(PellarAd& ad)
+{
+    for (auto it = m_clickedAds.begin(); it != m_clickedAds.end(); ++it) {
+        if (it->get() == &ad) {
+            // The ad is reporting to us right now.
+            RunLoop::main().keepAliveUntilPassEnds(*it);
+            m_clickedAds.erase(it);
+            return;
+        }
+    }
 }
 
 void PellarController::restoreAdAfterClickAnimationIfPossibleForAd(PellarAd& ad)
@@ -236,6 +245,7 @@ void PellarController::restoreAdAfterClickAnimationIfPossibleForAd(PellarAd& ad)
 void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONValue>& response)
 {
     auto protectedThis = shared_from_this();
+    clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
 
     std::optional<URL> url;
@@ -274,6 +284,7 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
 
 void PellarController::clickDidFail(PellarAd& ad)
 {
+    clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
 }
 

@@ -92,12 +92,17 @@ private:
     void launchWebClick(const std::optional<URL>&);
     void displayCanvasWithURL(const std::optional<URL>&, PellarAd&);
     void dropAd(std::shared_ptr<PellarAd>&);
+    void clickDidFinish(PellarAd&);
 
     PellarView* m_view {nullptr};
     std::weak_ptr<PellarDelegate> m_delegate;
     std::shared_ptr<PellarAd> m_currentlyDisplayedAd;
     std::shared_ptr<PellarAd> m_loadingAd;
     std::optional<double> m_lastRequestForFreshAd;
+    // Ads whose click the server has yet to answer. A refresh may replace the
+    // clicked banner meanwhile; the ad is kept so that the click's action is
+    // still carried out when the answer comes.
+    std::set<std::shared_ptr<PellarAd>> m_clickedAds;
     // Cleaners following a store link; each is dropped once it has answered.
     std::set<std::shared_ptr<PellarStoreURLCleaner>> m_storeURLCleaners;
 };

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+class Image;
 class Toolbar;
 
 // A button on a toolbar: a title and a target/action pair, or a flexible or
@@ -15,14 +16,25 @@ class BarButtonItem : public Responder {
 public:
     enum class Style { Plain, Bordered, Done };
     enum class Kind { Button, FlexibleSpace, FixedSpace };
+    // The platform's stock items, numbered as the platform numbers them; the
+    // ones without a word are drawn as a glyph.
+    enum class SystemItem { Done = 0, Cancel = 1, FlexibleSpace = 5, FixedSpace = 6, Action = 9, Refresh = 13, Stop = 14 };
 
     explicit BarButtonItem(std::string title = {}, Style = Style::Bordered);
     static std::shared_ptr<BarButtonItem> flexibleSpace();
     static std::shared_ptr<BarButtonItem> fixedSpace(double width);
+    // A stock item sending `action` to `target` (not owned).
+    static std::shared_ptr<BarButtonItem> systemItem(SystemItem, std::weak_ptr<Responder> target = {}, std::string action = {});
+    // An item showing an image instead of a title.
+    static std::shared_ptr<BarButtonItem> withImage(std::shared_ptr<Image>, Style = Style::Plain);
 
     Kind kind() const { return m_kind; }
     const std::string& title() const { return m_title; }
     void setTitle(std::string);
+    const std::shared_ptr<Image>& image() const { return m_image; }
+    void setImage(std::shared_ptr<Image> image) { m_image = std::move(image); changed(); }
+    // The stock item this is, if it is one.
+    std::optional<SystemItem> systemItem() const { return m_systemItem; }
     Style style() const { return m_style; }
     void setStyle(Style s) { m_style = s; changed(); }
     // 0: as wide as the title needs.
@@ -48,6 +60,8 @@ private:
 
     Kind m_kind { Kind::Button };
     std::string m_title;
+    std::shared_ptr<Image> m_image;
+    std::optional<SystemItem> m_systemItem;
     Style m_style;
     double m_width { 0 };
     bool m_enabled { true };

@@ -2,8 +2,10 @@
 
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GraphicsContext.h"
+#include "platform/ui/Image.h"
 
 #include <algorithm>
+#include <cmath>
 
 static constexpr double kGap = 6;
 static constexpr double kButtonHeight = 30;
@@ -48,6 +50,8 @@ double Toolbar::itemWidth(const BarButtonItem& item) const
         return 0;
     if (item.width() > 0 || item.kind() == BarButtonItem::Kind::FixedSpace)
         return item.width();
+    if (item.image() && item.title().empty())
+        return std::max(30.0, item.image()->size().width + kTitlePadding);
     return std::max(30.0, itemFont().sizeWithText(item.title()).width + 2 * kTitlePadding);
 }
 
@@ -95,14 +99,7 @@ void Toolbar::drawRect(const Rect&)
         return;
     Rect b = bounds();
     bool black = m_style == Style::Black;
-    std::vector<Color> colors = black ? std::vector<Color> { Color::white(0.35), Color::white(0.08) }
-                                      : std::vector<Color> { Color::rgba(0.69, 0.74, 0.80), Color::rgba(0.43, 0.52, 0.62) };
-    c->saveGState();
-    c->clipToRect(b);
-    c->drawLinearGradient(colors, { 0, 1 }, { b.midX(), b.minY() }, { b.midX(), b.maxY() }, true, true);
-    c->restoreGState();
-    c->setFillColor(black ? Color::black() : Color::rgba(0.30, 0.36, 0.44));
-    c->fillRect({ b.minX(), b.minY(), b.width(), 1 });
+    drawBarBackground(*c, b, m_style, m_tintColor);
     auto frames = itemFrames();
     Font font = itemFont();
     for (size_t i = 0; i < m_items.size(); ++i) {
@@ -136,6 +133,17 @@ void Toolbar::drawRect(const Rect&)
             c->addArcToPoint(f.minX(), f.minY(), f.maxX(), f.minY(), 5);
             c->closePath();
             c->strokePath();
+        }
+        if (item.image() && item.title().empty()) {
+            Size size = item.image()->size();
+            c->drawImage(*item.image(),
+                Rect { std::round(f.midX() - size.width / 2), std::round(f.midY() - size.height / 2), size.width, size.height });
+            continue;
+        }
+        if (auto glyph = item.systemItem(); glyph && item.title().empty()) {
+            Color ink = item.isEnabled() ? Color::whiteColor() : Color::white(1, 0.4);
+            drawSystemGlyph(*c, *glyph, pressed ? f.offsetBy(0, 1) : f, ink);
+            continue;
         }
         Size size = font.sizeWithText(item.title());
         c->setFillColor(item.isEnabled() ? Color::whiteColor() : Color::white(1, 0.4));
@@ -203,4 +211,81 @@ std::vector<AccessibleElement> Toolbar::accessibleElements()
             elements.push_back({ label, frames[i], this });
     }
     return elements;
+}
+
+void Toolbar::drawBarBackground(GraphicsContext& c, const Rect& b, Style style, const std::optional<Color>& tint)
+{
+    std::vector<Color> colors;
+    Color line;
+    if (tint) {
+        auto mix = [](const Color& a, double toward, double amount) {
+            return Color::rgba(a.red + (toward - a.red) * amount, a.green + (toward - a.green) * amount, a.blue + (toward - a.blue) * amount);
+        };
+        colors = { mix(*tint, 1, 0.35), mix(*tint, 0, 0.1) };
+        line = mix(*tint, 0, 0.4);
+    } else if (style == Style::Black) {
+        colors = { Color::white(0.35), Color::white(0.08) };
+        line = Color::black();
+    } else {
+        colors = { Color::rgba(0.69, 0.74, 0.80), Color::rgba(0.43, 0.52, 0.62) };
+        line = Color::rgba(0.30, 0.36, 0.44);
+    }
+    c.saveGState();
+    c.clipToRect(b);
+    c.drawLinearGradient(colors, { 0, 1 }, { b.midX(), b.minY() }, { b.midX(), b.maxY() }, true, true);
+    c.restoreGState();
+    c.setFillColor(line);
+    c.fillRect({ b.minX(), b.minY(), b.width(), 1 });
+}
+
+void Toolbar::drawSystemGlyph(GraphicsContext& c, BarButtonItem::SystemItem which, const Rect& f, const Color& ink)
+{
+    double x = f.midX(), y = f.midY();
+    c.setStrokeColor(ink);
+    c.setFillColor(ink);
+    c.setLineWidth(2);
+    switch (which) {
+    case BarButtonItem::SystemItem::Action:
+        // A tray with an arrow leaving it.
+        c.beginPath();
+        c.moveTo(x - 8, y - 2);
+        c.addLineTo(x - 8, y + 8);
+        c.addLineTo(x + 8, y + 8);
+        c.addLineTo(x + 8, y - 2);
+        c.strokePath();
+        c.beginPath();
+        c.moveTo(x - 3, y + 4);
+        c.addLineTo(x - 3, y - 2);
+        c.addLineTo(x + 4, y - 2);
+        c.strokePath();
+        c.beginPath();
+        c.moveTo(x + 3, y - 7);
+        c.addLineTo(x + 9, y - 2);
+        c.addLineTo(x + 3, y + 3);
+        c.closePath();
+        c.fillPath();
+        break;
+    case BarButtonItem::SystemItem::Refresh:
+        // Most of a circle with an arrow head.
+        c.beginPath();
+        c.addArc(x, y, 7, -1.2, 4.2, false);
+        c.strokePath();
+        c.beginPath();
+        c.moveTo(x + 1, y - 12);
+        c.addLineTo(x + 7, y - 7);
+        c.addLineTo(x + 1, y - 3);
+        c.closePath();
+        c.fillPath();
+        break;
+    case BarButtonItem::SystemItem::Stop:
+        c.beginPath();
+        c.moveTo(x - 7, y - 7);
+        c.addLineTo(x + 7, y + 7);
+        c.moveTo(x + 7, y - 7);
+        c.addLineTo(x - 7, y + 7);
+        c.strokePath();
+        break;
+    default:
+        break;
+    }
 }

@@ -1,0 +1,569 @@
+#include "platform/gtk/GtkWebView.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
+#include "platform/gtk/WebKitErrorMapping.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/Window.h"
+
+#include <cmath>
+#include <webkit/webkit.h>
+
+namespace {
+
+enum class Placement { Overlay, Offscreen };
+
+struct Engine {
+    Placement placement { Placement::Offscreen };
+    GtkOverlay* overlay { nullptr };
+    std::function<double()> scale;
+};
+
+Engine& engine()
+{
+    static Engine e;
+    return e;
+}
+
+// One network session for every page: cookies, caches and local storage
+// live under the data directory, never in the user's home.
+WebKitNetworkSession* networkSession()
+{
+    static WebKitNetworkSession* session = [] {
+        auto base = Paths::dataDirectory() / "webkit";
+        Paths::createDirectories(base / "data");
+        Paths::createDirectories(base / "cache");
+        return webkit_network_session_new((base / "data").c_str(), (base / "cache").c_str());
+    }();
+    return session;
+}
+
+WebViewDelegate::NavigationType navigationTypeFor(WebKitNavigationType type)
+{
+    switch (type) {
+    case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+        return WebViewDelegate::NavigationType::LinkClicked;
+    case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+        return WebViewDelegate::NavigationType::FormSubmitted;
+    case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
+        return WebViewDelegate::NavigationType::BackForward;
+    case WEBKIT_NAVIGATION_TYPE_RELOAD:
+        return WebViewDelegate::NavigationType::Reload;
+    case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+        return WebViewDelegate::NavigationType::FormResubmitted;
+    default:
+        return WebViewDelegate::NavigationType::Other;
+    }
+}
+
+// Carries a weak reference to the view through a GIO callback.
+using WeakView = std::weak_ptr<View>;
+
+std::shared_ptr<GtkWebView> lockView(const WeakView& weak)
+{
+    return std::static_pointer_cast<GtkWebView>(weak.lock());
+}
+
+} // namespace
+
+void GtkWebView::registerOverlay(GtkOverlay* overlay, std::function<double()> scale)
+{
+    engine() = Engine { Placement::Overlay, overlay, std::move(scale) };
+    WebView::setFactory([](const Rect& frame) { return std::make_shared<GtkWebView>(frame); });
+}
+
+bool GtkWebView::registerOffscreen()
+{
+    if (!gtk_init_check())
+        return false;
+    engine() = Engine { Placement::Offscreen, nullptr, nullptr };
+    WebView::setFactory([](const Rect& frame) { return std::make_shared<GtkWebView>(frame); });
+    return true;
+}
+
+void GtkWebView::unregister()
+{
+    engine() = Engine {};
+    WebView::setFactory(nullptr);
+}
+
+GtkWebView::GtkWebView(const Rect& frame)
+    : WebView(frame)
+{
+    m_webView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", networkSession(), nullptr));
+    g_object_ref_sink(m_webView);
+    WebKitSettings* settings = webkit_web_view_get_settings(m_webView);
+    // Software drawing: snapshots and screenshots come out the same every run.
+    webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_write_console_messages_to_stdout(settings, FALSE);
+    g_signal_connect(m_webView, "decide-policy", G_CALLBACK(decidePolicy), this);
+    g_signal_connect(m_webView, "load-changed", G_CALLBACK(loadChanged), this);
+    g_signal_connect(m_webView, "load-failed", G_CALLBACK(loadFailed), this);
+
+    GtkWidget* widget = GTK_WIDGET(m_webView);
+    int width = std::max(1, static_cast<int>(std::lround(frame.width())));
+    int height = std::max(1, static_cast<int>(std::lround(frame.height())));
+    if (engine().placement == Placement::Overlay && engine().overlay) {
+        m_overlay = engine().overlay;
+        g_object_ref(m_overlay);
+        gtk_widget_set_halign(widget, GTK_ALIGN_START);
+        gtk_widget_set_valign(widget, GTK_ALIGN_START);
+        gtk_widget_set_visible(widget, FALSE);
+        gtk_overlay_add_overlay(m_overlay, widget);
+        m_tickID = gtk_widget_add_tick_callback(GTK_WIDGET(m_overlay), tick, this, nullptr);
+    } else {
+        m_showsSnapshot = true;
+        m_offscreenWindow = gtk_window_new();
+        g_object_ref(m_offscreenWindow);
+        gtk_window_set_decorated(GTK_WINDOW(m_offscreenWindow), FALSE);
+        gtk_window_set_title(GTK_WINDOW(m_offscreenWindow), "Vantrel page");
+        gtk_widget_set_size_request(widget, width, height);
+        gtk_window_set_child(GTK_WINDOW(m_offscreenWindow), widget);
+        gtk_window_present(GTK_WINDOW(m_offscreenWindow));
+        m_tickID = gtk_widget_add_tick_callback(m_offscreenWindow, tick, this, nullptr);
+    }
+}
+
+GtkWebView::~GtkWebView()
+{
+    if (m_timeout)
+        m_timeout->invalidate();
+    g_signal_handlers_disconnect_by_data(m_webView, this);
+    webkit_web_view_stop_loading(m_webView);
+    if (m_overlay) {
+        if (m_tickID)
+            gtk_widget_remove_tick_callback(GTK_WIDGET(m_overlay), m_tickID);
+        if (gtk_widget_get_parent(GTK_WIDGET(m_webView)) == GTK_WIDGET(m_overlay))
+            gtk_overlay_remove_overlay(m_overlay, GTK_WIDGET(m_webView));
+        g_object_unref(m_overlay);
+    }
+    if (m_offscreenWindow) {
+        if (m_tickID)
+            gtk_widget_remove_tick_callback(m_offscreenWindow, m_tickID);
+        gtk_window_destroy(GTK_WINDOW(m_offscreenWindow));
+        g_object_unref(m_offscreenWindow);
+    }
+    g_object_unref(m_webView);
+}
+
+std::shared_ptr<GtkWebView> GtkWebView::protectedSelf()
+{
+    return std::static_pointer_cast<GtkWebView>(sharedView());
+}
+
+// MARK: Loading
+
+void GtkWebView::loadRequest(const Request& request)
+{
+    m_requestedURL = request.url;
+    m_timeoutInterval = request.timeoutInterval > 0 ? request.timeoutInterval : kDefaultTimeoutInterval;
+    WebKitURIRequest* uriRequest = webkit_uri_request_new(request.url.c_str());
+    // The engine keeps one cache policy per session; a request that must not
+    // come from a cache says so to the server and to every cache on the way.
+    if (request.cachePolicy == CachePolicy::ReloadIgnoringCacheData) {
+        if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(uriRequest)) {
+            soup_message_headers_replace(headers, "Cache-Control", "no-cache");
+            soup_message_headers_replace(headers, "Pragma", "no-cache");
+        }
+    }
+    webkit_web_view_load_request(m_webView, uriRequest);
+    g_object_unref(uriRequest);
+}
+
+void GtkWebView::stopLoading()
+{
+    webkit_web_view_stop_loading(m_webView);
+}
+
+void GtkWebView::reload()
+{
+    webkit_web_view_reload(m_webView);
+}
+
+bool GtkWebView::canGoBack() const
+{
+    return webkit_web_view_can_go_back(m_webView);
+}
+
+bool GtkWebView::canGoForward() const
+{
+    return webkit_web_view_can_go_forward(m_webView);
+}
+
+void GtkWebView::goBack()
+{
+    webkit_web_view_go_back(m_webView);
+}
+
+void GtkWebView::goForward()
+{
+    webkit_web_view_go_forward(m_webView);
+}
+
+std::string GtkWebView::currentURL() const
+{
+    const char* uri = webkit_web_view_get_uri(m_webView);
+    return uri ? uri : m_requestedURL;
+}
+
+std::string GtkWebView::title() const
+{
+    const char* title = webkit_web_view_get_title(m_webView);
+    return title ? title : "";
+}
+
+// MARK: Scripts
+
+namespace {
+
+struct ScriptResult {
+    bool done { false };
+    std::string text;
+};
+
+} // namespace
+
+std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string& script)
+{
+    auto result = std::make_shared<ScriptResult>();
+    auto* holder = new std::shared_ptr<ScriptResult>(result);
+    webkit_web_view_evaluate_javascript(
+        m_webView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
+            std::unique_ptr<std::shared_ptr<ScriptResult>> holder(static_cast<std::shared_ptr<ScriptResult>*>(data));
+            GError* error = nullptr;
+            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), asyncResult, &error);
+            auto& result = **holder;
+            if (value) {
+                if (!jsc_value_is_undefined(value) && !jsc_value_is_null(value)) {
+                    char* text = jsc_value_to_string(value);
+                    result.text = text ? text : "";
+                    g_free(text);
+                }
+                g_object_unref(value);
+            }
+            if (error)
+                g_error_free(error);
+            result.done = true;
+        },
+        holder);
+
+    // The answer comes from the page's process: wait for it on the main
+    // context, but never for long. Page events that arrive meanwhile are held
+    // back until the caller has its answer.
+    ++m_scriptWaits;
+    auto protectedThis = protectedSelf();
+    guint wake = g_timeout_add(20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(kScriptWaitSeconds * G_USEC_PER_SEC);
+    while (!result->done && g_get_monotonic_time() < deadline)
+        g_main_context_iteration(nullptr, TRUE);
+    g_source_remove(wake);
+    --m_scriptWaits;
+    if (m_scriptWaits == 0 && !m_deferred.empty()) {
+        std::weak_ptr<View> weak = sharedView();
+        RunLoop::main().post([weak] {
+            if (auto view = lockView(weak))
+                view->flushDeferred();
+        });
+    }
+    return result->text;
+}
+
+void GtkWebView::deliver(std::function<void()> event)
+{
+    if (m_scriptWaits > 0 || !m_deferred.empty()) {
+        m_deferred.push_back(std::move(event));
+        return;
+    }
+    event();
+}
+
+void GtkWebView::flushDeferred()
+{
+    auto protectedThis = protectedSelf();
+    while (!m_deferred.empty() && m_scriptWaits == 0) {
+        auto event = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        event();
+    }
+}
+
+// MARK: Engine events
+
+gboolean GtkWebView::decidePolicy(WebKitWebView*, GObject* decision, int type, gpointer data)
+{
+    auto* self = static_cast<GtkWebView*>(data);
+    if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+        return FALSE; // responses: the engine's own choice
+    WebKitNavigationAction* action
+        = webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    int navigationType = webkit_navigation_action_get_navigation_type(action);
+    std::string url = uri ? uri : "";
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION && !self->m_preapprovedURL.empty()
+        && url == self->m_preapprovedURL) {
+        self->m_preapprovedURL.clear();
+        webkit_policy_decision_use(WEBKIT_POLICY_DECISION(decision));
+        return TRUE;
+    }
+    // A link that asks for a new window opens in this view instead.
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
+        navigationType = -1 - navigationType;
+    g_object_ref(decision);
+    std::weak_ptr<View> weak = self->sharedView();
+    self->deliver([weak, decision, url, navigationType] {
+        if (auto view = lockView(weak))
+            view->decide(decision, url, navigationType);
+        else
+            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+        g_object_unref(decision);
+    });
+    return TRUE;
+}
+
+void GtkWebView::decide(GObject* decision, const std::string& url, int navigationType)
+{
+    bool newWindow = navigationType < 0;
+    if (newWindow)
+        navigationType = -1 - navigationType;
+    bool allowed = shouldStartLoad(url, navigationTypeFor(static_cast<WebKitNavigationType>(navigationType)));
+    if (!newWindow) {
+        if (allowed)
+            webkit_policy_decision_use(WEBKIT_POLICY_DECISION(decision));
+        else
+            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+        return;
+    }
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+    if (allowed) {
+        // Already asked: this load is let through without asking again.
+        m_preapprovedURL = url;
+        webkit_web_view_load_uri(m_webView, url.c_str());
+    }
+}
+
+void GtkWebView::loadChanged(WebKitWebView*, int event, gpointer data)
+{
+    auto* self = static_cast<GtkWebView*>(data);
+    std::weak_ptr<View> weak = self->sharedView();
+    switch (event) {
+    case WEBKIT_LOAD_STARTED:
+        self->m_loading = true;
+        self->m_failedThisLoad = false;
+        self->m_suppressUntilNextStart = false;
+        self->startTimeout();
+        self->deliver([weak] {
+            if (auto view = lockView(weak))
+                view->didStartLoad();
+        });
+        break;
+    case WEBKIT_LOAD_FINISHED: {
+        // A failed load ends here too, after its failure was reported.
+        bool report = !self->m_failedThisLoad && !self->m_suppressUntilNextStart && self->m_loading;
+        self->m_loading = false;
+        if (self->m_timeout)
+            self->m_timeout->invalidate();
+        self->m_timeout = nullptr;
+        self->requestSnapshot();
+        if (report) {
+            self->deliver([weak] {
+                if (auto view = lockView(weak))
+                    view->didFinishLoad();
+            });
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+gboolean GtkWebView::loadFailed(WebKitWebView*, int, const char* uri, GError* error, gpointer data)
+{
+    auto* self = static_cast<GtkWebView*>(data);
+    if (self->m_suppressUntilNextStart)
+        return TRUE;
+    self->m_failedThisLoad = true;
+    self->m_loading = false;
+    if (self->m_timeout)
+        self->m_timeout->invalidate();
+    self->m_timeout = nullptr;
+    self->requestSnapshot();
+    URLError failure = WebKitErrorMapping::errorForLoadFailure(error, uri ? uri : "");
+    std::weak_ptr<View> weak = self->sharedView();
+    self->deliver([weak, failure] {
+        if (auto view = lockView(weak))
+            view->didFailLoad(failure);
+    });
+    // The page stays as it was: no engine error page.
+    return TRUE;
+}
+
+void GtkWebView::startTimeout()
+{
+    if (m_timeout)
+        m_timeout->invalidate();
+    std::weak_ptr<View> weak = sharedView();
+    m_timeout = RunLoop::main().performAfterDelay(m_timeoutInterval, [weak] {
+        if (auto view = lockView(weak))
+            view->timeoutFired();
+    });
+}
+
+void GtkWebView::timeoutFired()
+{
+    m_timeout = nullptr;
+    if (!m_loading)
+        return;
+    m_loading = false;
+    m_suppressUntilNextStart = true;
+    std::string url = currentURL();
+    webkit_web_view_stop_loading(m_webView);
+    auto protectedThis = protectedSelf();
+    deliver([this, protectedThis, url] { didFailLoad(URLError { URLErrorTimedOut, "The load timed out", url }); });
+}
+
+// MARK: Showing the page
+
+gboolean GtkWebView::tick(GtkWidget*, GdkFrameClock*, gpointer data)
+{
+    static_cast<GtkWebView*>(data)->followView();
+    return G_SOURCE_CONTINUE;
+}
+
+bool GtkWebView::isCovered() const
+{
+    Window* mine = window();
+    bool above = false;
+    for (auto& other : Application::shared().windows()) {
+        if (other.get() == mine) {
+            above = true;
+            continue;
+        }
+        if (above && !other->isHidden() && other->alpha() > 0 && other->frame().intersects(mine->frame()))
+            return true;
+    }
+    return false;
+}
+
+void GtkWebView::followView()
+{
+    GtkWidget* widget = GTK_WIDGET(m_webView);
+    Window* window = this->window();
+    bool visible = window && window->isVisible();
+    double opacity = 1;
+    for (const View* view = this; visible && view; view = view->superview()) {
+        if (view->isHidden())
+            visible = false;
+        opacity *= view->layer().presentation().opacity;
+    }
+    visible = visible && opacity > 0.01;
+    Rect onScreen;
+    if (window) {
+        onScreen = convertRectToView(bounds(), nullptr);
+        onScreen = onScreen.offsetBy(window->frame().minX(), window->frame().minY());
+    }
+    int width = std::max(1, static_cast<int>(std::lround(onScreen.width())));
+    int height = std::max(1, static_cast<int>(std::lround(onScreen.height())));
+
+    if (m_offscreenWindow) {
+        // Off screen only the size matters; the page is drawn from snapshots.
+        if (width != m_lastWidth || height != m_lastHeight) {
+            m_lastWidth = width;
+            m_lastHeight = height;
+            gtk_widget_set_size_request(widget, width, height);
+            requestSnapshot();
+        }
+        return;
+    }
+
+    double scale = engine().scale ? engine().scale() : 1.0;
+    bool covered = visible && isCovered();
+    if (covered && !m_showsSnapshot) {
+        // An alert or sheet above: the widget would hide it, so the page is
+        // shown as a picture under it until it goes.
+        m_showsSnapshot = true;
+        requestSnapshot();
+    } else if (!covered) {
+        m_showsSnapshot = false;
+    }
+    bool showWidget = visible && !covered;
+    if (showWidget != m_lastVisible) {
+        m_lastVisible = showWidget;
+        gtk_widget_set_visible(widget, showWidget);
+    }
+    if (!showWidget)
+        return;
+    int x = static_cast<int>(std::lround(onScreen.minX() * scale));
+    int y = static_cast<int>(std::lround(onScreen.minY() * scale));
+    int w = static_cast<int>(std::lround(onScreen.width() * scale));
+    int h = static_cast<int>(std::lround(onScreen.height() * scale));
+    if (x != m_lastX || y != m_lastY) {
+        m_lastX = x;
+        m_lastY = y;
+        gtk_widget_set_margin_start(widget, x);
+        gtk_widget_set_margin_top(widget, y);
+    }
+    if (w != m_lastWidth || h != m_lastHeight) {
+        m_lastWidth = w;
+        m_lastHeight = h;
+        gtk_widget_set_size_request(widget, std::max(1, w), std::max(1, h));
+    }
+    if (std::abs(opacity - m_lastOpacity) > 0.001) {
+        m_lastOpacity = opacity;
+        gtk_widget_set_opacity(widget, opacity);
+    }
+}
+
+void GtkWebView::requestSnapshot()
+{
+    if (m_snapshotPending) {
+        m_snapshotAgain = true;
+        return;
+    }
+    // A widget that has never been given a size has nothing to draw yet.
+    if (!gtk_widget_get_mapped(GTK_WIDGET(m_webView)))
+        return;
+    m_snapshotPending = true;
+    m_snapshotAgain = false;
+    auto* weak = new WeakView(sharedView());
+    webkit_web_view_get_snapshot(m_webView, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<WeakView> weak(static_cast<WeakView*>(data));
+            GError* error = nullptr;
+            GdkTexture* texture = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, &error);
+            if (error) {
+                Log::writef("Web view: no snapshot of the page: %s", error->message);
+                g_error_free(error);
+            }
+            if (auto view = lockView(*weak))
+                view->snapshotArrived(texture ? G_OBJECT(texture) : nullptr);
+            if (texture)
+                g_object_unref(texture);
+        },
+        weak);
+}
+
+void GtkWebView::snapshotArrived(GObject* object)
+{
+    m_snapshotPending = false;
+    if (object) {
+        GdkTexture* texture = GDK_TEXTURE(object);
+        int width = gdk_texture_get_width(texture);
+        int height = gdk_texture_get_height(texture);
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        cairo_surface_flush(surface);
+        // The default download format is premultiplied BGRA, Cairo's ARGB32 here.
+        gdk_texture_download(texture, cairo_image_surface_get_data(surface),
+            static_cast<gsize>(cairo_image_surface_get_stride(surface)));
+        cairo_surface_mark_dirty(surface);
+        double scale = bounds().width() > 0 ? width / bounds().width() : 1.0;
+        layer().setContents(Image::fromSurface(surface, scale));
+        cairo_surface_destroy(surface);
+    }
+    if (m_snapshotAgain)
+        requestSnapshot();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/ui/WebView.h"
+
+#include <deque>
+#include <functional>
+#include <gtk/gtk.h>
+#include <memory>
+
+class Timer;
+typedef struct _WebKitWebView WebKitWebView;
+
+// The web view on WebKitGTK. Each view owns a WebKitWebView widget and shows
+// it in one of two ways, chosen when the engine is registered:
+// - over the desktop host's screen: the widget is an overlay child of the
+//   host's window, placed over the view's rectangle and following its frame,
+//   visibility and (window) alpha; while a window above covers it, the page
+//   is drawn from a snapshot instead, so alerts stay on top;
+// - off screen (the headless host on a virtual display): the widget sits in
+//   a window of its own and the page reaches the composited screen through
+//   WebKit's snapshots, taken after every load.
+// WebKit keeps its data and caches under the application's data directory.
+class GtkWebView final : public WebView {
+public:
+    // Registers the engine with the page widgets over `overlay`; `scale`
+    // answers the host's window units per point.
+    static void registerOverlay(GtkOverlay* overlay, std::function<double()> scale);
+    // Registers the engine with off-screen page widgets. Initialises GTK;
+    // false (and nothing registered) when there is no display.
+    static bool registerOffscreen();
+    static void unregister();
+
+    explicit GtkWebView(const Rect& frame);
+    ~GtkWebView() override;
+
+    // WebView
+    void loadRequest(const Request&) override;
+    bool isLoading() const override { return m_loading; }
+    void stopLoading() override;
+    void reload() override;
+    bool canGoBack() const override;
+    bool canGoForward() const override;
+    void goBack() override;
+    void goForward() override;
+    std::string currentURL() const override;
+    std::string title() const override;
+    std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override;
+    bool isBusy() const override { return m_loading || m_snapshotPending; }
+
+    WebKitWebView* webKitView() const { return m_webView; }
+    // The page is being drawn from a snapshot (off screen, or covered).
+    bool showsSnapshot() const { return m_showsSnapshot; }
+    // Takes a fresh snapshot of the page into the view.
+    void requestSnapshot();
+
+    static constexpr double kScriptWaitSeconds = 2.0;
+
+private:
+    static gboolean decidePolicy(WebKitWebView*, GObject* decision, int type, gpointer self);
+    static void loadChanged(WebKitWebView*, int event, gpointer self);
+    static gboolean loadFailed(WebKitWebView*, int event, const char* uri, GError*, gpointer self);
+    static gboolean tick(GtkWidget*, GdkFrameClock*, gpointer self);
+
+    std::shared_ptr<GtkWebView> protectedSelf();
+    // Runs `event` now, or after the current script wait when one is under way
+    // (page events must not reach the delegate from inside its own call).
+    void deliver(std::function<void()> event);
+    void flushDeferred();
+    void decide(GObject* decision, const std::string& url, int navigationType);
+    void startTimeout();
+    void timeoutFired();
+    void followView();
+    bool isCovered() const;
+    void snapshotArrived(GObject* texture);
+
+    WebKitWebView* m_webView { nullptr };
+    GtkWidget* m_offscreenWindow { nullptr };
+    GtkOverlay* m_overlay { nullptr };
+    guint m_tickID { 0 };
+    bool m_loading { false };
+    bool m_failedThisLoad { false };
+    // After a time-out has been reported, the engine's own end of that load is not.
+    bool m_suppressUntilNextStart { false };
+    double m_timeoutInterval { kDefaultTimeoutInterval };
+    std::shared_ptr<Timer> m_timeout;
+    int m_scriptWaits { 0 };
+    std::deque<std::function<void()>> m_deferred;
+    bool m_snapshotPending { false };
+    bool m_snapshotAgain { false };
+    bool m_showsSnapshot { false };
+    int m_lastX { -1 }, m_lastY { -1 }, m_lastWidth { -1 }, m_lastHeight { -1 };
+    double m_lastOpacity { -1 };
+    bool m_lastVisible { false };
+    std::string m_preapprovedURL;
+};

@@ -6,6 +6,10 @@
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
 
+#ifdef VANTREL_HAVE_WEBKIT
+#include "platform/gtk/GtkWebView.h"
+#endif
+
 GtkHost::GtkHost(Options options)
     : m_scale(options.scale && *options.scale > 0 ? *options.scale : 1.0)
 {
@@ -64,7 +68,13 @@ void GtkHost::start()
     gtk_drawing_area_set_content_width(GTK_DRAWING_AREA(m_area), width);
     gtk_drawing_area_set_content_height(GTK_DRAWING_AREA(m_area), height);
     gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(m_area), draw, this, nullptr);
-    gtk_window_set_child(GTK_WINDOW(m_window), m_area);
+    // Web pages are real widgets laid over the composited screen.
+    GtkWidget* overlay = gtk_overlay_new();
+    gtk_overlay_set_child(GTK_OVERLAY(overlay), m_area);
+    gtk_window_set_child(GTK_WINDOW(m_window), overlay);
+#ifdef VANTREL_HAVE_WEBKIT
+    GtkWebView::registerOverlay(GTK_OVERLAY(overlay), [this] { return m_scale; });
+#endif
 
     GtkGesture* drag = gtk_gesture_drag_new();
     gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
@@ -130,6 +140,9 @@ void GtkHost::close()
 {
     if (m_window && !m_closed) {
         m_closed = true;
+#ifdef VANTREL_HAVE_WEBKIT
+        GtkWebView::unregister();
+#endif
         gtk_window_destroy(GTK_WINDOW(m_window));
     }
 }

@@ -144,7 +144,7 @@ void vcVantrel::beat()
     View::commitAnimations();
 }
 
-std::optional<Color> vcVantrel::generateColor() const
+std::optional<Color> vcVantrel::generateColor()
 {
     switch (m_choosenColor ? m_choosenColor->selectedSegmentIndex() : -1) {
     case 0:
@@ -154,7 +154,7 @@ std::optional<Color> vcVantrel::generateColor() const
     case 2:
         return Color::blueColor();
     case 3:
-        return const_cast<vcVantrel*>(this)->generateRandomColor();
+        return generateRandomColor();
     default:
         return std::nullopt;
     }

@@ -52,7 +52,7 @@ public:
     void beat();
 
     // Helpers
-    std::optional<Color> generateColor() const;
+    std::optional<Color> generateColor();
     Color generateRandomColor();
 
     // Actions

@@ -1,0 +1,113 @@
+#include "ads/clickthrough/PellarBrowserRules.h"
+
+#include "ads/core/PellarEndpoints.h"
+#include "ads/core/PellarStoreURLCleaner.h"
+#include "platform/foundation/PercentEscaping.h"
+#include "platform/foundation/URL.h"
+#include "platform/ui/URLError.h"
+
+#include <algorithm>
+
+bool PellarBrowserRules::isMapServiceURL(const URL& url)
+{
+    const std::string host = url.host().value_or("");
+    for (const std::string& prefix : PellarEndpoints::mapServicePrefixes()) {
+        if (prefix.empty())
+            continue;
+        if (prefix.find("://") != std::string::npos) {
+            if (url.absoluteString().starts_with(prefix))
+                return true;
+        } else if (host.starts_with(prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PellarBrowserRules::isVideoURL(const URL& url)
+{
+    if (!url.host())
+        return false;
+    auto hosts = PellarEndpoints::videoHosts();
+    if (std::find(hosts.begin(), hosts.end(), *url.host()) == hosts.end())
+        return false;
+    return url.path().starts_with("/watch") || url.path().starts_with("/v/");
+}
+
+PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
+{
+    const std::string scheme = url.scheme().value_or("");
+    if (scheme == "file")
+        return { .allowLoad = false };
+    if (scheme == "about")
+        return {};
+    if (scheme != "http" && scheme != "https")
+        return { .openWithSystem = true };
+    if (isMapServiceURL(url) || isVideoURL(url))
+        return { .openWithSystem = true };
+    if (PellarStoreURLCleaner::isStoreURL(url))
+        return { .cleanStoreLink = true };
+    return {};
+}
+
+std::optional<std::string> PellarBrowserRules::pageErrorMessageForCode(int code)
+{
+    switch (code) {
+    case URLErrorCancelled:
+        return std::nullopt;
+    case URLErrorBadURL:
+    case URLErrorUnsupportedURL:
+        return "That page is not supported.";
+    case URLErrorTimedOut:
+    case URLErrorCannotConnectToHost:
+    case URLErrorNetworkConnectionLost:
+    case URLErrorResourceUnavailable:
+    case URLErrorNotConnectedToInternet:
+    case URLErrorCannotLoadFromNetwork:
+        return "Couldn't connect to that page.";
+    case URLErrorFileDoesNotExist:
+    case URLErrorFileIsDirectory:
+        return "That file can't be displayed.";
+    case URLErrorDataLengthExceedsMaximum:
+        return "That page is too large to load.";
+    default:
+        break;
+    }
+    if (code <= URLErrorCannotCreateFile && code >= URLErrorCannotMoveFile)
+        return "That file can't be displayed.";
+    if (code <= URLErrorSecureConnectionFailed && code >= URLErrorServerCertificateNotYetValid)
+        return "That page is not secure.";
+    return "That page could not be loaded.";
+}
+
+// Escapes one query value. The URL-escaping of free text leaves the reserved
+// characters alone, so a title such as "Fish & Chips" or an address with its
+// own query ("?a=1&b=2") would split into extra fields of the mail link and
+// lose its tail; those characters are escaped too.
+static std::string escapeQueryValue(const std::string& text)
+{
+    std::string escaped = PercentEscaping::addingPercentEscapesUTF8(text);
+    std::string result;
+    result.reserve(escaped.size());
+    for (char c : escaped) {
+        switch (c) {
+        case '&':
+            result += "%26";
+            break;
+        case '=':
+            result += "%3D";
+            break;
+        case '+':
+            result += "%2B";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string PellarBrowserRules::mailURL(const std::string& pageTitle, const std::string& pageAddress)
+{
+    return "mailto:?subject=" + escapeQueryValue(pageTitle) + "&body=" + escapeQueryValue(pageAddress);
+}

@@ -457,6 +457,45 @@ void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, d
     cairo_restore(cr);
 }
 
+// Draws `image` over `bounds` turned by `angle` about the vertical centre line,
+// in vertical strips each scaled for its depth (an eye 500 points away).
+static void drawTurned(cairo_t* cr, const std::shared_ptr<Image>& image, const Rect& bounds, double angle)
+{
+    if (!image || image->pixelWidth() <= 0 || std::abs(std::cos(angle)) < 1e-3)
+        return;
+    constexpr double kEyeDistance = 500;
+    constexpr int kStrips = 24;
+    double halfWidth = bounds.width() / 2;
+    double cosine = std::cos(angle), sine = std::sin(angle);
+    double pixelsPerPoint = image->pixelWidth() / bounds.width();
+    for (int i = 0; i < kStrips; ++i) {
+        double u0 = -1 + 2.0 * i / kStrips, u1 = -1 + 2.0 * (i + 1) / kStrips;
+        auto project = [&](double u) {
+            double depth = u * halfWidth * sine;
+            double scale = kEyeDistance / (kEyeDistance - depth);
+            return std::pair { u * halfWidth * cosine * scale, scale };
+        };
+        auto [x0, s0] = project(u0);
+        auto [x1, s1] = project(u1);
+        double left = std::min(x0, x1), width = std::abs(x1 - x0);
+        double heightScale = (s0 + s1) / 2;
+        double sourceX = (u0 + 1) * halfWidth * pixelsPerPoint;
+        double sourceWidth = (u1 - u0) * halfWidth * pixelsPerPoint;
+        cairo_save(cr);
+        cairo_translate(cr, bounds.midX() + left, bounds.midY() - bounds.height() * heightScale / 2);
+        // Hard strip edges: anti-aliased ones would leave faint seams between strips.
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_rectangle(cr, 0, 0, width + 0.5, bounds.height() * heightScale);
+        cairo_clip(cr);
+        // Mirrored when seen from behind (cosine < 0) is never drawn: each side
+        // shows only while it faces the viewer.
+        cairo_scale(cr, width / sourceWidth, bounds.height() * heightScale / image->pixelHeight());
+        cairo_set_source_surface(cr, image->surface(), -sourceX, 0);
+        cairo_paint(cr);
+        cairo_restore(cr);
+    }
+}
+
 bool Layer::renderTransition(cairo_t* cr, const LayerProperties& p, double now)
 {
     for (auto& entry : m_animations) {
@@ -486,13 +525,15 @@ bool Layer::renderTransition(cairo_t* cr, const LayerProperties& p, double now)
             draw(transition->after(), progress, 1.0);
             break;
         default: {
-            // A turn about the vertical axis seen head-on: the old side
-            // narrows to an edge, then the new side widens from it.
+            // A turn about the vertical axis seen in perspective: the old side
+            // turns away to an edge, then the new side turns in from it. The
+            // turning edge nearer the viewer grows, the farther one shrinks.
             double angle = progress * M_PI;
-            if (progress < 0.5)
-                draw(transition->before(), 1.0, std::cos(angle));
-            else
-                draw(transition->after(), 1.0, -std::cos(angle));
+            bool firstHalf = progress < 0.5;
+            const auto& image = firstHalf ? transition->before() : transition->after();
+            double turn = firstHalf ? angle : angle - M_PI; // the side's own angle, towards 0 at rest
+            bool fromRight = transition->type() != TransitionAnimation::Type::FlipFromLeft;
+            drawTurned(cr, image, bounds, fromRight ? turn : -turn);
             break;
         }
         }

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "ads/core/PellarDelegate.h"
+#include "ads/core/PellarLocalizer.h"
+#include "ads/core/PellarView.h"
+#include "platform/foundation/Paths.h"
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
+#include "tests/support/RunLoopFixture.h"
+#include "tests/support/TempDir.h"
+
+#include <string>
+#include <vector>
+
+// A host that counts the full-screen notifications and can answer bar colours.
+class RecordingHost final : public PellarDelegate {
+public:
+    std::string publisherId() override { return "test"; }
+    void willPresentFullScreenModal() override { events.push_back("will"); }
+    void didDismissFullScreenModal() override { events.push_back("did"); }
+    std::optional<int> embeddedWebViewBarStyle() override { return barStyle; }
+    std::optional<std::optional<Color>> embeddedWebViewTintColor() override { return tint; }
+
+    int count(const std::string& event) const { return static_cast<int>(std::count(events.begin(), events.end(), event)); }
+
+    std::vector<std::string> events;
+    std::optional<int> barStyle;
+    std::optional<std::optional<Color>> tint;
+};
+
+// A web view whose engine is the test: it records what it is asked and
+// reports the loads the test tells it to.
+class ScriptedWebView final : public WebView {
+public:
+    using WebView::WebView;
+
+    void loadRequest(const Request& request) override { requests.push_back(request.url); m_requestedURL = request.url; }
+    bool isLoading() const override { return loading; }
+    bool canGoBack() const override { return back; }
+    bool canGoForward() const override { return forward; }
+    void goBack() override { ++backCalls; }
+    void stopLoading() override { ++stopCalls; }
+    void reload() override { ++reloadCalls; }
+    std::string currentURL() const override { return url; }
+    std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override
+    {
+        scripts.push_back(script);
+        return script == "document.title" ? pageTitle : "";
+    }
+
+    // The engine's side.
+    bool navigate(const std::string& to) { return shouldStartLoad(to, WebViewDelegate::NavigationType::LinkClicked); }
+    void start()
+    {
+        loading = true;
+        didStartLoad();
+    }
+    void finish(const std::string& title, const std::string& at)
+    {
+        loading = false;
+        pageTitle = title;
+        url = at;
+        didFinishLoad();
+    }
+    void fail(int code)
+    {
+        loading = false;
+        didFailLoad(URLError { code, "scripted", url });
+    }
+
+    std::vector<std::string> requests;
+    std::vector<std::string> scripts;
+    bool loading { false };
+    bool back { false };
+    bool forward { false };
+    int backCalls { 0 };
+    int stopCalls { 0 };
+    int reloadCalls { 0 };
+    std::string url;
+    std::string pageTitle;
+};
+
+// The application window with a host view and a banner at the bottom, a
+// manual clock, a fresh data directory and a recording URL handler.
+class ClickthroughFixture : public RunLoopFixture {
+protected:
+    void SetUp() override
+    {
+        RunLoopFixture::SetUp();
+        Paths::setDataDirectoryOverride(dataDirectory.path());
+        PellarLocalizer::sharedLocalizer().resetForTesting();
+        Application::shared().reset();
+        Application::shared().setStatusBarHidden(true);
+        Application::shared().setOpenURLHook([this](const std::string& url) {
+            opened.push_back(url);
+            return true;
+        });
+        WebView::setFactory([this](const Rect& frame) {
+            auto view = std::make_shared<ScriptedWebView>(frame);
+            webViews.push_back(view);
+            return view;
+        });
+        appWindow = View::make<Window>(Screen::mainScreen().bounds());
+        content = View::make(Screen::mainScreen().bounds());
+        appWindow->addSubview(content);
+        banner = View::make<PellarView>(Rect { 0, 432, 320, 48 });
+        content->addSubview(banner);
+        appWindow->makeKeyAndVisible();
+        host = std::make_shared<RecordingHost>();
+    }
+    void TearDown() override
+    {
+        for (auto& alert : AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        for (auto& sheet : ActionSheet::visibleSheets())
+            sheet->dismissWithClickedButtonIndex(0, false);
+        WebView::setFactory(nullptr);
+        RunLoopFixture::TearDown();
+        Application::shared().reset();
+        Paths::setDataDirectoryOverride(std::nullopt);
+    }
+
+    // Windows on the application's list that still show.
+    int visibleWindowCount() const
+    {
+        int count = 0;
+        for (auto& window : Application::shared().windows())
+            count += window->isHidden() ? 0 : 1;
+        return count;
+    }
+
+    TempDir dataDirectory;
+    std::shared_ptr<Window> appWindow;
+    std::shared_ptr<View> content;
+    std::shared_ptr<PellarView> banner;
+    std::shared_ptr<RecordingHost> host;
+    std::vector<std::string> opened;
+    std::vector<std::weak_ptr<ScriptedWebView>> webViews;
+};

@@ -1,6 +1,7 @@
 #include "ads/core/PellarController.h"
 
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "ads/clickthrough/PellarBrowserController.h"
 #include "ads/core/PellarAd.h"
 #include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarStoreURLCleaner.h"
@@ -290,7 +291,17 @@ void PellarController::clickDidFail(PellarAd& ad)
 
 void PellarController::launchWebClick(const std::optional<URL>& url)
 {
-    openWithSystem(url, "url");
+    displayEmbeddedBrowserWithURL(url);
+}
+
+void PellarController::displayEmbeddedBrowserWithURL(const std::optional<URL>& url)
+{
+    // Without a link, or without the banner to grow from, there is no page to show.
+    if (!url || !m_view)
+        return;
+    m_browserController = PellarBrowserController::create();
+    m_browserController->presentBrowserFromView(
+        std::static_pointer_cast<PellarView>(m_view->sharedView()), *url, m_delegate);
 }
 
 void PellarController::displayCanvasWithURL(const std::optional<URL>& url, PellarAd&)

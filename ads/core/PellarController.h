@@ -9,6 +9,7 @@
 #include <string>
 
 class PellarAd;
+class PellarBrowserController;
 class PellarDelegate;
 class PellarSingleAdView;
 class PellarStoreURLCleaner;
@@ -90,6 +91,7 @@ private:
     // goes to the system's URL handler instead.
     void openWithSystem(const std::optional<URL>&, const char* action);
     void launchWebClick(const std::optional<URL>&);
+    void displayEmbeddedBrowserWithURL(const std::optional<URL>&);
     void displayCanvasWithURL(const std::optional<URL>&, PellarAd&);
     void dropAd(std::shared_ptr<PellarAd>&);
     void clickDidFinish(PellarAd&);
@@ -99,6 +101,8 @@ private:
     std::shared_ptr<PellarAd> m_currentlyDisplayedAd;
     std::shared_ptr<PellarAd> m_loadingAd;
     std::optional<double> m_lastRequestForFreshAd;
+    // The last embedded browser opened; kept until the next one.
+    std::shared_ptr<PellarBrowserController> m_browserController;
     // Ads whose click the server has yet to answer. A refresh may replace the
     // clicked banner meanwhile; the ad is kept so that the click's action is
     // still carried out when the answer comes.

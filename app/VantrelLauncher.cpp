@@ -14,6 +14,10 @@
 #ifdef VANTREL_HAVE_GTK
 #include "platform/gtk/GtkHost.h"
 #endif
+#ifdef VANTREL_HAVE_WEBKIT
+#include "platform/gtk/GtkWebView.h"
+#endif
+#include "platform/ui/WebView.h"
 
 #include <cstdio>
 #include <functional>
@@ -168,7 +172,14 @@ int VantrelLauncher::main(int argc, char** argv)
     HeadlessHost host({ options->scale.value_or(1.0), options->realtime });
     host.start();
     // On virtual time, ad traffic completes before the clock moves on.
-    host.setBusyProbe(&PellarController::anyAwaitingServer);
+#ifdef VANTREL_HAVE_WEBKIT
+    // With a display (a virtual one will do) pages render off screen; without
+    // one, web views say in the log that they cannot load.
+    if (hasDisplay())
+        GtkWebView::registerOffscreen();
+#endif
+    // Web pages load and draw on real time too.
+    host.setBusyProbe([] { return PellarController::anyAwaitingServer() || WebView::anyBusy(); });
     launch();
     host.settle();
     runScript(host, options->realtime);

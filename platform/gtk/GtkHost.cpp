@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkHost.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Responder.h"
@@ -18,6 +19,7 @@ GtkHost::GtkHost(Options options)
 GtkHost::~GtkHost()
 {
     Application::shared().setDisplayChangedHook(nullptr);
+    AnimationEngine::shared().setFrameDriver(nullptr);
     if (m_window && !m_closed)
         gtk_window_destroy(GTK_WINDOW(m_window));
 }
@@ -122,6 +124,7 @@ void GtkHost::start()
     g_signal_connect(m_window, "close-request", G_CALLBACK(+[](GtkWindow*, gpointer data) -> gboolean {
         auto* host = static_cast<GtkHost*>(data);
         host->m_closed = true;
+        AnimationEngine::shared().setFrameDriver(nullptr);
         RunLoop::main().quit();
         return FALSE;
     }),
@@ -132,6 +135,16 @@ void GtkHost::start()
         if (m_area && !m_closed)
             gtk_widget_queue_draw(m_area);
     });
+    // Animations step on the display's frame clock: a tick callback runs only
+    // while something animates and removes itself when the last one ends.
+    AnimationEngine::shared().setFrameDriver([this] {
+        gtk_widget_add_tick_callback(
+            m_area,
+            [](GtkWidget*, GdkFrameClock*, gpointer) -> gboolean {
+                return AnimationEngine::shared().frame() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+            },
+            nullptr, nullptr);
+    });
     Screen::mainScreen().setScale(renderScale());
     gtk_window_present(GTK_WINDOW(m_window));
 }
@@ -140,6 +153,7 @@ void GtkHost::close()
 {
     if (m_window && !m_closed) {
         m_closed = true;
+        AnimationEngine::shared().setFrameDriver(nullptr);
 #ifdef VANTREL_HAVE_WEBKIT
         GtkWebView::unregister();
 #endif

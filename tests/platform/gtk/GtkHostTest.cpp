@@ -1,5 +1,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkHost.h"
+#include "platform/ui/AnimationEngine.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 
@@ -63,6 +64,19 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
 
     // Nothing changes: GTK is not asked to draw again.
     int before = host.drawCount();
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(host.drawCount(), before);
+
+    // An animation draws on the frame clock while it runs, and only then.
+    View::beginAnimations();
+    View::setAnimationDuration(0.3);
+    square->setAlpha(0.2);
+    View::commitAnimations();
+    int atStart = host.drawCount();
+    RunLoop::main().runUntil([] { return false; }, 0.6);
+    EXPECT_GE(host.drawCount() - atStart, 3); // frames come as fast as the (loaded) display allows
+    EXPECT_FALSE(AnimationEngine::shared().isRunning());
+    before = host.drawCount();
     RunLoop::main().runUntil([] { return false; }, 0.3);
     EXPECT_EQ(host.drawCount(), before);
 

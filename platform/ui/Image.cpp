@@ -38,9 +38,10 @@ void sizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer dat
     auto* guard = static_cast<SizeGuard*>(data);
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > Image::kMaxPixels) {
         guard->tooLarge = true;
-        // Asking for a 1 × 1 result keeps the loader from allocating the full
-        // image while we abandon it.
-        gdk_pixbuf_loader_set_size(loader, 1, 1);
+        // A zero size makes the loaders stop before they allocate anything;
+        // asking for a scaled-down result would not: they decode the full
+        // image first and scale it afterwards.
+        gdk_pixbuf_loader_set_size(loader, 0, 0);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
+#include <zlib.h>
 
 namespace {
 
@@ -32,7 +34,58 @@ std::string pngHeader(uint32_t width, uint32_t height)
     return bytes;
 }
 
+// A complete PNG announcing width × height whose one IDAT chunk holds a
+// single compressed row: tiny on the wire, huge once decoded.
+std::string pngBomb(uint32_t width, uint32_t height)
+{
+    std::string bytes("\x89PNG\r\n\x1a\n", 8);
+    auto be32 = [](std::string& out, uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(static_cast<char>((v >> shift) & 0xFF));
+    };
+    auto chunk = [&](const char* type, const std::string& data) {
+        be32(bytes, static_cast<uint32_t>(data.size()));
+        std::string typed = std::string(type, 4) + data;
+        bytes += typed;
+        be32(bytes, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size())));
+    };
+    std::string header;
+    be32(header, width);
+    be32(header, height);
+    header += std::string("\x08\x06\x00\x00\x00", 5);
+    chunk("IHDR", header);
+    std::string row(1 + static_cast<size_t>(width) * 4, '\0');
+    std::string compressed(compressBound(row.size()), '\0');
+    uLongf length = compressed.size();
+    compress(reinterpret_cast<Bytef*>(compressed.data()), &length, reinterpret_cast<const Bytef*>(row.data()), row.size());
+    compressed.resize(length);
+    chunk("IDAT", compressed);
+    chunk("IEND", "");
+    return bytes;
+}
+
+long peakResidentKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 } // namespace
+
+TEST(Image, DecompressionBombIsRefusedWithoutAllocatingIt)
+{
+    // 20000 × 20000 RGBA would take 1.6 GB; the refusal must cost next to nothing.
+    std::string bomb = pngBomb(20000, 20000);
+    ASSERT_LT(bomb.size(), 2000u);
+    long before = peakResidentKilobytes();
+    EXPECT_EQ(Image::decode(bomb), nullptr);
+    EXPECT_LT(peakResidentKilobytes() - before, 100 * 1024);
+    // The same construction at an acceptable size does decode.
+    auto small = Image::decode(pngBomb(64, 1));
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->pixelWidth(), 64);
+}
 
 TEST(Image, RefusesHugeImagesBeforeDecodingAndRoundTripsPNG)
 {

@@ -248,9 +248,8 @@ TEST_F(ControllerTest, ClickActionsFollowTheTableOrder)
              // A store link is cleaned even when the action asks for the browser.
              Case {"url", "https://web.store.example/app/id42?mt=8", {storeLink}},
              Case {"store", "https://buy.store.example/app/id42?mt=8", {storeLink}},
-             // Screens not built yet: the link goes to the system.
-             Case {"url", landing, {landing}},
              Case {"call", "tel:+15555550100", {"tel:+15555550100"}},
+             // Matching is case-sensitive: an unknown action goes to the system.
              Case {"URL", landing, {landing}},
              // No target: nothing is opened.
              Case {"sms", "", {}},

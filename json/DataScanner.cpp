@@ -1,8 +1,7 @@
 #include "json/DataScanner.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstring>
+#include <fast_float/fast_float.h>
 #include <limits>
 
 #include "json/UTF8.h"
@@ -63,26 +62,32 @@ bool DataScanner::scanCharactersFromSet(const CharacterSet& set, std::string* in
     return true;
 }
 
-const unsigned char* DataScanner::numberRunEnd() const
+void DataScanner::setDoubleCharacters(const CharacterSet& set)
 {
-    const unsigned char* runEnd = m_current;
-    while (runEnd < m_end) {
-        unsigned char byte = *runEnd;
-        if (m_doubleCharacters[byte] || (byte == '+' && runEnd > m_current && (runEnd[-1] | 0x20) == 'e'))
-            ++runEnd;
-        else
-            break;
-    }
+    m_doubleCharacters = set;
+    m_doubleCharactersHoldNumbers = true;
+    for (char byte : std::string_view("0123456789eE-."))
+        m_doubleCharactersHoldNumbers &= set[static_cast<unsigned char>(byte)];
+}
+
+// Double characters that leave out part of a number's text: the run is found
+// first and only its bytes are converted.
+const unsigned char* DataScanner::numberRunEndSlowly(double* value) const
+{
+    const unsigned char* runEnd = numberRunEndFrom(m_current);
+    if (value)
+        *value = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
     return runEnd;
 }
 
 bool DataScanner::scanNumber(double* into)
 {
-    const unsigned char* runEnd = numberRunEnd();
+    double value;
+    const unsigned char* runEnd = numberRunEnd(&value);
     if (runEnd == m_current)
         return false;
     if (into)
-        *into = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
+        *into = value;
     m_current = runEnd;
     return true;
 }
@@ -94,122 +99,85 @@ inline bool isDigit(char c)
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
-// Adds the digits of [p, end) to the mantissa while it has room for them
-// (19 significant digits), skipping leading zeros. Digits past the room are
-// counted, and noted when not zero.
-inline void accumulate(const char* p, const char* end, uint64_t& mantissa, int& kept, int& dropped, bool& truncated)
+// The value of a number the converter reports out of range: infinity when it
+// is too large, zero when too small, as the C library converts them. (The
+// converter's present version answers those values itself; later ones report
+// the range and may leave the value alone.) Such numbers
+// lie beyond 10^308 or below 10^-323, so the position of the first significant
+// digit relative to the point, plus the exponent, tells which side they are on.
+double beyondRange(const char* p, const char* end, bool negative)
 {
-    if (mantissa == 0) {
-        while (p < end && *p == '0')
+    int64_t magnitude = 0;
+    bool significant = false;
+    for (; p < end && isDigit(*p); ++p) {
+        significant |= *p != '0';
+        magnitude += significant;
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && isDigit(*p) && !significant; ++p) {
+            significant = *p != '0';
+            magnitude -= !significant;
+        }
+        while (p < end && isDigit(*p))
             ++p;
     }
-    // Eight digits at a time where they fit: the multiply chain per digit is what number-heavy documents pay for.
-    while (end - p >= 8 && kept <= 11) {
-        uint64_t chunk;
-        std::memcpy(&chunk, p, 8);
-        chunk = ((chunk & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
-        chunk = ((chunk & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
-        chunk = ((chunk & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
-        mantissa = mantissa * 100000000 + chunk;
-        p += 8;
-        kept += 8;
+    if (p < end && (*p | 0x20) == 'e') {
+        ++p;
+        bool negativeExponent = p < end && *p == '-';
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        // Clamped far beyond any digit count that fits in the data, so the sum keeps its sign.
+        int64_t exponent = 0;
+        for (; p < end && isDigit(*p); ++p) {
+            if (exponent < 1'000'000'000'000)
+                exponent = exponent * 10 + (*p - '0');
+        }
+        magnitude += negativeExponent ? -exponent : exponent;
     }
-    for (; p < end && kept < 19; ++p, ++kept)
-        mantissa = mantissa * 10 + uint64_t(*p - '0');
-    dropped += int(end - p);
-    for (; p < end; ++p)
-        truncated |= *p != '0';
+    double value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -value : value;
 }
 
 }
 
 double DataScanner::doubleValue(std::string_view text)
 {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
-        1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* p = text.data();
-    const char* const end = p + text.size();
+    const char* numberEnd;
+    return leadingNumber(text.data(), text.data() + text.size(), numberEnd);
+}
+
+double DataScanner::leadingNumber(const char* begin, const char* end, const char*& numberEnd)
+{
+    const char* p = begin;
     const bool negative = p < end && *p == '-';
     if (negative)
         ++p;
 
-    // The longest leading part of the form -?D*(.D*)?([eE][+-]?D+)? with at least one mantissa digit.
-    const char* integerBegin = p;
-    while (p < end && isDigit(*p))
-        ++p;
-    const char* integerEnd = p;
-    const char* fractionBegin = p;
-    const char* fractionEnd = p;
-    if (p < end && *p == '.') {
-        fractionBegin = ++p;
-        while (p < end && isDigit(*p))
-            ++p;
-        fractionEnd = p;
+    // Integers of up to 15 digits are exact doubles and the most common numbers
+    // in answers; they are converted here without the general path's set-up.
+    const char* digits = p;
+    uint64_t integer = 0;
+    while (p < end && isDigit(*p) && p - digits < 16)
+        integer = integer * 10 + uint64_t(*p++ - '0');
+    if (p != digits && p - digits < 16 && (p == end || (*p != '.' && (*p | 0x20) != 'e' && !isDigit(*p)))) {
+        numberEnd = p;
+        double value = double(integer);
+        return negative ? -value : value;
     }
-    if (integerBegin == integerEnd && fractionBegin == fractionEnd)
+
+    // The general case goes to a converter that rounds correctly and reads the
+    // same longest leading part -?D*(.D*)?([eE][+-]?D+)? the C library does.
+    // Being inline it is a little faster than std::from_chars (the same method),
+    // which counts on number-heavy documents. It also reads "inf" and "nan",
+    // which are no numbers here: a mantissa digit must come first.
+    numberEnd = begin;
+    p = digits;
+    if (p == end || !(isDigit(*p) || (*p == '.' && end - p > 1 && isDigit(p[1]))))
         return 0.0;
-    const char* prefixEnd = p;
-    long exponent = 0;
-    if (p < end && (*p | 0x20) == 'e') {
-        const char* q = p + 1;
-        bool negativeExponent = false;
-        if (q < end && (*q == '+' || *q == '-'))
-            negativeExponent = *q++ == '-';
-        if (q < end && isDigit(*q)) {
-            for (; q < end && isDigit(*q); ++q) {
-                if (exponent < 1000000)
-                    exponent = exponent * 10 + (*q - '0');
-            }
-            exponent = negativeExponent ? -exponent : exponent;
-            prefixEnd = q;
-        }
-    }
-
-    uint64_t mantissa = 0;
-    int kept = 0, droppedInteger = 0, droppedFraction = 0;
-    bool truncated = false;
-    accumulate(integerBegin, integerEnd, mantissa, kept, droppedInteger, truncated);
-    accumulate(fractionBegin, fractionEnd, mantissa, kept, droppedFraction, truncated);
-    if (mantissa == 0)
-        return negative ? -0.0 : 0.0;
-    // value = mantissa × 10^scale, exactly unless truncated
-    long scale = exponent + droppedInteger - (long(fractionEnd - fractionBegin) - droppedFraction);
-
-    if (!truncated && mantissa <= (uint64_t(1) << 53) && scale >= -22 && scale <= 22) {
-        // Both operands are exact doubles, so one operation rounds correctly.
-        double value = double(mantissa);
-        value = scale >= 0 ? value * kPowersOfTen[scale] : value / kPowersOfTen[-scale];
-        return negative ? -value : value;
-    }
-#if (defined(__x86_64__) || defined(__i386__)) && __LDBL_MANT_DIG__ == 64
-    if (!truncated && scale >= -27 && scale <= 27) {
-        // With a 64-bit significand the mantissa and 10^|scale| are exact, so the
-        // quotient or product is rounded once to 64 bits; rounding that to 53 bits
-        // is correct unless it lies within one unit of a halfway point between
-        // doubles, which is checked and left to the exact conversion below.
-        static constexpr long double kLongPowersOfTen[]
-            = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L, 1e7L, 1e8L, 1e9L, 1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
-                1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
-        long double wide = static_cast<long double>(mantissa);
-        wide = scale >= 0 ? wide * kLongPowersOfTen[scale] : wide / kLongPowersOfTen[-scale];
-        uint64_t significand;
-        std::memcpy(&significand, &wide, sizeof significand);
-        uint64_t belowDouble = significand & 0x7FF;
-        if (belowDouble < 0x3FF || belowDouble > 0x401) {
-            double value = static_cast<double>(wide);
-            return negative ? -value : value;
-        }
-    }
-#endif
-
     double value = 0;
-    const char* begin = negative ? text.data() : integerBegin;
-    auto result = std::from_chars(begin, prefixEnd, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Too large: infinity; too small: zero, as the C library converts them.
-        long magnitude = scale + kept; // decimal digits before the point, roughly
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-        return negative ? -value : value;
-    }
+    auto result = fast_float::from_chars(begin, end, value, fast_float::chars_format::general);
+    numberEnd = result.ptr;
+    if (result.ec == std::errc::result_out_of_range)
+        return beyondRange(digits, end, negative);
     return value;
 }

@@ -39,7 +39,7 @@ public:
     void setScanLocation(uint32_t location) { m_current = m_start + (location < m_length ? location : m_length); }
     bool isAtEnd() const { return scanLocation() >= m_length; }
     const CharacterSet& doubleCharacters() const { return m_doubleCharacters; }
-    void setDoubleCharacters(const CharacterSet& set) { m_doubleCharacters = set; }
+    void setDoubleCharacters(const CharacterSet&);
 
     // Operations
     uint16_t currentCharacter() const { return m_current < m_end ? *m_current : kEndOfData; }
@@ -68,16 +68,49 @@ public:
     // number, converted to the nearest double (infinity or zero when out of
     // range); 0 when no such part exists.
     static double doubleValue(std::string_view text);
+    // The same for the number at the start of [begin, end); numberEnd is set to
+    // where its text ends (begin when there is none).
+    static double leadingNumber(const char* begin, const char* end, const char*& numberEnd);
 
 protected:
     // White space of the C library's default locale; bytes from 0x80 up never are.
     static bool isWhitespace(unsigned char byte) { return byte == ' ' || (byte >= 0x09 && byte <= 0x0D); }
-    // Where the number run starting at the current position ends.
-    const unsigned char* numberRunEnd() const;
+    // Where the number run starting at the current position ends; with a
+    // place for it, also the run's value as doubleValue() gives it.
+    const unsigned char* numberRunEnd(double* value = nullptr) const
+    {
+        if (value && m_doubleCharactersHoldNumbers) {
+            // The number is read straight from the data and the run goes on from
+            // where it stopped, so that the bytes are walked once rather than twice.
+            const char* numberEnd;
+            *value = leadingNumber(
+                reinterpret_cast<const char*>(m_current), reinterpret_cast<const char*>(m_end), numberEnd);
+            return numberRunEndFrom(reinterpret_cast<const unsigned char*>(numberEnd));
+        }
+        return numberRunEndSlowly(value);
+    }
 
     const unsigned char* m_start = nullptr;
     const unsigned char* m_end = nullptr;
     const unsigned char* m_current = nullptr;
     uint32_t m_length = 0;
     CharacterSet m_doubleCharacters;
+
+private:
+    const unsigned char* numberRunEndFrom(const unsigned char* runEnd) const
+    {
+        while (runEnd < m_end) {
+            unsigned char byte = *runEnd;
+            if (m_doubleCharacters[byte] || (byte == '+' && runEnd > m_current && (runEnd[-1] | 0x20) == 'e'))
+                ++runEnd;
+            else
+                break;
+        }
+        return runEnd;
+    }
+    const unsigned char* numberRunEndSlowly(double* value) const;
+
+    // Whether every byte a number's text can hold is among the double
+    // characters, so that a number read straight from the data stays inside the run.
+    bool m_doubleCharactersHoldNumbers = true;
 };

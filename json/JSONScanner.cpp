@@ -46,6 +46,28 @@ inline int32_t hexQuad(const unsigned char* p, const unsigned char* end)
     return value;
 }
 
+// Short lists, the usual case, are copied without the call a variable-length memcpy costs.
+template <typename T> inline void copyNodes(T* to, const T* from, size_t count)
+{
+    if (count > 4) {
+        std::memcpy(static_cast<void*>(to), from, sizeof(T) * count);
+        return;
+    }
+    switch (count) {
+    case 4:
+        std::memcpy(static_cast<void*>(to + 3), from + 3, sizeof(T));
+        [[fallthrough]];
+    case 3:
+        std::memcpy(static_cast<void*>(to + 2), from + 2, sizeof(T));
+        [[fallthrough]];
+    case 2:
+        std::memcpy(static_cast<void*>(to + 1), from + 1, sizeof(T));
+        [[fallthrough]];
+    case 1:
+        std::memcpy(static_cast<void*>(to), from, sizeof(T));
+    }
+}
+
 inline bool isContinuation(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80;
@@ -262,7 +284,7 @@ bool JSONScanner::scanJSONDictionary(JSONValue* value, JSONError* error)
 {
     beginTopLevelScan();
     Node node;
-    if (!scanDictionary(node, error, 0))
+    if (!scanDictionary(localPlace(node), error, 0))
         return false;
     if (value)
         *value = wrap(node);
@@ -273,7 +295,7 @@ bool JSONScanner::scanJSONArray(JSONValue* value, JSONError* error)
 {
     beginTopLevelScan();
     Node node;
-    if (!scanArray(node, error, 0))
+    if (!scanArray(localPlace(node), error, 0))
         return false;
     if (value)
         *value = wrap(node);
@@ -345,10 +367,10 @@ bool JSONScanner::scanValue(Node& out, bool& hasValue, JSONError* error, unsigne
         return scanNumberNode(out, error);
     case '{':
         hasValue = true;
-        return scanDictionary(out, error, depth);
+        return scanDictionary(localPlace(out), error, depth);
     case '[':
         hasValue = true;
-        return scanArray(out, error, depth);
+        return scanArray(localPlace(out), error, depth);
     case 't':
     case 'f': {
         bool isTrue = *m_current == 't';
@@ -373,7 +395,7 @@ bool JSONScanner::scanValue(Node& out, bool& hasValue, JSONError* error, unsigne
     }
 }
 
-bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
+bool JSONScanner::scanDictionary(const Place& place, JSONError* error, unsigned depth)
 {
     const unsigned char* start = m_current;
     if (!scanCharacter('{'))
@@ -415,7 +437,8 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
                 addToIndex(i);
         }
     };
-    auto findKey = [&](std::string_view key) -> Member* {
+    // Looks among the members stored before the one at `position`.
+    auto findKey = [&](std::string_view key, size_t position) -> Member* {
         if (!index.empty()) {
             size_t mask = index.size() - 1;
             for (size_t slot = hashOf(key) & mask; index[slot]; slot = (slot + 1) & mask) {
@@ -425,7 +448,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
             }
             return nullptr;
         }
-        for (size_t i = base; i < m_members.size(); ++i) {
+        for (size_t i = base; i < position; ++i) {
             Member& member = m_members[i];
             // A key node's boolean flag marks a member removed by a later member without value.
             if (!member.key.madeAsBoolean && member.key.count == key.size()
@@ -440,33 +463,40 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
             skipWhitespace();
             if (currentCharacter() == '}')
                 break;
-            Node key;
-            if (!scanString(key, error))
+            // The member is scanned straight into a new place on the stack (see
+            // scanArray for why) and taken off again when it turns out to be a duplicate or to have no value.
+            const size_t position = m_members.size();
+            if (!scanString(m_members.emplace_back().key, error))
                 return failHere(kDictionaryKeyFailed);
             skipWhitespace();
             if (!scanCharacter(':'))
                 return failHere(kDictionaryColonMissing);
-            Node value;
-            bool hasValue;
-            if (!scanValue(value, hasValue, error, depth + 1))
+            bool hasValue = true;
+            if (startsContainer()) {
+                if (!scanContainer({Place::Kind::MemberValue, position, nullptr}, error, depth + 1))
+                    return failHere(kDictionaryValueFailed);
+            } else if (!scanValue(m_members[position].value, hasValue, error, depth + 1)) {
                 return failHere(kDictionaryValueFailed);
+            }
 
-            std::string_view keyText(key.characters, key.count);
-            Member* existing = findKey(keyText);
+            const Node& key = m_members[position].key;
+            Member* existing = findKey({key.characters, key.count}, position);
             if (existing) {
                 if (hasValue) {
-                    existing->value = value; // a later duplicate replaces the value in its place
+                    existing->value = m_members[position].value; // a later duplicate replaces the value in its place
                 } else {
                     existing->key.madeAsBoolean = true; // a member without value removes the key
                 }
-            } else if (hasValue) {
-                m_members.push_back(Member {key, value});
+                m_members.pop_back();
+            } else if (!hasValue) {
+                m_members.pop_back();
+            } else {
                 ++stored;
                 if (stored > kLinearKeySearchLimit) {
                     if (index.empty() || stored * 2 > index.size())
                         rebuildIndex();
                     else
-                        addToIndex(m_members.size() - 1);
+                        addToIndex(position);
                 }
             }
 
@@ -490,8 +520,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
         live += !m_members[i].key.madeAsBoolean;
     auto* members = static_cast<Member*>(m_arena->allocate(sizeof(Member) * (live ? live : 1)));
     if (live == m_members.size() - base) {
-        if (live)
-            std::memcpy(static_cast<void*>(members), &m_members[base], sizeof(Member) * live);
+        copyNodes(members, m_members.data() + base, live);
     } else {
         size_t next = 0;
         for (size_t i = base; i < m_members.size(); ++i) {
@@ -500,6 +529,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
         }
     }
     m_members.resize(base);
+    Node& out = nodeAt(place);
     out = Node();
     out.type = JSONValue::Type::Dictionary;
     out.count = static_cast<uint32_t>(live);
@@ -507,7 +537,7 @@ bool JSONScanner::scanDictionary(Node& out, JSONError* error, unsigned depth)
     return true;
 }
 
-bool JSONScanner::scanArray(Node& out, JSONError* error, unsigned depth)
+bool JSONScanner::scanArray(const Place& place, JSONError* error, unsigned depth)
 {
     const unsigned char* start = m_current;
     if (!scanCharacter('['))
@@ -526,15 +556,21 @@ bool JSONScanner::scanArray(Node& out, JSONError* error, unsigned depth)
     };
     skipWhitespace();
     while (currentCharacter() != ']') {
-        Node element;
-        bool hasValue;
-        if (!scanValue(element, hasValue, error, depth + 1))
-            return failHere(kArrayValueFailed);
-        // An element where no value begins ("[,1]", "[1,,2]", a stray letter) fails
-        // the array: dropping it silently would shift every later element's position.
-        if (!hasValue)
-            return failHere(kArrayValueFailed);
-        m_elements.push_back(element);
+        // Values are written straight into their place on the stack: reading a
+        // node back right after its fields were stored one by one stalls the processor.
+        if (startsContainer()) {
+            m_elements.emplace_back();
+            if (!scanContainer({Place::Kind::Element, m_elements.size() - 1, nullptr}, error, depth + 1))
+                return failHere(kArrayValueFailed);
+        } else {
+            bool hasValue;
+            if (!scanValue(m_elements.emplace_back(), hasValue, error, depth + 1))
+                return failHere(kArrayValueFailed);
+            // An element where no value begins ("[,1]", "[1,,2]", a stray letter) fails
+            // the array: dropping it silently would shift every later element's position.
+            if (!hasValue)
+                return failHere(kArrayValueFailed);
+        }
         skipWhitespace();
         if (scanCharacter(',')) {
             skipWhitespace();
@@ -551,9 +587,9 @@ bool JSONScanner::scanArray(Node& out, JSONError* error, unsigned depth)
 
     size_t count = m_elements.size() - base;
     auto* elements = static_cast<Node*>(m_arena->allocate(sizeof(Node) * (count ? count : 1)));
-    if (count)
-        std::memcpy(static_cast<void*>(elements), &m_elements[base], sizeof(Node) * count);
+    copyNodes(elements, m_elements.data() + base, count);
     m_elements.resize(base);
+    Node& out = nodeAt(place);
     out = Node();
     out.type = JSONValue::Type::Array;
     out.count = static_cast<uint32_t>(count);
@@ -688,12 +724,14 @@ bool JSONScanner::scanStringSlowly(const unsigned char* contents, Node& out, JSO
 
 bool JSONScanner::scanNumberNode(Node& out, JSONError* error)
 {
-    const unsigned char* runEnd = numberRunEnd();
+    double number;
+    const unsigned char* runEnd = numberRunEnd(&number);
     if (runEnd == m_current)
         return fail(m_current, kNumberMissing, error);
-    out = Node();
     out.type = JSONValue::Type::Number;
-    out.number = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
+    out.madeAsBoolean = false;
+    out.count = 0;
+    out.number = number;
     m_current = runEnd;
     return true;
 }

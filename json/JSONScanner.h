@@ -72,9 +72,43 @@ private:
     void beginTopLevelScan();
     JSONValue wrap(const Node&) const;
 
+    // Where a container's node is written: a local node, or an element or
+    // member value on the work stacks. Those stacks may move while the
+    // container's contents are scanned, so the place is looked up only once
+    // the container is done.
+    struct Place {
+        enum class Kind : uint8_t { Local, Element, MemberValue };
+        Kind kind;
+        size_t index;
+        Node* local;
+    };
+    Node& nodeAt(const Place& place)
+    {
+        switch (place.kind) {
+        case Place::Kind::Element:
+            return m_elements[place.index];
+        case Place::Kind::MemberValue:
+            return m_members[place.index].value;
+        case Place::Kind::Local:
+            break;
+        }
+        return *place.local;
+    }
+    static Place localPlace(Node& node) { return {Place::Kind::Local, 0, &node}; }
+
+    // Whether the next byte after white space opens an object or array.
+    bool startsContainer()
+    {
+        skipWhitespace();
+        return m_current < m_end && (*m_current == '{' || *m_current == '[');
+    }
     bool scanValue(Node& out, bool& hasValue, JSONError*, unsigned depth);
-    bool scanDictionary(Node& out, JSONError*, unsigned depth);
-    bool scanArray(Node& out, JSONError*, unsigned depth);
+    bool scanDictionary(const Place&, JSONError*, unsigned depth);
+    bool scanArray(const Place&, JSONError*, unsigned depth);
+    bool scanContainer(const Place& place, JSONError* error, unsigned depth)
+    {
+        return *m_current == '{' ? scanDictionary(place, error, depth) : scanArray(place, error, depth);
+    }
     bool scanString(Node& out, JSONError*);
     bool scanStringSlowly(const unsigned char* contents, Node& out, JSONError*, ErrorCode& failure);
     bool scanNumberNode(Node& out, JSONError*);

@@ -33,13 +33,88 @@ constexpr std::array<char, 256> kEscapes = makeEscapes();
 // larger ones (no longer exact as integers anyway) take the shortest form, e.g. 1e+22.
 constexpr double kPlainIntegerLimit = 1e17;
 
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Marks (in its high bit) the lowest byte of the word that is zero; bits above
+// the first such byte may be wrong, which is why only the lowest mark is read.
+inline uint64_t zeroBytes(uint64_t word)
+{
+    return (word - kOnes) & ~word & kHighBits;
 }
+
+// Whether any of the eight bytes needs an escape: a control character, a
+// double quote, a backslash or a slash. A wrong mark only ever sits above a
+// right one, so a word is flagged exactly when it holds such a byte.
+inline bool needsEscape(uint64_t word)
+{
+    uint64_t control = (word - kOnes * 0x20) & ~word & kHighBits;
+    return control | zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\'))
+        | zeroBytes(word ^ (kOnes * '/'));
+}
+
+}
+
+// The text being written: a buffer written through a raw pointer, grown by
+// doubling, so that the many short pieces of a document cost a store or a
+// small copy each rather than a call.
+class JSONSerializer::Output {
+public:
+    Output()
+    {
+        m_text.resize(kInitialSize);
+        m_next = m_text.data();
+        m_limit = m_next + m_text.size();
+    }
+
+    // Room for at least this many more bytes at the write position, which it returns.
+    char* reserve(size_t bytes)
+    {
+        if (static_cast<size_t>(m_limit - m_next) < bytes)
+            grow(bytes);
+        return m_next;
+    }
+    void setNext(char* next) { m_next = next; }
+
+    void append(char c)
+    {
+        *reserve(1) = c;
+        ++m_next;
+    }
+    // Literal text: the copy has a fixed length.
+    template <size_t N> void appendLiteral(const char (&literal)[N])
+    {
+        std::memcpy(reserve(N - 1), literal, N - 1);
+        m_next += N - 1;
+    }
+
+    std::string take()
+    {
+        m_text.resize(static_cast<size_t>(m_next - m_text.data()));
+        return std::move(m_text);
+    }
+
+private:
+    static constexpr size_t kInitialSize = 256;
+
+    void grow(size_t bytes)
+    {
+        size_t used = static_cast<size_t>(m_next - m_text.data());
+        m_text.resize(std::max(m_text.size() * 2, used + bytes));
+        m_next = m_text.data() + used;
+        m_limit = m_text.data() + m_text.size();
+    }
+
+    std::string m_text;
+    char* m_next;
+    char* m_limit;
+};
 
 std::string JSONSerializer::serializeObject(const JSONValue& value) const
 {
-    std::string out;
+    Output out;
     appendObject(out, value.m_node);
-    return out;
+    return out.take();
 }
 
 std::string JSONSerializer::serializeNull(const JSONValue&) const
@@ -51,41 +126,41 @@ std::string JSONSerializer::serializeNumber(const JSONValue& value) const
 {
     if (!value.isNumber())
         cannotSerializeType(value.m_node);
-    std::string out;
+    Output out;
     appendNumber(out, value.m_node);
-    return out;
+    return out.take();
 }
 
 std::string JSONSerializer::serializeString(std::string_view text) const
 {
-    std::string out;
+    Output out;
     appendString(out, text);
-    return out;
+    return out.take();
 }
 
 std::string JSONSerializer::serializeArray(const JSONValue& value) const
 {
     if (!value.isArray())
         cannotSerializeType(value.m_node);
-    std::string out;
+    Output out;
     appendArray(out, value.m_node);
-    return out;
+    return out.take();
 }
 
 std::string JSONSerializer::serializeDictionary(const JSONValue& value) const
 {
     if (!value.isDictionary())
         cannotSerializeType(value.m_node);
-    std::string out;
+    Output out;
     appendDictionary(out, value.m_node);
-    return out;
+    return out.take();
 }
 
-void JSONSerializer::appendObject(std::string& out, const Node& node)
+void JSONSerializer::appendObject(Output& out, const Node& node)
 {
     switch (node.type) {
     case JSONValue::Type::Null:
-        out.append("null", 4);
+        out.appendLiteral("null");
         return;
     case JSONValue::Type::Number:
         appendNumber(out, node);
@@ -113,78 +188,98 @@ void JSONSerializer::appendObject(std::string& out, const Node& node)
     cannotSerializeType(node);
 }
 
-void JSONSerializer::appendNumber(std::string& out, const Node& node)
+void JSONSerializer::appendNumber(Output& out, const Node& node)
 {
     double value = node.number;
     if (node.madeAsBoolean && (value == 0.0 || value == 1.0)) {
         if (value != 0.0)
-            out.append("true", 4);
+            out.appendLiteral("true");
         else
-            out.append("false", 5);
+            out.appendLiteral("false");
         return;
     }
     // Infinity and NaN have no JSON text; writing them would make text no reader accepts.
     if (!std::isfinite(value))
         couldNotSerialize(node);
-    char buffer[32];
+    // The longest shortest form, "-2.2250738585072014e-308", takes 24 bytes.
+    constexpr size_t kLongestNumber = 32;
+    char* buffer = out.reserve(kLongestNumber);
     char* end;
     if (value == 0.0) {
         end = std::signbit(value) ? std::copy_n("-0", 2, buffer) : std::copy_n("0", 1, buffer);
     } else if (std::fabs(value) < kPlainIntegerLimit && static_cast<double>(static_cast<long long>(value)) == value) {
-        end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
+        end = std::to_chars(buffer, buffer + kLongestNumber, static_cast<long long>(value)).ptr;
     } else {
-        end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        end = std::to_chars(buffer, buffer + kLongestNumber, value).ptr;
     }
-    out.append(buffer, static_cast<size_t>(end - buffer));
+    out.setNext(end);
 }
 
-void JSONSerializer::appendString(std::string& out, std::string_view text)
+void JSONSerializer::appendString(Output& out, std::string_view text)
 {
-    out.push_back('"');
-    const char* run = text.data();
-    const char* end = text.data() + text.size();
-    for (const char* p = run; p < end; ++p) {
-        char escape = kEscapes[static_cast<unsigned char>(*p)];
-        if (!escape)
-            continue;
-        out.append(run, static_cast<size_t>(p - run));
-        out.push_back('\\');
-        out.push_back(escape);
-        if (escape == 'u') {
-            static constexpr char kHex[] = "0123456789abcdef";
-            auto byte = static_cast<unsigned char>(*p);
-            const char digits[4] = {'0', '0', kHex[byte >> 4], kHex[byte & 15]};
-            out.append(digits, 4);
+    static constexpr char kHex[] = "0123456789abcdef";
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // Room is kept for the rest of the text as it is plus the closing quote;
+    // each escape asks for its few bytes more.
+    char* to = out.reserve(text.size() + 2);
+    *to++ = '"';
+    while (true) {
+        // Runs without escapes are copied eight bytes at a time. A word that
+        // holds an escape stops the loop; the byte loop then stops at that escape.
+        while (end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (needsEscape(word))
+                break;
+            std::memcpy(to, &word, 8);
+            p += 8;
+            to += 8;
         }
-        run = p + 1;
+        while (p < end && !kEscapes[static_cast<unsigned char>(*p)])
+            *to++ = *p++;
+        if (p == end)
+            break;
+        out.setNext(to);
+        to = out.reserve(6 + static_cast<size_t>(end - p));
+        auto byte = static_cast<unsigned char>(*p++);
+        char escape = kEscapes[byte];
+        *to++ = '\\';
+        *to++ = escape;
+        if (escape == 'u') {
+            *to++ = '0';
+            *to++ = '0';
+            *to++ = kHex[byte >> 4];
+            *to++ = kHex[byte & 15];
+        }
     }
-    out.append(run, static_cast<size_t>(end - run));
-    out.push_back('"');
+    *to++ = '"';
+    out.setNext(to);
 }
 
-void JSONSerializer::appendArray(std::string& out, const Node& node)
+void JSONSerializer::appendArray(Output& out, const Node& node)
 {
-    out.push_back('[');
+    out.append('[');
     for (uint32_t i = 0; i < node.count; ++i) {
         if (i)
-            out.push_back(',');
+            out.append(',');
         appendObject(out, node.elements[i]);
     }
-    out.push_back(']');
+    out.append(']');
 }
 
-void JSONSerializer::appendDictionary(std::string& out, const Node& node)
+void JSONSerializer::appendDictionary(Output& out, const Node& node)
 {
-    out.push_back('{');
+    out.append('{');
     for (uint32_t i = 0; i < node.count; ++i) {
         if (i)
-            out.push_back(',');
+            out.append(',');
         const JSONValue::Member& member = node.members[i];
         appendString(out, {member.key.characters, member.key.count});
-        out.push_back(':');
+        out.append(':');
         appendObject(out, member.value);
     }
-    out.push_back('}');
+    out.append('}');
 }
 
 void JSONSerializer::cannotSerializeType(const Node& node)

@@ -30,11 +30,12 @@ public:
 
 private:
     using Node = JSONValue::Node;
-    static void appendObject(std::string& out, const Node&);
-    static void appendNumber(std::string& out, const Node&);
-    static void appendString(std::string& out, std::string_view);
-    static void appendArray(std::string& out, const Node&);
-    static void appendDictionary(std::string& out, const Node&);
+    class Output;
+    static void appendObject(Output&, const Node&);
+    static void appendNumber(Output&, const Node&);
+    static void appendString(Output&, std::string_view);
+    static void appendArray(Output&, const Node&);
+    static void appendDictionary(Output&, const Node&);
     [[noreturn]] static void cannotSerializeType(const Node&);
     [[noreturn]] static void couldNotSerialize(const Node&);
 };

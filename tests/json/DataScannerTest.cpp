@@ -112,3 +112,33 @@ TEST(DataScanner, ConversionRoundsLikeTheCLibrary)
              "1.7976931348623157e308", "7.038531e-26", "123456789012345678e-30"})
         EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text, nullptr)) << text;
 }
+
+TEST(DataScanner, ConversionOutOfRangeAndLongDigitRuns)
+{
+    // Past the double range the digit count and the exponent together decide
+    // between infinity and zero, however far apart they are.
+    std::string zeros(400, '0');
+    std::string manyZeros(2'000'000, '0');
+    const std::string cases[] = {"1" + zeros, "-1" + zeros, "0." + zeros + "1", "-0." + zeros + "1e-5",
+        zeros + "1e-330", "1" + manyZeros + "e-99999999999", "0." + manyZeros + "1e99999999999",
+        "1e-99999999999999999999", "2.4703282292062327e-324", "1.7976931348623159e308"};
+    for (const std::string& text : cases)
+        EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text.c_str(), nullptr)) << text.substr(0, 40);
+    // Words the C library would read are not numbers here.
+    EXPECT_EQ(DataScanner::doubleValue("inf"), 0.0);
+    EXPECT_EQ(DataScanner::doubleValue("-nan"), 0.0);
+}
+
+TEST(DataScanner, NarrowerDoubleCharactersEndTheRunAndTheNumber)
+{
+    DataScanner scanner("1.5e3,7e2");
+    scanner.setDoubleCharacters(DataScanner::characterSet("0123456789"));
+    double value = 0;
+    ASSERT_TRUE(scanner.scanNumber(&value));
+    EXPECT_EQ(value, 1.0);
+    EXPECT_EQ(scanner.scanLocation(), 1u);
+    scanner.setScanLocation(6);
+    scanner.setDoubleCharacters(DataScanner::characterSet("0123456789eE-."));
+    ASSERT_TRUE(scanner.scanNumber(&value));
+    EXPECT_EQ(value, 700.0);
+}

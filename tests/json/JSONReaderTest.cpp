@@ -119,6 +119,22 @@ TEST(JSONReader, DuplicateAndRemovedKeysKeepFirstInsertionOrder)
     EXPECT_FALSE(value->find("k39"));
 }
 
+TEST(JSONReader, NestedContainersLandInTheirPlaceWhileTheStacksGrow)
+{
+    // Containers as elements and member values, a duplicate whose new value is
+    // a container, and a member without value after one.
+    EXPECT_EQ(read(R"({"a":[1,{"b":[2,3]},4],"a":{"c":[]},"d":[[],[[5]],"s"],"e":{"f":1},"e":})"),
+        R"({"a":{"c":[]},"d":[[],[[5]],"s"]})");
+    // Inner containers far larger than everything before them move the work
+    // stacks while their parent's place waits.
+    std::string wide;
+    for (int i = 0; i < 5000; ++i)
+        wide += std::to_string(i) + ",";
+    wide.pop_back();
+    std::string text = "{\"x\":[[" + wide + "],{\"y\":[" + wide + "]}],\"z\":[" + wide + "]}";
+    EXPECT_EQ(read(text), text);
+}
+
 TEST(JSONReader, StringEscapes)
 {
     EXPECT_EQ(read(R"(["\"\\\/\b\f\n\r\t"])"), R"(["\"\\\/\b\f\n\r\t"])");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
 
 #include "json/JSONDeserializer.h"
@@ -46,6 +47,42 @@ TEST(JSONSerializer, StringEscapingIsExactlyTheEightCharacters)
         "\"\\u0001\\u001f é \xF0\x9F\x98\x80\x7F\"");
     EXPECT_EQ(JSONSerializer().serializeString("a\\nb"), R"("a\\nb")");
     EXPECT_EQ(write(JSONValue::data("x/y")), R"("x\/y")");
+}
+
+TEST(JSONSerializer, EscapesAnywhereInLongStrings)
+{
+    // Strings are copied a word at a time up to an escape: put one at every
+    // place around word boundaries, and let escapes outgrow the room reserved.
+    auto escapedByteByByte = [](std::string_view text) {
+        static const std::string_view kEscaped = "\"\\/\b\f\n\r\t", kShortForms = "\"\\/bfnrt";
+        std::string out = "\"";
+        for (char c : text) {
+            char longForm[8];
+            if (size_t at = kEscaped.find(c); at != std::string_view::npos) {
+                out += '\\';
+                out += kShortForms[at];
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                std::snprintf(longForm, sizeof longForm, "\\u%04x", static_cast<unsigned char>(c));
+                out += longForm;
+            } else {
+                out += c;
+            }
+        }
+        return out + "\"";
+    };
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            for (char special : {'/', '"', '\x01', '\n'}) {
+                std::string text(length, 'a');
+                text[at] = special;
+                text[length - 1 - at] = '\xC3'; // and a non-ASCII byte, written as it is
+                EXPECT_EQ(JSONSerializer().serializeString(text), escapedByteByByte(text)) << length << " " << at;
+            }
+        }
+    }
+    std::string controls(100'000, '\x02');
+    controls += "end";
+    EXPECT_EQ(JSONSerializer().serializeString(controls), escapedByteByByte(controls));
 }
 
 TEST(JSONSerializer, NumbersBooleansAndIntegers)

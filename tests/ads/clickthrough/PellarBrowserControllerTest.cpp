@@ -29,7 +29,7 @@ protected:
     {
         browser = PellarBrowserController::create();
         browser->presentBrowserFromView(banner, *URL::withString(address), host);
-        page = std::static_pointer_cast<ScriptedWebView>(browser->webView());
+        page = std::dynamic_pointer_cast<ScriptedWebView>(browser->webView());
         advance(0.8);
     }
     std::vector<std::string> toolbarLabels() const

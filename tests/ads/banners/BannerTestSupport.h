@@ -3,6 +3,7 @@
 #include "platform/ui/Image.h"
 #include "platform/ui/ImageContext.h"
 #include "platform/ui/View.h"
+#include "tests/support/GoldenImage.h"
 
 #include <algorithm>
 #include <cairo.h>
@@ -39,37 +40,8 @@ inline std::shared_ptr<Image> twoToneIcon(int size, double r, double g, double b
     return image;
 }
 
-// Compares with tests/ads/banners/golden/NAME.png, allowing anti-aliased text
-// to differ by a few levels; VANTREL_UPDATE_GOLDEN=1 rewrites the file.
+// Compares with tests/ads/banners/golden/NAME.png.
 inline ::testing::AssertionResult matchesGolden(const Image& actual, const std::string& name)
 {
-    std::string path = std::string(VANTREL_SOURCE_DIR) + "/tests/ads/banners/golden/" + name + ".png";
-    std::string actualPath = std::string(VANTREL_BINARY_DIR) + "/" + name + ".actual.png";
-    actual.writePNG(actualPath);
-    if (std::getenv("VANTREL_UPDATE_GOLDEN")) {
-        actual.writePNG(path);
-        return ::testing::AssertionSuccess();
-    }
-    auto expected = Image::fromFile(path);
-    if (!expected)
-        return ::testing::AssertionFailure() << "no golden image " << path << " (actual in " << actualPath << ")";
-    if (expected->pixelWidth() != actual.pixelWidth() || expected->pixelHeight() != actual.pixelHeight())
-        return ::testing::AssertionFailure() << name << ": size differs";
-    cairo_surface_flush(actual.surface());
-    const unsigned char* a = cairo_image_surface_get_data(actual.surface());
-    const unsigned char* e = cairo_image_surface_get_data(expected->surface());
-    int strideA = cairo_image_surface_get_stride(actual.surface());
-    int strideE = cairo_image_surface_get_stride(expected->surface());
-    long differing = 0;
-    for (int y = 0; y < actual.pixelHeight(); ++y) {
-        for (int x = 0; x < actual.pixelWidth(); ++x) {
-            int worst = 0;
-            for (int c = 0; c < 4; ++c)
-                worst = std::max(worst, std::abs(a[y * strideA + x * 4 + c] - e[y * strideE + x * 4 + c]));
-            differing += worst > 24 ? 1 : 0;
-        }
-    }
-    if (differing > actual.pixelWidth() * actual.pixelHeight() / 500)
-        return ::testing::AssertionFailure() << name << ": " << differing << " pixels differ; actual in " << actualPath;
-    return ::testing::AssertionSuccess();
+    return matchesGolden(actual, "tests/ads/banners/golden", name);
 }

@@ -212,7 +212,13 @@ std::string GtkWebView::currentURL() const
 std::string GtkWebView::title() const
 {
     const char* title = webkit_web_view_get_title(m_webView);
-    return title ? title : "";
+    if (title && *title)
+        return title;
+    // WebKit may announce the title only after the load has finished; the
+    // document already knows it.
+    if (webkit_web_view_is_loading(m_webView) || !webkit_web_view_get_uri(m_webView))
+        return "";
+    return const_cast<GtkWebView*>(this)->stringByEvaluatingJavaScriptFromString("document.title");
 }
 
 // MARK: Scripts

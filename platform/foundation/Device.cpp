@@ -11,17 +11,6 @@
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 struct UnameRecord {
     std::string systemName;
     std::string release;
@@ -92,8 +81,8 @@ std::optional<std::string> Device::appSpecificIdentifier(std::string_view machin
     std::array<guint8, 16> key {};
     bool allZero = true;
     for (size_t i = 0; i < key.size(); ++i) {
-        int high = hexValue(machineId[2 * i]);
-        int low = hexValue(machineId[2 * i + 1]);
+        int high = g_ascii_xdigit_value(machineId[2 * i]);
+        int low = g_ascii_xdigit_value(machineId[2 * i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         key[i] = static_cast<guint8>(high * 16 + low);

@@ -25,17 +25,6 @@ std::string escapeBytes(std::string_view text)
     return escaped;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> unescapeBytes(std::string_view text, bool asciiOnly)
 {
     std::string decoded;
@@ -47,8 +36,8 @@ std::optional<std::string> unescapeBytes(std::string_view text, bool asciiOnly)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = g_ascii_xdigit_value(text[i + 1]);
+        int low = g_ascii_xdigit_value(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         int byte = high * 16 + low;

@@ -10,7 +10,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Window.h"
-#include "tests/support/RunLoopFixture.h"
+#include "tests/support/UITest.h"
 
 #include <deque>
 #include <string>
@@ -18,14 +18,11 @@
 
 // The app launched on a manual clock, as the headless host would, with the
 // system URL handler and the random source replaced by recorders.
-class AppTest : public RunLoopFixture {
+class AppTest : public UITest {
 protected:
     void SetUp() override
     {
-        RunLoopFixture::SetUp();
-        Application::shared().reset();
-        AnimationEngine::shared().reset();
-        Screen::mainScreen().setScale(1);
+        UITest::SetUp();
         Log::setCaptureHook([this](const std::string& line) { logLines.push_back(line); });
         Application::shared().setOpenURLHook([this](const std::string& url) {
             openedURLs.push_back(url);
@@ -37,10 +34,8 @@ protected:
     {
         for (auto& alert : AlertView::visibleAlerts())
             alert->dismissWithClickedButtonIndex(0, false);
-        Application::shared().reset();
-        AnimationEngine::shared().reset();
         Log::setCaptureHook(nullptr);
-        RunLoopFixture::TearDown();
+        UITest::TearDown();
     }
 
     void launch()
@@ -55,7 +50,6 @@ protected:
         });
         settle();
     }
-    void settle() { loop().runUntilIdle(); }
     void dismissWarning()
     {
         for (auto& alert : AlertView::visibleAlerts())

@@ -4,7 +4,7 @@
 #include "platform/ui/KeyframeAnimation.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
-#include "tests/platform/ui/UITestSupport.h"
+#include "tests/support/UITest.h"
 
 #include <string>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "platform/ui/Slider.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
-#include "tests/platform/ui/UITestSupport.h"
+#include "tests/support/UITest.h"
 
 #include <string>
 #include <vector>

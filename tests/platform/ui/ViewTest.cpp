@@ -4,7 +4,7 @@
 #include "platform/ui/GraphicsContext.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
-#include "tests/platform/ui/UITestSupport.h"
+#include "tests/support/UITest.h"
 
 #include <string>
 #include <vector>

@@ -5,9 +5,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/URL.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/InterfaceLoader.h"
-#include "platform/ui/View.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/InterfaceLoader.h"
+#include "platform/ui/views/View.h"
 
 void AdViewController::registerInterfaceClass()
 {

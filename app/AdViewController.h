@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ads/core/PellarDelegate.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/views/ViewController.h"
 
 #include <memory>
 

@@ -2,9 +2,9 @@
 
 #include "app/vcVantrel.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
 
 void VantrelAppDelegate::applicationDidFinishLaunching(Application& application)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/views/ApplicationDelegate.h"
 
 #include <memory>
 

@@ -9,7 +9,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/ScriptRunner.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/views/Application.h"
 
 #ifdef VANTREL_HAVE_GTK
 #include "platform/gtk/GtkHost.h"
@@ -17,7 +17,7 @@
 #ifdef VANTREL_HAVE_WEBKIT
 #include "platform/gtk/GtkWebView.h"
 #endif
-#include "platform/ui/WebView.h"
+#include "platform/ui/controls/WebView.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,13 +1,13 @@
 #include "app/vcVantrel.h"
 
 #include "platform/foundation/Timer.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/SegmentedControl.h"
-#include "platform/ui/Slider.h"
-#include "platform/ui/TextView.h"
+#include "platform/ui/controls/AlertView.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/controls/BarButtonItem.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/SegmentedControl.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/TextView.h"
 
 #include <glib.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/AlertViewDelegate.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controls/AlertViewDelegate.h"
+#include "platform/ui/views/ViewController.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,9 +4,9 @@
 #include "ads/core/PellarController.h"
 #include "ads/core/PellarLocalizer.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/GraphicsContext.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/controls/ImageView.h"
 #include "json/JSONValue.h"
 
 #include <numbers>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ads/banners/PellarSingleAdView.h"
-#include "platform/ui/Font.h"
+#include "platform/ui/graphics/Font.h"
 
 #include <optional>
 #include <string>

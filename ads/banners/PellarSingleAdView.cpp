@@ -2,9 +2,9 @@
 
 #include "ads/core/PellarAd.h"
 #include "platform/foundation/Timer.h"
-#include "platform/ui/ActivityIndicatorView.h"
-#include "platform/ui/KeyframeAnimation.h"
-#include "platform/ui/Touch.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/layers/KeyframeAnimation.h"
+#include "platform/ui/views/Touch.h"
 
 #include <cstdio>
 

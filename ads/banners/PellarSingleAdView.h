@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/AnimationDelegate.h"
-#include "platform/ui/View.h"
+#include "platform/ui/layers/AnimationDelegate.h"
+#include "platform/ui/views/View.h"
 
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "ads/clickthrough/PellarModalViewController.h"
 #include "ads/core/PellarStoreURLCleanerDelegate.h"
-#include "platform/ui/ActionSheetDelegate.h"
-#include "platform/ui/WebViewDelegate.h"
+#include "platform/ui/controls/ActionSheetDelegate.h"
+#include "platform/ui/controls/WebViewDelegate.h"
 
 #include <array>
 #include <functional>

@@ -4,7 +4,7 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/URL.h"
-#include "platform/ui/URLError.h"
+#include "platform/ui/controls/URLError.h"
 
 #include <algorithm>
 

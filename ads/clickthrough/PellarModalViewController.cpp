@@ -2,12 +2,12 @@
 
 #include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/ImageContext.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ImageContext.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
 
 static std::weak_ptr<PellarModalViewController>& activeController()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/Rect.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/graphics/Rect.h"
+#include "platform/ui/views/ViewController.h"
 
 #include <memory>
 #include <string>

@@ -15,7 +15,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/Image.h"
+#include "platform/ui/graphics/Image.h"
 
 #include <cstdio>
 #include <stdexcept>

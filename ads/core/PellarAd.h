@@ -2,7 +2,7 @@
 
 #include "ads/flex/PellarFlexAdDelegate.h"
 #include "json/JSONValue.h"
-#include "platform/ui/Color.h"
+#include "platform/ui/graphics/Color.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "json/JSONValue.h"
-#include "platform/ui/Size.h"
+#include "platform/ui/graphics/Size.h"
 
 #include <optional>
 #include <string>

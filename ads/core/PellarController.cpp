@@ -9,7 +9,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/views/Application.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "platform/foundation/Date.h"
 #include "platform/location/Location.h"
-#include "platform/ui/Color.h"
+#include "platform/ui/graphics/Color.h"
 
 #include <optional>
 #include <string>

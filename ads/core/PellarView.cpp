@@ -2,7 +2,7 @@
 
 #include "ads/core/PellarController.h"
 #include "ads/core/PellarViewInternal.h"
-#include "platform/ui/AutoresizingMask.h"
+#include "platform/ui/views/AutoresizingMask.h"
 
 std::shared_ptr<PellarView> PellarView::requestAdWithDelegate(std::weak_ptr<PellarDelegate> delegate)
 {

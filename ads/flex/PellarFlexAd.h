@@ -2,7 +2,7 @@
 
 #include "ads/core/PellarError.h"
 #include "json/JSONValue.h"
-#include "platform/ui/Rect.h"
+#include "platform/ui/graphics/Rect.h"
 
 #include <memory>
 

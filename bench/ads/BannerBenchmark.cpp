@@ -7,7 +7,7 @@
 #include "ads/core/PellarView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/ImageContext.h"
+#include "platform/ui/graphics/ImageContext.h"
 #include "server/DemoServer.h"
 
 #include <benchmark/benchmark.h>

@@ -5,10 +5,10 @@
 #include "app/vcVantrel.h"
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/controls/AlertView.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -1,11 +1,11 @@
 #include "platform/gtk/GtkHost.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/AnimationEngine.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/Responder.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Responder.h"
+#include "platform/ui/views/Screen.h"
 
 #ifdef VANTREL_HAVE_WEBKIT
 #include "platform/gtk/GtkWebView.h"

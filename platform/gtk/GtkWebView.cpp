@@ -5,9 +5,9 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/gtk/WebKitErrorMapping.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Window.h"
 
 #include <cmath>
 #include <webkit/webkit.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/WebView.h"
+#include "platform/ui/controls/WebView.h"
 
 #include <deque>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/URLError.h"
+#include "platform/ui/controls/URLError.h"
 
 #include <glib.h>
 #include <string>

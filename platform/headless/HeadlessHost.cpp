@@ -2,9 +2,9 @@
 
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Screen.h"
 
 #include <algorithm>
 #include <cairo.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/Point.h"
+#include "platform/ui/graphics/Point.h"
 
 #include <optional>
 #include <string>

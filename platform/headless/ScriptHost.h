@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/Point.h"
-#include "platform/ui/Touch.h"
+#include "platform/ui/graphics/Point.h"
+#include "platform/ui/views/Touch.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
 #include "platform/headless/ScriptRunner.h"
 
 #include "platform/headless/ScriptHost.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
 
 ScriptRunner::ScriptRunner(Script script, ScriptHost& host)
     : m_script(std::move(script))

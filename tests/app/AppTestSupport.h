@@ -4,12 +4,12 @@
 #include "app/VantrelLauncher.h"
 #include "app/vcVantrel.h"
 #include "platform/foundation/Log.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/AnimationEngine.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/controls/AlertView.h"
+#include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/views/Window.h"
 #include "tests/support/UITest.h"
 
 #include <deque>

@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "platform/ui/Image.h"
+#include "platform/ui/graphics/Image.h"
 #include "tests/support/TempDir.h"
 
 #include <array>

@@ -1,7 +1,7 @@
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/SegmentedControl.h"
-#include "platform/ui/Slider.h"
-#include "platform/ui/TextView.h"
+#include "platform/ui/controls/BarButtonItem.h"
+#include "platform/ui/controls/SegmentedControl.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/TextView.h"
 #include "tests/app/AppTestSupport.h"
 
 TEST_F(AppTest, StartsWithTheWarningAboveAFullScreenTestScreen)

@@ -1,4 +1,4 @@
-#include "platform/ui/Image.h"
+#include "platform/ui/graphics/Image.h"
 #include "json/JSONDeserializer.h"
 
 #include <cairo.h>

@@ -1,6 +1,6 @@
 #include "tests/support/GoldenImage.h"
 
-#include "platform/ui/Image.h"
+#include "platform/ui/graphics/Image.h"
 
 #include <algorithm>
 #include <cairo.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ui/AnimationEngine.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
 #include "tests/support/RunLoopFixture.h"
 
 // A manual clock plus a clean application: no windows, no hooks, scale 1.

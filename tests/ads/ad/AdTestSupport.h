@@ -11,7 +11,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/location/ScriptedLocationSource.h"
-#include "platform/ui/Image.h"
+#include "platform/ui/graphics/Image.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ui/Image.h"
-#include "platform/ui/ImageContext.h"
-#include "platform/ui/View.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ImageContext.h"
+#include "platform/ui/views/View.h"
 #include "tests/support/GoldenImage.h"
 
 #include <algorithm>

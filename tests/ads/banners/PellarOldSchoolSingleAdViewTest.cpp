@@ -1,6 +1,6 @@
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
-#include "platform/ui/ActivityIndicatorView.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/controls/ImageView.h"
 #include "tests/ads/ad/AdTestSupport.h"
 #include "tests/ads/banners/BannerTestSupport.h"
 

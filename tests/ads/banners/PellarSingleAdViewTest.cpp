@@ -1,7 +1,7 @@
 #include "ads/banners/PellarSingleAdView.h"
-#include "platform/ui/ActivityIndicatorView.h"
-#include "platform/ui/KeyframeAnimation.h"
-#include "platform/ui/Touch.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/layers/KeyframeAnimation.h"
+#include "platform/ui/views/Touch.h"
 #include "tests/support/RunLoopFixture.h"
 
 #include <gtest/gtest.h>

@@ -4,11 +4,11 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
-#include "platform/ui/ActivityIndicatorView.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/NavigationBar.h"
-#include "platform/ui/NavigationItem.h"
-#include "platform/ui/Toolbar.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/controls/BarButtonItem.h"
+#include "platform/ui/controls/NavigationBar.h"
+#include "platform/ui/controls/NavigationItem.h"
+#include "platform/ui/controls/Toolbar.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ads/clickthrough/PellarBrowserRules.h"
 #include "ads/core/PellarEndpoints.h"
 #include "platform/foundation/URL.h"
-#include "platform/ui/URLError.h"
+#include "platform/ui/controls/URLError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ads/clickthrough/PellarModalViewController.h"
 #include "ClickthroughTestSupport.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/controls/ImageView.h"
 
 namespace {
 

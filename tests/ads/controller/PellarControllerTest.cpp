@@ -5,8 +5,8 @@
 #include "ads/core/PellarViewInternal.h"
 #include "app/AdViewController.h"
 #include "platform/foundation/Log.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/TransitionAnimation.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/layers/TransitionAnimation.h"
 #include "tests/ads/ad/AdTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkHost.h"
-#include "platform/ui/AnimationEngine.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "platform/foundation/Timer.h"
-#include "platform/ui/AnimationGroup.h"
-#include "platform/ui/BasicAnimation.h"
-#include "platform/ui/KeyframeAnimation.h"
-#include "platform/ui/Transaction.h"
-#include "platform/ui/View.h"
+#include "platform/ui/layers/AnimationGroup.h"
+#include "platform/ui/layers/BasicAnimation.h"
+#include "platform/ui/layers/KeyframeAnimation.h"
+#include "platform/ui/layers/Transaction.h"
+#include "platform/ui/views/View.h"
 #include "tests/support/UITest.h"
 
 #include <string>

@@ -1,7 +1,7 @@
-#include "platform/ui/Font.h"
-#include "platform/ui/GraphicsContext.h"
-#include "platform/ui/Image.h"
-#include "platform/ui/ImageContext.h"
+#include "platform/ui/graphics/Font.h"
+#include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ImageContext.h"
 
 #include <gtest/gtest.h>
 #include <string>

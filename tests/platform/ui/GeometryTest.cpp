@@ -1,6 +1,6 @@
-#include "platform/ui/AffineTransform.h"
-#include "platform/ui/Rect.h"
-#include "platform/ui/Transform3D.h"
+#include "platform/ui/graphics/AffineTransform.h"
+#include "platform/ui/graphics/Rect.h"
+#include "platform/ui/graphics/Transform3D.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

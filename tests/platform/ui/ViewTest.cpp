@@ -1,9 +1,9 @@
-#include "platform/ui/AlertView.h"
-#include "platform/ui/AlertViewDelegate.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/GraphicsContext.h"
-#include "platform/ui/ViewController.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/controls/AlertView.h"
+#include "platform/ui/controls/AlertViewDelegate.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/ViewController.h"
+#include "platform/ui/views/Window.h"
 #include "tests/support/UITest.h"
 
 #include <string>

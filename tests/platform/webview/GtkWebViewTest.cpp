@@ -3,8 +3,8 @@
 #include "platform/foundation/SystemClock.h"
 #include "platform/gtk/GtkWebView.h"
 #include "platform/gtk/WebKitErrorMapping.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Window.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 

@@ -1,0 +1,112 @@
+#include "platform/ui/controls/WebView.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <algorithm>
+#include <vector>
+
+static WebView::Factory& factory()
+{
+    static WebView::Factory registered;
+    return registered;
+}
+
+// Every web view alive, for anyBusy(); only touched on the main thread.
+static std::vector<WebView*>& liveWebViews()
+{
+    static std::vector<WebView*> views;
+    return views;
+}
+
+std::shared_ptr<WebView> WebView::create(const Rect& frame)
+{
+    if (factory()) {
+        if (auto view = factory()(frame))
+            return view;
+    }
+    return std::make_shared<WebView>(frame);
+}
+
+void WebView::setFactory(Factory f)
+{
+    factory() = std::move(f);
+}
+
+bool WebView::hasEngine()
+{
+    return static_cast<bool>(factory());
+}
+
+bool WebView::anyBusy()
+{
+    return std::any_of(liveWebViews().begin(), liveWebViews().end(), [](WebView* view) { return view->isBusy(); });
+}
+
+WebView::WebView(const Rect& frame)
+    : View(frame)
+{
+    liveWebViews().push_back(this);
+}
+
+WebView::~WebView()
+{
+    std::erase(liveWebViews(), this);
+}
+
+void WebView::loadRequest(const Request& request)
+{
+    m_requestedURL = request.url;
+    // No engine: the load still starts and ends as an engine's would, so the
+    // delegate's screens behave the same, and the log says why nothing shows.
+    Log::writef("Web view: no web engine in this host (a web view needs a display); cannot load %s",
+        request.url.c_str());
+    std::weak_ptr<View> weakThis = sharedView();
+    RunLoop::main().post([weakThis, url = request.url] {
+        auto view = std::static_pointer_cast<WebView>(weakThis.lock());
+        if (!view)
+            return;
+        if (!view->shouldStartLoad(url, WebViewDelegate::NavigationType::Other))
+            return;
+        view->didStartLoad();
+        view->didFailLoad(URLError { URLErrorCannotLoadFromNetwork, "no web engine", url });
+    });
+}
+
+std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string&)
+{
+    return {};
+}
+
+bool WebView::shouldStartLoad(const std::string& url, WebViewDelegate::NavigationType type)
+{
+    auto delegate = m_delegate.lock();
+    if (!delegate)
+        return true;
+    auto protectedThis = sharedView();
+    return delegate->webViewShouldStartLoad(*this, url, type);
+}
+
+void WebView::didStartLoad()
+{
+    if (auto delegate = m_delegate.lock()) {
+        auto protectedThis = sharedView();
+        delegate->webViewDidStartLoad(*this);
+    }
+}
+
+void WebView::didFinishLoad()
+{
+    if (auto delegate = m_delegate.lock()) {
+        auto protectedThis = sharedView();
+        delegate->webViewDidFinishLoad(*this);
+    }
+}
+
+void WebView::didFailLoad(const URLError& error)
+{
+    if (auto delegate = m_delegate.lock()) {
+        auto protectedThis = sharedView();
+        delegate->webViewDidFailLoad(*this, error);
+    }
+}

@@ -1,0 +1,160 @@
+#include "platform/ui/graphics/Font.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace {
+
+std::string lowercase(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+void applyFontOptions(PangoContext* context)
+{
+    // Unhinted outlines and metrics: glyph positions do not snap to the pixel
+    // grid, so the measured size is the same at every scale.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    pango_cairo_context_set_resolution(context, 72.0);
+}
+
+PangoContext* measuringContext()
+{
+    // Main thread only, like everything that draws; made once.
+    static PangoContext* context = [] {
+        PangoFontMap* map = pango_cairo_font_map_new();
+        PangoContext* c = pango_font_map_create_context(map);
+        g_object_unref(map);
+        applyFontOptions(c);
+        return c;
+    }();
+    return context;
+}
+
+PangoFontDescription* describe(const Font& font)
+{
+    PangoFontDescription* description = pango_font_description_new();
+    pango_font_description_set_family(description, font.family().c_str());
+    pango_font_description_set_weight(description, font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description, font.isItalic() ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(description, font.pointSize() * PANGO_SCALE);
+    return description;
+}
+
+} // namespace
+
+Font Font::fontWithName(const std::string& name, double size)
+{
+    std::string lower = lowercase(name);
+    std::string family = "Liberation Sans";
+    if (lower.starts_with("courier"))
+        family = "Liberation Mono";
+    else if (lower.starts_with("times") || lower.starts_with("georgia"))
+        family = "Liberation Serif";
+    bool bold = lower.find("bold") != std::string::npos;
+    bool italic = lower.find("oblique") != std::string::npos || lower.find("italic") != std::string::npos;
+    return Font(name, family, bold, italic, size);
+}
+
+Font Font::systemFont(double size)
+{
+    return Font("Helvetica", "Liberation Sans", false, false, size);
+}
+
+Font Font::boldSystemFont(double size)
+{
+    return Font("Helvetica-Bold", "Liberation Sans", true, false, size);
+}
+
+PangoLayout* Font::createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode mode,
+    TextAlignment alignment) const
+{
+    PangoLayout* layout;
+    if (cr) {
+        layout = pango_cairo_create_layout(cr);
+        applyFontOptions(pango_layout_get_context(layout));
+        pango_layout_context_changed(layout);
+    } else {
+        layout = pango_layout_new(measuringContext());
+    }
+    PangoFontDescription* description = describe(*this);
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    if (width > 0) {
+        pango_layout_set_width(layout, static_cast<int>(std::floor(width * PANGO_SCALE)));
+        switch (mode) {
+        case LineBreakMode::WordWrap:
+            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+            break;
+        case LineBreakMode::CharacterWrap:
+            pango_layout_set_wrap(layout, PANGO_WRAP_CHAR);
+            break;
+        case LineBreakMode::Clip:
+            pango_layout_set_width(layout, -1);
+            break;
+        case LineBreakMode::HeadTruncation:
+            pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_START);
+            break;
+        case LineBreakMode::TailTruncation:
+            pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+            break;
+        case LineBreakMode::MiddleTruncation:
+            pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_MIDDLE);
+            break;
+        }
+    }
+    pango_layout_set_alignment(layout, alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER
+            : alignment == TextAlignment::Right                         ? PANGO_ALIGN_RIGHT
+                                                                        : PANGO_ALIGN_LEFT);
+    return layout;
+}
+
+double Font::lineHeight() const
+{
+    PangoLayout* layout = createLayout(nullptr, "Ag", 0, LineBreakMode::Clip);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    g_object_unref(layout);
+    return static_cast<double>(logical.height) / PANGO_SCALE;
+}
+
+Size Font::sizeWithText(const std::string& text) const
+{
+    return sizeWithText(text, { 0, 0 }, LineBreakMode::Clip);
+}
+
+Size Font::sizeWithText(const std::string& text, Size constraint, LineBreakMode mode) const
+{
+    if (text.empty())
+        return { 0, 0 };
+    PangoLayout* layout = createLayout(nullptr, text, constraint.width, mode);
+    double width = 0;
+    double height = 0;
+    PangoLayoutIter* iterator = pango_layout_get_iter(layout);
+    do {
+        PangoRectangle logical;
+        pango_layout_iter_get_line_extents(iterator, nullptr, &logical);
+        int y0, y1;
+        pango_layout_iter_get_line_yrange(iterator, &y0, &y1);
+        double bottom = static_cast<double>(y1) / PANGO_SCALE;
+        // Only whole lines count; the first line always does, as the platform
+        // reports at least one line's height for a non-empty string.
+        if (constraint.height > 0 && bottom > constraint.height + 1e-6 && height > 0)
+            break;
+        height = bottom;
+        width = std::max(width, static_cast<double>(logical.width) / PANGO_SCALE);
+    } while (pango_layout_iter_next_line(iterator));
+    pango_layout_iter_free(iterator);
+    g_object_unref(layout);
+    if (constraint.width > 0)
+        width = std::min(width, constraint.width);
+    return { std::ceil(width - 1e-6), std::ceil(height - 1e-6) };
+}

@@ -1,0 +1,135 @@
+#include "platform/ui/graphics/Image.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+Image::Image(cairo_surface_t* surface, double scale)
+    : m_surface(surface)
+    , m_pixelWidth(cairo_image_surface_get_width(surface))
+    , m_pixelHeight(cairo_image_surface_get_height(surface))
+    , m_scale(scale > 0 ? scale : 1.0)
+{
+}
+
+Image::~Image()
+{
+    cairo_surface_destroy(m_surface);
+}
+
+std::shared_ptr<Image> Image::fromSurface(cairo_surface_t* surface, double scale)
+{
+    if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    return std::shared_ptr<Image>(new Image(cairo_surface_reference(surface), scale));
+}
+
+namespace {
+
+struct SizeGuard {
+    bool tooLarge { false };
+};
+
+void sizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer data)
+{
+    auto* guard = static_cast<SizeGuard*>(data);
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > Image::kMaxPixels) {
+        guard->tooLarge = true;
+        // A zero size makes the loaders stop before they allocate anything;
+        // asking for a scaled-down result would not: they decode the full
+        // image first and scale it afterwards.
+        gdk_pixbuf_loader_set_size(loader, 0, 0);
+    }
+}
+
+// gdk-pixbuf gives non-premultiplied RGBA; Cairo wants premultiplied native-endian ARGB.
+cairo_surface_t* surfaceFromPixbuf(GdkPixbuf* pixbuf)
+{
+    int width = gdk_pixbuf_get_width(pixbuf);
+    int height = gdk_pixbuf_get_height(pixbuf);
+    int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf);
+    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        return surface;
+    cairo_surface_flush(surface);
+    unsigned char* out = cairo_image_surface_get_data(surface);
+    int outStride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < height; ++y) {
+        const guchar* in = pixels + static_cast<size_t>(y) * stride;
+        auto* row = reinterpret_cast<uint32_t*>(out + static_cast<size_t>(y) * outStride);
+        for (int x = 0; x < width; ++x, in += channels) {
+            uint32_t a = hasAlpha ? in[3] : 255;
+            uint32_t r = (in[0] * a + 127) / 255, g = (in[1] * a + 127) / 255, b = (in[2] * a + 127) / 255;
+            row[x] = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+} // namespace
+
+std::shared_ptr<Image> Image::decode(std::string_view bytes, double scale)
+{
+    if (bytes.empty())
+        return nullptr;
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    SizeGuard guard;
+    g_signal_connect(loader, "size-prepared", G_CALLBACK(sizePrepared), &guard);
+    GError* error = nullptr;
+    bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), &error)
+        && !guard.tooLarge;
+    if (error)
+        g_clear_error(&error);
+    // Closing always, even after a failure, so the loader releases its state.
+    bool closed = gdk_pixbuf_loader_close(loader, &error);
+    if (error)
+        g_clear_error(&error);
+    std::shared_ptr<Image> image;
+    if (ok && closed && !guard.tooLarge) {
+        if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader)) {
+            cairo_surface_t* surface = surfaceFromPixbuf(pixbuf);
+            if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+                image = std::shared_ptr<Image>(new Image(surface, scale));
+            else
+                cairo_surface_destroy(surface);
+        }
+    }
+    g_object_unref(loader);
+    return image;
+}
+
+std::shared_ptr<Image> Image::fromFile(const std::string& path, double scale)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return nullptr;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return decode(bytes, scale);
+}
+
+std::optional<std::string> Image::encodePNG() const
+{
+    std::string out;
+    auto status = cairo_surface_write_to_png_stream(
+        m_surface,
+        [](void* closure, const unsigned char* data, unsigned int length) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &out);
+    if (status != CAIRO_STATUS_SUCCESS)
+        return std::nullopt;
+    return out;
+}
+
+bool Image::writePNG(const std::string& path) const
+{
+    return cairo_surface_write_to_png(m_surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/ui/graphics/Size.h"
+
+#include <cairo.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// An immutable bitmap: a Cairo ARGB32 surface plus the number of pixels per
+// point. Decoding goes through gdk-pixbuf; the pixel count is checked against
+// a limit before any pixel is decoded, so a small file announcing a huge image
+// cannot exhaust memory.
+class Image {
+public:
+    // Largest image we decode: 4096 × 4096 pixels, far more than any screen here.
+    static constexpr long long kMaxPixels = 4096LL * 4096LL;
+
+    // PNG, JPEG or GIF bytes; nullptr when they are not an image or too large.
+    static std::shared_ptr<Image> decode(std::string_view bytes, double scale = 1.0);
+    static std::shared_ptr<Image> fromFile(const std::string& path, double scale = 1.0);
+    // Takes a reference to `surface` (ARGB32 or RGB24).
+    static std::shared_ptr<Image> fromSurface(cairo_surface_t* surface, double scale = 1.0);
+
+    ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    // Size in points.
+    Size size() const { return { m_pixelWidth / m_scale, m_pixelHeight / m_scale }; }
+    double scale() const { return m_scale; }
+    int pixelWidth() const { return m_pixelWidth; }
+    int pixelHeight() const { return m_pixelHeight; }
+    cairo_surface_t* surface() const { return m_surface; }
+
+    std::optional<std::string> encodePNG() const;
+    bool writePNG(const std::string& path) const;
+
+private:
+    Image(cairo_surface_t*, double scale);
+
+    cairo_surface_t* m_surface;
+    int m_pixelWidth;
+    int m_pixelHeight;
+    double m_scale;
+};

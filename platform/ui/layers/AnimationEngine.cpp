@@ -1,0 +1,82 @@
+#include "platform/ui/layers/AnimationEngine.h"
+
+#include "platform/foundation/SharedInstance.h"
+#include "platform/foundation/Timer.h"
+#include "platform/ui/layers/Layer.h"
+
+#include <algorithm>
+
+AnimationEngine& AnimationEngine::shared()
+{
+    return SharedInstance<AnimationEngine>::get();
+}
+
+void AnimationEngine::layerDidAddAnimation(const std::shared_ptr<Layer>& layer)
+{
+    bool known = std::any_of(m_layers.begin(), m_layers.end(), [&](auto& weak) { return weak.lock() == layer; });
+    if (!known)
+        m_layers.push_back(layer);
+    layer->setNeedsComposite();
+    start();
+}
+
+void AnimationEngine::start()
+{
+    if (m_frameDriver) {
+        if (!m_driven) {
+            m_driven = true;
+            m_frameDriver();
+        }
+        return;
+    }
+    // A timer left over from a run loop reset has been dropped by the loop.
+    if (!m_timer || !m_timer->isValid())
+        m_timer = Timer::scheduledTimer(kFrameInterval, true, [this](Timer&) { tick(); });
+}
+
+void AnimationEngine::setFrameDriver(FrameDriver driver)
+{
+    m_frameDriver = std::move(driver);
+    m_driven = false;
+    if (m_timer)
+        m_timer->invalidate();
+    m_timer = nullptr;
+    if (!m_layers.empty())
+        start();
+}
+
+bool AnimationEngine::frame()
+{
+    tick();
+    if (m_layers.empty())
+        m_driven = false;
+    return m_driven;
+}
+
+void AnimationEngine::reset()
+{
+    m_layers.clear();
+    m_driven = false;
+    if (m_timer)
+        m_timer->invalidate();
+    m_timer = nullptr;
+}
+
+void AnimationEngine::tick()
+{
+    std::vector<std::shared_ptr<Layer>> live;
+    for (auto& weak : m_layers) {
+        if (auto layer = weak.lock())
+            live.push_back(std::move(layer));
+    }
+    m_layers.clear();
+    for (auto& layer : live) {
+        layer->setNeedsComposite();
+        if (layer->isAnimating())
+            m_layers.push_back(layer);
+    }
+    if (m_layers.empty() && m_timer) {
+        m_timer->invalidate();
+        m_timer = nullptr;
+    }
+}

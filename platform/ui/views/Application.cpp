@@ -1,0 +1,269 @@
+#include "platform/ui/views/Application.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/views/ApplicationDelegate.h"
+#include "platform/ui/graphics/Font.h"
+#include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gio/gio.h>
+
+Application& Application::shared()
+{
+    static Application* application = new Application;
+    return *application;
+}
+
+void Application::setDelegate(std::shared_ptr<ApplicationDelegate> delegate)
+{
+    m_delegate = std::move(delegate);
+}
+
+void Application::finishLaunching()
+{
+    if (m_delegate)
+        m_delegate->applicationDidFinishLaunching(*this);
+}
+
+void Application::setStatusBarHidden(bool hidden, bool)
+{
+    if (m_statusBarHidden == hidden)
+        return;
+    m_statusBarHidden = hidden;
+    setNeedsDisplay();
+}
+
+Rect Application::statusBarFrame() const
+{
+    if (m_statusBarHidden)
+        return {};
+    return { 0, 0, Screen::mainScreen().bounds().width(), kStatusBarHeight };
+}
+
+Rect Application::applicationFrame() const
+{
+    Rect screen = Screen::mainScreen().bounds();
+    double top = m_statusBarHidden ? 0 : kStatusBarHeight;
+    return { 0, top, screen.width(), screen.height() - top };
+}
+
+void Application::pruneWindows()
+{
+    std::erase_if(m_windows, [](auto& weak) { return weak.expired(); });
+}
+
+std::vector<std::shared_ptr<Window>> Application::windows() const
+{
+    std::vector<std::shared_ptr<Window>> list;
+    for (auto& weak : m_windows) {
+        if (auto window = weak.lock())
+            list.push_back(std::move(window));
+    }
+    // Stable: windows of one level keep the order they were shown in.
+    std::stable_sort(list.begin(), list.end(),
+        [](auto& a, auto& b) { return a->windowLevel() < b->windowLevel(); });
+    return list;
+}
+
+void Application::setKeyWindow(std::shared_ptr<Window> window)
+{
+    m_keyWindow = window;
+    setNeedsDisplay();
+}
+
+void Application::addWindow(std::shared_ptr<Window> window)
+{
+    pruneWindows();
+    std::erase_if(m_windows, [&](auto& weak) { return weak.lock() == window; });
+    m_windows.push_back(window);
+    setNeedsDisplay();
+}
+
+bool Application::hasWindow(const Window* window) const
+{
+    return std::any_of(m_windows.begin(), m_windows.end(), [&](auto& weak) { return weak.lock().get() == window; });
+}
+
+void Application::windowOrderChanged()
+{
+    setNeedsDisplay();
+}
+
+bool Application::openURL(const std::string& url)
+{
+    if (url.empty())
+        return false;
+    if (m_openURLHook)
+        return m_openURLHook(url);
+    return launchWithSystem(url);
+}
+
+void Application::setOpenURLHook(OpenURLHook hook)
+{
+    m_openURLHook = std::move(hook);
+}
+
+bool Application::launchWithSystem(const std::string& url)
+{
+    GError* error = nullptr;
+    bool launched = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
+    if (error) {
+        Log::writef("Could not open %s: %s", url.c_str(), error->message);
+        g_error_free(error);
+    }
+    return launched;
+}
+
+void Application::sendTouch(TouchPhase phase, Point location)
+{
+    double now = RunLoop::main().now();
+    if (phase == TouchPhase::Began) {
+        if (m_touch)
+            sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
+        // The topmost visible window that takes the point gets the touch.
+        auto stack = windows();
+        std::shared_ptr<Window> target;
+        View* hit = nullptr;
+        for (auto it = stack.rbegin(); it != stack.rend() && !hit; ++it) {
+            if ((*it)->isHidden())
+                continue;
+            hit = (*it)->hitTest((*it)->convertPointFromScreen(location));
+            if (hit)
+                target = *it;
+        }
+        if (!hit)
+            return;
+        m_touch = std::make_shared<Touch>(hit->sharedView(), target, location, now);
+    } else {
+        if (!m_touch)
+            return;
+        m_touch->update(phase, location, now);
+    }
+    auto touch = m_touch;
+    if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled)
+        m_touch = nullptr;
+    auto view = touch->view();
+    if (!view)
+        return;
+    TouchSet touches({ touch });
+    Event event { touches, now };
+    switch (phase) {
+    case TouchPhase::Began:
+        view->touchesBegan(touches, event);
+        break;
+    case TouchPhase::Moved:
+    case TouchPhase::Stationary:
+        view->touchesMoved(touches, event);
+        break;
+    case TouchPhase::Ended:
+        view->touchesEnded(touches, event);
+        break;
+    case TouchPhase::Cancelled:
+        view->touchesCancelled(touches, event);
+        break;
+    }
+}
+
+void Application::cancelTouch()
+{
+    if (m_touch)
+        sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
+}
+
+void Application::setNeedsDisplay()
+{
+    bool wasClean = !m_needsDisplay;
+    m_needsDisplay = true;
+    if (wasClean && m_displayChanged)
+        m_displayChanged();
+}
+
+cairo_surface_t* Application::compositeScreen(double scale)
+{
+    Rect screen = Screen::mainScreen().bounds();
+    int width = static_cast<int>(std::ceil(screen.width() * scale));
+    int height = static_cast<int>(std::ceil(screen.height() * scale));
+    if (!m_screen || m_screenScale != scale) {
+        if (m_screen)
+            cairo_surface_destroy(m_screen);
+        m_screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        m_screenScale = scale;
+    }
+    m_needsDisplay = false;
+    cairo_t* cr = cairo_create(m_screen);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    for (auto& window : windows()) {
+        if (window->isHidden())
+            continue;
+        cairo_surface_t* surface = window->composite(scale);
+        Rect f = window->frame();
+        cairo_save(cr);
+        cairo_translate(cr, std::round(f.minX() * scale), std::round(f.minY() * scale));
+        cairo_set_source_surface(cr, surface, 0, 0);
+        cairo_paint(cr);
+        cairo_restore(cr);
+    }
+    if (!m_statusBarHidden) {
+        // A plain bar with the clock, over the top of the screen.
+        GraphicsContext context(cr);
+        context.scale(scale, scale);
+        Rect bar = statusBarFrame();
+        context.setFillColor(Color::black());
+        context.fillRect(bar);
+        context.setFillColor(Color::whiteColor());
+        context.drawText("Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip,
+            TextAlignment::Center);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(m_screen);
+    // Compositing windows may have marked them; nothing is pending now.
+    m_needsDisplay = false;
+    return m_screen;
+}
+
+std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScreen()
+{
+    std::vector<std::pair<std::string, Rect>> found;
+    auto stack = windows();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        auto& window = *it;
+        if (window->isHidden())
+            continue;
+        Rect windowRect = window->frame();
+        std::function<void(View*)> visit = [&](View* view) {
+            if (view->isHidden() || view->alpha() < 0.01)
+                return;
+            for (auto& element : view->accessibleElements()) {
+                Rect inWindow = view->convertRectToView(element.frame, nullptr);
+                Rect onScreen = inWindow.offsetBy(windowRect.minX(), windowRect.minY());
+                found.emplace_back(element.label, onScreen);
+            }
+            auto subviews = view->subviews();
+            for (auto sub = subviews.rbegin(); sub != subviews.rend(); ++sub)
+                visit(sub->get());
+        };
+        visit(window.get());
+        // A window covering the whole screen and taking touches hides the ones below.
+        if (window->isUserInteractionEnabled() && window->frame().contains({ 0, 0 })
+            && window->frame().maxX() >= 320 && window->frame().maxY() >= 480 && window->windowLevel() > 0)
+            break;
+    }
+    return found;
+}
+
+void Application::reset()
+{
+    m_windows.clear();
+    m_keyWindow.reset();
+    m_touch = nullptr;
+    m_openURLHook = nullptr;
+    m_statusBarHidden = false;
+    m_displayChanged = nullptr;
+    m_delegate = nullptr;
+    m_needsDisplay = true;
+}

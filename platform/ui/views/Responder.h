@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/ui/views/Touch.h"
+
+#include <memory>
+#include <string>
+
+// An object that takes part in event handling. Touches it does not handle go
+// along the responder chain: view → superview (or its view controller) → window.
+// Actions are named, as the platform's target/action pairs are: a control
+// sends performAction(name, sender) to its target.
+class Responder : public std::enable_shared_from_this<Responder> {
+public:
+    virtual ~Responder() = default;
+
+    virtual Responder* nextResponder() const { return nullptr; }
+
+    virtual void touchesBegan(const TouchSet&, const Event&);
+    virtual void touchesMoved(const TouchSet&, const Event&);
+    virtual void touchesEnded(const TouchSet&, const Event&);
+    virtual void touchesCancelled(const TouchSet&, const Event&);
+
+    // Answers whether the action is known here.
+    virtual bool performAction(const std::string& action, Responder* sender);
+
+    // Keys from the desktop host go to the first responder.
+    virtual bool canBecomeFirstResponder() const { return false; }
+    bool becomeFirstResponder();
+    bool resignFirstResponder();
+    bool isFirstResponder() const;
+    static Responder* firstResponder();
+    // A typed character (UTF-8) or a named key ("BackSpace", "Return"); answers whether it was used.
+    virtual bool keyPressed(const std::string& key);
+};

@@ -1,0 +1,108 @@
+#include "platform/ui/views/Window.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/views/Application.h"
+
+#include <cmath>
+
+Window::Window(const Rect& frame)
+    : View(frame)
+{
+    // Windows start hidden, as the platform's do; makeKeyAndVisible shows them.
+    View::setHidden(true);
+    layer().setCompositeObserver([this] { setNeedsComposite(); });
+}
+
+Window::~Window()
+{
+    layer().setCompositeObserver(nullptr);
+    if (m_surface)
+        cairo_surface_destroy(m_surface);
+}
+
+void Window::setWindowLevel(double level)
+{
+    m_level = level;
+    Application::shared().windowOrderChanged();
+}
+
+void Window::makeKeyAndVisible()
+{
+    setHidden(false);
+    Application::shared().addWindow(std::static_pointer_cast<Window>(shared_from_this()));
+    makeKeyWindow();
+}
+
+void Window::makeKeyWindow()
+{
+    Application::shared().setKeyWindow(std::static_pointer_cast<Window>(shared_from_this()));
+}
+
+bool Window::isKeyWindow() const
+{
+    return Application::shared().keyWindow().get() == this;
+}
+
+bool Window::isVisible() const
+{
+    return !isHidden() && Application::shared().hasWindow(this);
+}
+
+Point Window::convertPointFromScreen(Point p) const
+{
+    Rect f = frame();
+    return { p.x - f.minX(), p.y - f.minY() };
+}
+
+Point Window::convertPointToScreen(Point p) const
+{
+    return { p.x + frame().minX(), p.y + frame().minY() };
+}
+
+void Window::setNeedsComposite()
+{
+    m_needsComposite = true;
+    Application::shared().setNeedsDisplay();
+}
+
+cairo_surface_t* Window::composite(double scale)
+{
+    Rect f = frame();
+    int width = std::max(1, static_cast<int>(std::ceil(f.width() * scale)));
+    int height = std::max(1, static_cast<int>(std::ceil(f.height() * scale)));
+    if (!m_surface || m_surfaceScale != scale || cairo_image_surface_get_width(m_surface) != width
+        || cairo_image_surface_get_height(m_surface) != height) {
+        if (m_surface)
+            cairo_surface_destroy(m_surface);
+        m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        m_surfaceScale = scale;
+        m_needsComposite = true;
+    }
+    if (!m_needsComposite)
+        return m_surface;
+    m_needsComposite = false;
+    layoutIfNeeded();
+    cairo_t* cr = cairo_create(m_surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_scale(cr, scale, scale);
+    // The window's own position is the host's business: draw it at the origin.
+    cairo_translate(cr, -f.minX(), -f.minY());
+    bool hidden = layer().isHidden();
+    if (hidden)
+        layer().setHidden(false);
+    layer().render(cr, scale, RunLoop::main().now());
+    if (hidden)
+        layer().setHidden(true);
+    cairo_destroy(cr);
+    cairo_surface_flush(m_surface);
+    // Setting hidden back and forth must not count as a change.
+    m_needsComposite = false;
+    return m_surface;
+}
+
+Responder* Window::nextResponder() const
+{
+    return nullptr;
+}

@@ -2,7 +2,6 @@
 
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
-#include "ads/core/PellarController.h"
 #include "json/JSONDeserializer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Paths.h"
@@ -17,7 +16,6 @@
 #ifdef VANTREL_HAVE_WEBKIT
 #include "platform/gtk/GtkWebView.h"
 #endif
-#include "platform/ui/controls/WebView.h"
 
 #include <cstdio>
 #include <functional>
@@ -171,15 +169,12 @@ int VantrelLauncher::main(int argc, char** argv)
 #endif
     HeadlessHost host({ options->scale.value_or(1.0), options->realtime });
     host.start();
-    // On virtual time, ad traffic completes before the clock moves on.
 #ifdef VANTREL_HAVE_WEBKIT
     // With a display (a virtual one will do) pages render off screen; without
     // one, web views say in the log that they cannot load.
     if (hasDisplay())
         GtkWebView::registerOffscreen();
 #endif
-    // Web pages load and draw on real time too.
-    host.setBusyProbe([] { return PellarController::anyAwaitingServer() || WebView::anyBusy(); });
     launch();
     host.settle();
     runScript(host, options->realtime);

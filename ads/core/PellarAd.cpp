@@ -19,8 +19,6 @@
 
 #include <cstdio>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -415,23 +413,15 @@ void PellarAd::loadAdWithData(const std::string& body)
         requestDidFail();
         return;
     }
-    // The reader runs on a worker thread of its own and touches nothing of
-    // the ad; the result comes back to the main thread without waiting. An ad
-    // dropped meanwhile is not revived for it.
+    // The reader runs on a worker thread and touches nothing of the ad; the
+    // result comes back to the main thread without waiting. An ad dropped
+    // meanwhile is not revived for it.
     std::weak_ptr<PellarAd> weakThis = weak_from_this();
-    auto parse = [weakThis, body] {
-        auto answer = JSONDeserializer().deserializeAsDictionary(body);
-        RunLoop::main().post([weakThis, answer = std::move(answer)] {
+    RunLoop::main().performInBackground([body] { return JSONDeserializer().deserializeAsDictionary(body); },
+        [weakThis](std::optional<JSONValue> answer) {
             if (auto self = weakThis.lock())
                 self->didFinishParsingAdData(answer);
         });
-    };
-    try {
-        std::thread(parse).detach();
-    } catch (const std::system_error&) {
-        // No thread to be had: read it here; the result still arrives in a later pass.
-        parse();
-    }
 }
 
 void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)

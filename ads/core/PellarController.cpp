@@ -11,66 +11,19 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/views/Application.h"
 
-namespace {
-
-// Every live controller, for anyAwaitingServer(). Main thread only.
-std::set<const PellarController*>& liveControllers()
-{
-    static std::set<const PellarController*> controllers;
-    return controllers;
-}
-
-bool adAwaitsServer(const std::shared_ptr<PellarAd>& ad)
-{
-    if (!ad)
-        return false;
-    switch (ad->state()) {
-    case PellarAdStateLoadingBrowserIcons:
-    case PellarAdStateBrowserIconsLoaded:
-    case PellarAdStateRequestingAd:
-    case PellarAdStateLoadingImages:
-    case PellarAdStateLoadingFlexAd:
-    case PellarAdStateClicked:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 std::shared_ptr<PellarController> PellarController::create()
 {
-    auto controller = std::shared_ptr<PellarController>(new PellarController);
-    liveControllers().insert(controller.get());
-    return controller;
+    return std::shared_ptr<PellarController>(new PellarController);
 }
 
 PellarController::~PellarController()
 {
-    liveControllers().erase(this);
     if (m_currentlyDisplayedAd)
         m_currentlyDisplayedAd->setDelegate({});
     if (m_loadingAd)
         m_loadingAd->setDelegate({});
     for (auto& cleaner : m_storeURLCleaners)
         cleaner->cancel();
-}
-
-bool PellarController::anyAwaitingServer()
-{
-    for (auto* controller : liveControllers()) {
-        if (controller->isAwaitingServer())
-            return true;
-    }
-    return false;
-}
-
-bool PellarController::isAwaitingServer() const
-{
-    if (adAwaitsServer(m_currentlyDisplayedAd) || adAwaitsServer(m_loadingAd))
-        return true;
-    return !m_clickedAds.empty() || !m_storeURLCleaners.empty();
 }
 
 std::shared_ptr<PellarSingleAdView> PellarController::bannerView() const

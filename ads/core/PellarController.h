@@ -77,12 +77,6 @@ public:
     std::shared_ptr<PellarSingleAdView> createSingleAdViewWithAd(const std::shared_ptr<PellarAd>&);
     void restoreAdAfterClickAnimationIfPossibleForAd(PellarAd&);
 
-    // True while any banner's ad waits for the ad service (loading, or
-    // recording a click) or a store link is being followed. Hosts that run
-    // on virtual time let the network finish before they move the clock on.
-    static bool anyAwaitingServer();
-    bool isAwaitingServer() const;
-
 private:
     PellarController() = default;
 

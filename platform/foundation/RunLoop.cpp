@@ -1,12 +1,17 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "platform/foundation/ManualClock.h"
+#include "platform/foundation/PendingWork.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/Timer.h"
+
+#include <glib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 // Deadlines closer than this count as equal: repeated addition of a 0.01 s
 // interval must not push the 3,000th firing past a 30 s advance.
@@ -15,6 +20,10 @@ static constexpr double kTimeTolerance = 1e-9;
 struct RunLoop::LoopSource {
     GSource base;
     RunLoop* loop;
+
+    static gboolean prepare(GSource*, gint* timeout);
+    static gboolean check(GSource*);
+    static gboolean dispatch(GSource*, GSourceFunc, gpointer);
 };
 
 RunLoop& RunLoop::main()
@@ -28,7 +37,7 @@ RunLoop::RunLoop()
     : m_clock(std::make_shared<SystemClock>())
     , m_context(g_main_context_default())
 {
-    static GSourceFuncs funcs = { prepare, check, dispatch, nullptr, nullptr, nullptr };
+    static GSourceFuncs funcs = { LoopSource::prepare, LoopSource::check, LoopSource::dispatch, nullptr, nullptr, nullptr };
     m_source = g_source_new(&funcs, sizeof(LoopSource));
     reinterpret_cast<LoopSource*>(m_source)->loop = this;
     g_source_set_name(m_source, "RunLoop");
@@ -60,6 +69,24 @@ void RunLoop::post(std::function<void()> task)
         m_posted.push_back(std::move(task));
     }
     g_main_context_wakeup(m_context);
+}
+
+void RunLoop::performInBackground(std::function<void()> work, std::function<void()> reply)
+{
+    auto pending = std::make_shared<PendingWork::Token>(PendingWork::begin(PendingWork::Kind::Background));
+    auto job = [this, work = std::move(work), reply = std::move(reply), pending]() mutable {
+        work();
+        work = nullptr;
+        // The reply and the count go back together: the work is pending
+        // until the reply has run on the main thread.
+        post([reply = std::move(reply), pending = std::move(pending)] { reply(); });
+    };
+    try {
+        std::thread(job).detach(); // a copy: `job` stays whole for the fallback
+    } catch (const std::system_error&) {
+        // No thread to be had: do the work here; the reply still comes in a later pass.
+        job();
+    }
 }
 
 std::shared_ptr<Timer> RunLoop::performAfterDelay(double delay, std::function<void()> task)
@@ -256,7 +283,7 @@ bool RunLoop::runPass()
     return ran;
 }
 
-gboolean RunLoop::prepare(GSource* source, gint* timeout)
+gboolean RunLoop::LoopSource::prepare(GSource* source, gint* timeout)
 {
     RunLoop* loop = reinterpret_cast<LoopSource*>(source)->loop;
     {
@@ -274,13 +301,13 @@ gboolean RunLoop::prepare(GSource* source, gint* timeout)
     return FALSE;
 }
 
-gboolean RunLoop::check(GSource* source)
+gboolean RunLoop::LoopSource::check(GSource* source)
 {
     gint ignored;
     return prepare(source, &ignored);
 }
 
-gboolean RunLoop::dispatch(GSource* source, GSourceFunc, gpointer)
+gboolean RunLoop::LoopSource::dispatch(GSource* source, GSourceFunc, gpointer)
 {
     reinterpret_cast<LoopSource*>(source)->loop->runPass();
     return G_SOURCE_CONTINUE;

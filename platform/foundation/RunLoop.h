@@ -6,13 +6,17 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <type_traits>
 #include <utility>
-
-#include <glib.h>
 
 class Clock;
 class ManualClock;
 class Timer;
+
+typedef struct _GMainContext GMainContext;
+typedef struct _GMainLoop GMainLoop;
+typedef struct _GSource GSource;
 
 // The main thread's run loop, sitting on GLib's default main context so that
 // GTK, libsoup and WebKit events share it. Timers and delayed calls are kept
@@ -32,6 +36,22 @@ public:
 
     // Runs `task` on the main thread in a later pass. Safe from any thread.
     void post(std::function<void()> task);
+
+    // Runs `work` on a thread of its own, then `reply` on the main thread in a
+    // later pass. Until the reply has run it counts as pending work, so a host
+    // on virtual time waits for it. `work` must touch nothing of the main
+    // thread's; what `reply` holds is released on the main thread.
+    void performInBackground(std::function<void()> work, std::function<void()> reply);
+    // The same, handing `work`'s result to `reply`.
+    template<typename Work, typename Reply>
+    void performInBackground(Work work, Reply reply)
+        requires(!std::is_void_v<std::invoke_result_t<Work>>)
+    {
+        using Result = std::invoke_result_t<Work>;
+        auto result = std::make_shared<std::optional<Result>>();
+        performInBackground(std::function<void()>([result, work = std::move(work)]() mutable { result->emplace(work()); }),
+            std::function<void()>([result, reply = std::move(reply)]() mutable { reply(std::move(**result)); }));
+    }
 
     // Calls `task` once after `delay` seconds of the loop's clock.
     std::shared_ptr<Timer> performAfterDelay(double delay, std::function<void()> task);
@@ -63,11 +83,7 @@ public:
 
 private:
     RunLoop();
-    struct LoopSource;
-
-    static gboolean prepare(GSource*, gint* timeout);
-    static gboolean check(GSource*);
-    static gboolean dispatch(GSource*, GSourceFunc, gpointer);
+    struct LoopSource; // the GSource that runs our passes; sees our private state
 
     // One pass: the posted tasks waiting at its start, then the timers due now.
     bool runPass();

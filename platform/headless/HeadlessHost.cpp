@@ -1,6 +1,7 @@
 #include "platform/headless/HeadlessHost.h"
 
 #include "platform/foundation/ManualClock.h"
+#include "platform/foundation/PendingWork.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/graphics/Image.h"
@@ -13,7 +14,8 @@
 namespace {
 
 constexpr double kFrameInterval = 1.0 / 60.0;
-// Real seconds to wait for outside work before time moves on regardless.
+// Real seconds to wait for work that keeps moving (a page that never stops
+// loading) before time moves on regardless.
 constexpr double kOutsideWorkTimeout = 30.0;
 
 } // namespace
@@ -47,7 +49,7 @@ void HeadlessHost::runFor(double seconds)
         settle();
         return;
     }
-    if (!m_options.realtime && m_busyProbe) {
+    if (!m_options.realtime) {
         awaitOutsideWork();
         for (double left = seconds; left > 1e-9; left -= kFrameInterval) {
             RunLoop::main().advance(std::min(left, kFrameInterval));
@@ -55,12 +57,6 @@ void HeadlessHost::runFor(double seconds)
             if (Application::shared().needsDisplay())
                 Application::shared().compositeScreen(m_options.scale);
         }
-        return;
-    }
-    if (!m_options.realtime) {
-        settle();
-        RunLoop::main().advance(seconds);
-        settle();
         return;
     }
     bool done = false;
@@ -71,15 +67,14 @@ void HeadlessHost::runFor(double seconds)
 void HeadlessHost::awaitOutsideWork()
 {
     settle();
-    if (m_busyProbe && m_busyProbe())
-        RunLoop::main().runUntil([this] { return !m_busyProbe(); }, kOutsideWorkTimeout);
+    PendingWork::waitUntilTimeIsFree(kOutsideWorkTimeout);
     settle();
 }
 
 void HeadlessHost::injectTouch(TouchPhase phase, Point point)
 {
     Application::shared().sendTouch(phase, point);
-    if (!m_options.realtime && m_busyProbe)
+    if (!m_options.realtime)
         awaitOutsideWork();
     else
         settle();

@@ -13,6 +13,13 @@ class Image;
 // surface, writes PNGs, injects touches and drives the clock. Time is virtual
 // by default (a manual clock advanced by `wait`, so a 10-second script runs
 // at once); real time runs on the system clock.
+//
+// On virtual time, while pending work holds the clock (PendingWork: an HTTP
+// exchange, background work, a page loading), the clock stands still and the
+// host waits for it in real time, so the network looks instant; a connection
+// that has fallen silent lets the clock go on, so its time-out still fires.
+// Waits move the clock in frames of 1/60 s and draw the screen after each
+// frame that changed it, as a display would.
 class HeadlessHost final : public ScriptHost {
 public:
     struct Options {
@@ -32,13 +39,6 @@ public:
     // Runs every task and timer that is due now.
     void settle();
 
-    // Virtual time only: while the probe answers true (work outside the run
-    // loop, such as an HTTP exchange, is under way), the clock stands still
-    // and the host waits for it in real time, so the network looks instant.
-    // With a probe, waits move the clock in frames of 1/60 s and draw the
-    // screen after each frame that changed it, as a display would.
-    void setBusyProbe(std::function<bool()> probe) { m_busyProbe = std::move(probe); }
-
     // The screen as it is now.
     std::shared_ptr<Image> snapshot();
 
@@ -52,5 +52,4 @@ private:
 
     Options m_options;
     std::shared_ptr<ManualClock> m_clock;
-    std::function<bool()> m_busyProbe;
 };

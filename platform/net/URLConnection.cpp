@@ -103,6 +103,7 @@ URLConnection::URLConnection(URLRequest request, URLConnectionDelegate* delegate
     , m_currentURL(m_request.url)
     , m_currentMethod(m_request.method)
     , m_sendsBody(m_request.body.has_value())
+    , m_pending(PendingWork::begin(PendingWork::Kind::Connection))
 {
 }
 
@@ -142,6 +143,7 @@ void URLConnection::failLater(NetworkError error)
 void URLConnection::sendCurrentHop()
 {
     ++m_hop;
+    m_pending.didMakeProgress();
     GUri* uri = g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr);
     if (!uri) {
         failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
@@ -203,6 +205,7 @@ void URLConnection::didSend(GObject* source, GAsyncResult* result, void* data)
 void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
 {
     auto protectedThis = shared_from_this();
+    m_pending.didMakeProgress();
     URLResponse response = responseFrom(message, m_currentURL);
 
     if (isRedirectStatus(response.statusCode)) {
@@ -293,6 +296,7 @@ void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
         return;
     }
     self->m_received += size;
+    self->m_pending.didMakeProgress();
     self->restartTimeout();
     if (self->m_delegate)
         self->m_delegate->connectionDidReceiveData(*self, std::string_view(chunk, size));
@@ -318,6 +322,9 @@ void URLConnection::restartTimeout()
 void URLConnection::fail(NetworkError error)
 {
     auto protectedThis = shared_from_this();
+    // Released after the delegate's call: work it starts there is counted
+    // before this ends, so the count never drops to nothing in between.
+    auto pending = std::move(m_pending);
     URLConnectionDelegate* delegate = m_delegate;
     stop();
     if (delegate)
@@ -327,6 +334,7 @@ void URLConnection::fail(NetworkError error)
 void URLConnection::finish()
 {
     auto protectedThis = shared_from_this();
+    auto pending = std::move(m_pending); // released after the delegate's call, as in fail()
     URLConnectionDelegate* delegate = m_delegate;
     if (m_stream)
         g_input_stream_close(m_stream, nullptr, nullptr);
@@ -343,6 +351,7 @@ void URLConnection::cancel()
 void URLConnection::stop()
 {
     m_finished = true;
+    m_pending.release();
     m_delegate = nullptr;
     ++m_hop;
     if (m_timeoutTimer) {

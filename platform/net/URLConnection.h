@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/PendingWork.h"
 #include "platform/net/NetworkError.h"
 #include "platform/net/URLRequest.h"
 
@@ -28,7 +29,8 @@ typedef struct _SoupSession SoupSession;
 // The delegate is not owned; whoever owns the connection cancels it before
 // the delegate goes away. The connection keeps itself alive while work is
 // outstanding, so dropping the last reference without cancelling lets it run
-// to its end.
+// to its end. Until then it counts as pending work (PendingWork), making
+// progress whenever a hop starts, a head arrives or a chunk is read.
 class URLConnection : public std::enable_shared_from_this<URLConnection> {
 public:
     // Starts at once. nullptr when the text is not an absolute URL: there is
@@ -89,4 +91,6 @@ private:
     std::shared_ptr<Timer> m_timeoutTimer;
     size_t m_received { 0 };
     bool m_finished { false };
+    // Counts the exchange as pending work until its delegate has heard the end.
+    PendingWork::Token m_pending;
 };

@@ -253,4 +253,22 @@ TEST_F(BannerEndToEndTest, FailingFirstAdIsLoggedAndTheBannerNeverShows)
     EXPECT_EQ(largestDifference(*before, *after, 0, 0, 320, 48), 0);
 }
 
+TEST_F(BannerEndToEndTest, AServiceThatNeverAnswersFailsTheAdAtTheTimeOutInsteadOfHanging)
+{
+    // The service takes the request and says nothing. On virtual time the
+    // connection holds the clock only while it might still answer; after a
+    // short real-time grace the clock goes on and the 60 s time-out fires.
+    DemoService service(VANTREL_SOURCE_DIR "/tests/e2e/scenarios/silent", dir / "requests.jsonl");
+    ASSERT_FALSE(service.baseURL().empty());
+    auto early = runVantrel(service, "wait 0.5\ntap-label I understood\nwait 58\nquit\n");
+    EXPECT_EQ(early.status, 0) << early.log;
+    EXPECT_EQ(early.count("Pellar: Did fail to receive ad"), 0) << early.log;
+
+    auto late = runVantrel(service, "wait 0.5\ntap-label I understood\nwait 62\nquit\n");
+    EXPECT_EQ(late.status, 0) << late.log;
+    EXPECT_EQ(late.count("Pellar: Did fail to receive ad"), 1) << late.log;
+    EXPECT_EQ(late.count("Pellar: Did receive ad"), 0);
+    EXPECT_EQ(service.requestsTo("/ad_request").size(), 2u);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/WebView.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/PendingWork.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
@@ -46,6 +47,9 @@ bool WebView::anyBusy()
 WebView::WebView(const Rect& frame)
     : View(frame)
 {
+    // Pages load on the engine's own network stack: their work is polled.
+    static const bool probing = (PendingWork::addProbe(anyBusy), true);
+    (void)probing;
     liveWebViews().push_back(this);
 }
 

@@ -33,8 +33,8 @@ public:
     static std::shared_ptr<WebView> create(const Rect& frame = {});
     static void setFactory(Factory);
     static bool hasEngine();
-    // True while any web view is loading or still drawing its page. A host on
-    // virtual time holds its clock while this is so.
+    // True while any web view is loading or still drawing its page. It is
+    // pending work (PendingWork): a host on virtual time holds its clock.
     static bool anyBusy();
 
     explicit WebView(const Rect& frame = {});

@@ -5,6 +5,7 @@
 #include "ads/core/PellarViewInternal.h"
 #include "app/AdViewController.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/PendingWork.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/layers/TransitionAnimation.h"
 #include "tests/ads/ad/AdTestSupport.h"
@@ -70,7 +71,7 @@ protected:
     }
     bool waitWhileBusy()
     {
-        return waitUntil([&] { return !PellarController::anyAwaitingServer(); });
+        return waitUntil([&] { return !PendingWork::any(); });
     }
     std::shared_ptr<PellarOldSchoolSingleAdView> banner() const
     {

@@ -34,7 +34,7 @@ struct Download : URLConnectionDelegate {
 };
 
 // A virtual-time host per case; the loop gets its own clock back afterwards.
-class HeadlessHostTest : public ::testing::Test {
+class HeadlessHostPendingWorkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -57,7 +57,7 @@ protected:
     LoopbackServer server;
 };
 
-TEST_F(HeadlessHostTest, VirtualTimeStandsStillForAnyDownloadInFlight)
+TEST_F(HeadlessHostPendingWorkTest, VirtualTimeStandsStillForAnyDownloadInFlight)
 {
     // Slow in real time; on virtual time it must still look instant.
     server.respond("/file", { .body = "contents", .delay = 0.4 });
@@ -72,7 +72,7 @@ TEST_F(HeadlessHostTest, VirtualTimeStandsStillForAnyDownloadInFlight)
     EXPECT_LT(*download.endedAt - start, 0.02); // its 0.2 s time-out never came
 }
 
-TEST_F(HeadlessHostTest, ASilentPeerLetsTheClockGoOnSoItsTimeOutFires)
+TEST_F(HeadlessHostPendingWorkTest, ASilentPeerLetsTheClockGoOnSoItsTimeOutFires)
 {
     PendingWork::setIdleGraceForTesting(0.1);
     // The kernel completes the handshake for a listening socket nobody

@@ -1,11 +1,8 @@
 #include "app/AdViewController.h"
 
-#include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Timer.h"
-#include "platform/foundation/URL.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/views/InterfaceLoader.h"
 #include "platform/ui/views/View.h"
 
@@ -13,8 +10,6 @@ void AdViewController::registerInterfaceClass()
 {
     InterfaceLoader::registerClass("AdViewController",
         [](const JSONValue&) -> std::shared_ptr<Responder> { return std::make_shared<AdViewController>(); });
-    // Store links the library opens itself go through the app's URL handler too.
-    PellarStoreURLCleaner::setURLOpener([](const URL& url) { Application::shared().openURL(url.absoluteString()); });
 }
 
 AdViewController::~AdViewController()

@@ -68,13 +68,13 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
 
     double W = bounds().size.width;
     double H = bounds().size.height;
-    if (shown->medium() == PellarAdMediumBanner) {
+    if (shown->medium() == PellarAdMedium::Banner) {
         if (shown->userImage())
             context->drawImage(*shown->userImage(), Point {0, 0});
         return;
     }
     drawShineBackgroundWithBaseColor(*context, shown->backgroundColor());
-    if (shown->medium() != PellarAdMediumText)
+    if (shown->medium() != PellarAdMedium::Text)
         return;
 
     Size iconSize;

@@ -92,9 +92,7 @@ void PellarSingleAdView::animationDidStop(Animation&, bool)
 
 void PellarSingleAdView::addSpinner(Timer& timer, Point center)
 {
-    auto style = m_ad && m_ad->spinnerStyle() == static_cast<int>(ActivityIndicatorViewStyle::Gray)
-        ? ActivityIndicatorViewStyle::Gray
-        : ActivityIndicatorViewStyle::White;
+    auto style = m_ad ? m_ad->spinnerStyle() : ActivityIndicatorViewStyle::White;
     // A spinner still turning from an earlier click would otherwise stay on
     // screen for good once the field forgets it.
     if (auto old = m_spinner.lock())

@@ -1,15 +1,13 @@
 #include "ads/core/PellarAd.h"
 
+#include "ads/banners/PellarBannerFactory.h"
 #include "ads/core/PellarAdDelegate.h"
-#include "ads/core/PellarAppData.h"
-#include "ads/core/PellarClassRegistry.h"
+#include "ads/core/PellarAdParameters.h"
 #include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarImageCache.h"
 #include "ads/core/PellarLocalizer.h"
-#include "ads/core/PellarLocationManager.h"
 #include "ads/core/PellarURLDownload.h"
-#include "ads/flex/PellarFlexAd.h"
 #include "json/JSONDeserializer.h"
 #include "json/JSONSerializer.h"
 #include "platform/foundation/Log.h"
@@ -18,48 +16,8 @@
 #include "platform/ui/graphics/Image.h"
 
 #include <cstdio>
-#include <stdexcept>
 
 namespace {
-
-// Enters a parameter, replacing the value of a key entered before.
-void setParameter(PellarAd::Parameters& parameters, std::string key, std::string value)
-{
-    for (auto& entry : parameters) {
-        if (entry.first == key) {
-            entry.second = std::move(value);
-            return;
-        }
-    }
-    parameters.emplace_back(std::move(key), std::move(value));
-}
-
-// Text that has an ASCII form is escaped in it, so "&" and "=" pass and a
-// space becomes %20. Text outside ASCII (an accented application name) has
-// no ASCII form; it goes out as escaped UTF-8 bytes rather than as a
-// placeholder that would lose the value.
-std::string escapedForQuery(const std::string& text)
-{
-    if (auto ascii = PercentEscaping::addingPercentEscapesASCII(text))
-        return *ascii;
-    return PercentEscaping::addingPercentEscapesUTF8(text);
-}
-
-// The answer's values are strings; anything else counts as missing.
-std::optional<std::string> stringValue(const std::optional<JSONValue>& answer, const char* key)
-{
-    if (!answer)
-        return std::nullopt;
-    auto value = answer->find(key);
-    if (!value || !value->isString())
-        return std::nullopt;
-    return std::string(value->stringValue());
-}
-
-bool hasKey(const std::optional<JSONValue>& answer, const char* key)
-{
-    return answer && answer->find(key).has_value();
-}
 
 std::string addressText(const void* address)
 {
@@ -85,12 +43,12 @@ const std::array<const char*, 4>& PellarAd::browserIcons()
     return names;
 }
 
-std::shared_ptr<PellarAd> PellarAd::create(int32_t format)
+std::shared_ptr<PellarAd> PellarAd::create(PellarAdFormat format)
 {
     return std::shared_ptr<PellarAd>(new PellarAd(format));
 }
 
-PellarAd::PellarAd(int32_t format)
+PellarAd::PellarAd(PellarAdFormat format)
     : m_activeDownloads(std::in_place)
     , m_format(format)
 {
@@ -108,7 +66,7 @@ PellarAd::~PellarAd()
 
 void PellarAd::request()
 {
-    if (m_state != PellarAdStateNew)
+    if (m_state != PellarAdState::New)
         return;
     // The strings table comes in its own time; the ad does not wait for it.
     PellarLocalizer::sharedLocalizer().downloadResourcesIfNecessary();
@@ -117,56 +75,39 @@ void PellarAd::request()
 
 void PellarAd::loadBrowserIcons()
 {
-    m_state = PellarAdStateLoadingBrowserIcons;
+    m_state = PellarAdState::LoadingBrowserIcons;
     auto& cache = PellarImageCache::sharedCache();
     bool started = false;
     for (const char* name : browserIcons()) {
         // A download that cannot even start fails the ad at once; the
         // remaining icons are then of no use.
-        if (m_state != PellarAdStateLoadingBrowserIcons)
+        if (m_state != PellarAdState::LoadingBrowserIcons)
             return;
         if (cache.imageIsInCache(name))
             continue;
         addDownload(PellarEndpoints::browserIconURL(name), std::string(name), std::nullopt);
         started = true;
     }
-    if (m_state == PellarAdStateLoadingBrowserIcons && !started)
+    if (m_state == PellarAdState::LoadingBrowserIcons && !started)
         browserIconsDidFinishLoading();
 }
 
 void PellarAd::browserIconsDidFinishLoading()
 {
-    if (m_state != PellarAdStateLoadingBrowserIcons)
+    if (m_state != PellarAdState::LoadingBrowserIcons)
         return;
-    m_state = PellarAdStateBrowserIconsLoaded;
+    m_state = PellarAdState::BrowserIconsLoaded;
     requestAdFromServer();
 }
 
 void PellarAd::requestAdFromServer()
 {
-    if (m_state != PellarAdStateBrowserIconsLoaded)
+    if (m_state != PellarAdState::BrowserIconsLoaded)
         return;
 
-    std::string query;
-    try {
-        query = queryStringFromDictionary(buildParams());
-    } catch (...) {
-        // A host that cannot answer its settings still gets an ad request,
-        // without parameters; the server decides what that is worth.
-        query.clear();
-    }
-
-    std::string base = PellarEndpoints::adServerURL();
-    if (auto host = delegate()) {
-        if (auto endpoint = host->adserverEndpoint()) {
-            // Used as the host gives it. A nil answer leaves no URL to ask,
-            // and the request fails like any unusable URL.
-            base = endpoint->value_or("(null)");
-        }
-    }
-
-    m_state = PellarAdStateRequestingAd;
-    addDownload(base + "?" + query, std::nullopt, std::nullopt);
+    std::string url = PellarAdParameters::requestURL(delegate(), m_format);
+    m_state = PellarAdState::RequestingAd;
+    addDownload(url, std::nullopt, std::nullopt);
 }
 
 void PellarAd::addDownload(const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body)
@@ -183,117 +124,6 @@ void PellarAd::addDownload(const std::string& url, const std::optional<std::stri
     download->loadContentsOfURLAtString(url, body);
 }
 
-// MARK: Parameters
-
-PellarAd::Parameters PellarAd::buildParams()
-{
-    auto host = delegate();
-    if (!host)
-        throw std::runtime_error("the ad's host is gone");
-
-    Parameters parameters;
-    parameters.reserve(23);
-    setParameter(parameters, "s", host->publisherId());
-    setParameter(parameters, "f", "jsonp");
-    setParameter(parameters, "v", kSDKVersionParameter);
-    setParameter(parameters, "ex", "1");
-    setParameter(parameters, "client_sdk", "1");
-    setParameter(parameters, "ad_type", m_format == PellarAdFormatBar ? "bar" : "full_screen");
-    if (PellarClassRegistry::classExists(kBannerRotatorClassName))
-        setParameter(parameters, "pub_data[rv]", "1");
-    if (PellarClassRegistry::classExists(kRewardConnectClassName))
-        setParameter(parameters, "pub_data[rc]", "1");
-    if (auto identifier = PellarAppData::deviceUniqueIdentifier())
-        setParameter(parameters, "isu", *identifier);
-
-    auto& appData = PellarAppData::sharedAppData();
-    if (appData.bundleDisplayName())
-        setParameter(parameters, "pub_data[display_name]", *appData.bundleDisplayName());
-    if (appData.bundleName())
-        setParameter(parameters, "pub_data[name]", *appData.bundleName());
-    if (appData.bundleIdentifier())
-        setParameter(parameters, "pub_data[identifier]", *appData.bundleIdentifier());
-
-    if (host->useTestAd().value_or(false)) {
-        setParameter(parameters, "m", "test");
-        if (auto action = host->testAdAction(); action && *action)
-            setParameter(parameters, "test_action", **action);
-    }
-
-    for (auto& [key, value] : userDemographicInfo())
-        setParameter(parameters, key, value);
-
-    if (auto& language = PellarLocalizer::sharedLocalizer().preferredLanguage())
-        setParameter(parameters, "l", *language);
-    if (auto search = host->searchString(); search && *search)
-        setParameter(parameters, "search", **search);
-    if (auto keywords = host->keywords(); keywords && *keywords)
-        setParameter(parameters, "k", **keywords);
-    return parameters;
-}
-
-PellarAd::Parameters PellarAd::userDemographicInfo()
-{
-    Parameters info;
-    auto host = delegate();
-    if (!host)
-        return info;
-
-    if (host->mayAskForLocation().value_or(false)) {
-        if (auto hostLocation = host->location()) {
-            // The host's own answer rules: nil means no position at all, and
-            // the library's cache is not asked.
-            if (*hostLocation)
-                setParameter(info, "d[coord]", PellarLocationManager::stringForLocation(**hostLocation));
-        } else {
-            auto& manager = PellarLocationManager::sharedManager();
-            if (manager.locationServicesEnabled()) {
-                manager.updateIfAppropriate();
-                auto location = manager.locationString();
-                auto updated = manager.lastUpdated();
-                if (location && updated) {
-                    char stamp[64];
-                    std::snprintf(stamp, sizeof stamp, "%f", updated->timeIntervalSince1970());
-                    setParameter(info, "d[coord]", *location);
-                    setParameter(info, "d[coord_timestamp]", stamp);
-                }
-            }
-        }
-    }
-
-    if (auto value = host->postalCode(); value && *value)
-        setParameter(info, "d[pc]", **value);
-    if (auto value = host->areaCode(); value && *value)
-        setParameter(info, "d[ac]", **value);
-    if (auto value = host->gender(); value && *value)
-        setParameter(info, "d[gender]", **value);
-    if (auto value = host->dateOfBirth(); value && *value)
-        setParameter(info, "d[dob]", (*value)->formatted("%Y%m%d", true));
-    return info;
-}
-
-std::string PellarAd::queryStringFromDictionary(const Parameters& parameters)
-{
-    std::string query;
-    for (size_t index = 0; index < parameters.size(); ++index) {
-        if (index)
-            query += '&';
-        query += escapedForQuery(parameters[index].first);
-        query += '=';
-        query += escapedForQuery(parameters[index].second);
-    }
-    return query;
-}
-
-JSONValue PellarAd::dictionaryFromParameters(const Parameters& parameters)
-{
-    std::vector<std::pair<std::string_view, JSONValue>> members;
-    members.reserve(parameters.size());
-    for (auto& [key, value] : parameters)
-        members.emplace_back(key, JSONValue::string(value));
-    return JSONValue::dictionary(members);
-}
-
 // MARK: Finished downloads
 
 std::shared_ptr<PellarURLDownload> PellarAd::takeTrackedDownload(PellarURLDownload& download)
@@ -307,42 +137,30 @@ std::shared_ptr<PellarURLDownload> PellarAd::takeTrackedDownload(PellarURLDownlo
 void PellarAd::downloadDidSucceed(PellarURLDownload& download)
 {
     auto protectedThis = shared_from_this();
-    switch (m_state) {
-    case PellarAdStateLoadingBrowserIcons: {
-        auto taken = takeTrackedDownload(download);
+    const PellarAdState state = m_state;
+    // Nothing waits for a download in the other states; it stays tracked until the ad goes.
+    if (state != PellarAdState::LoadingBrowserIcons && state != PellarAdState::RequestingAd
+        && state != PellarAdState::LoadingImages && state != PellarAdState::LoadingFlexAd
+        && state != PellarAdState::Clicked)
+        return;
+    auto taken = takeTrackedDownload(download);
+    switch (state) {
+    case PellarAdState::LoadingBrowserIcons:
         iconDownloadDidSucceed(download);
-        download.cancel();
         break;
-    }
-    case PellarAdStateRequestingAd: {
-        auto taken = takeTrackedDownload(download);
-        std::string body = download.data().value_or(std::string());
-        loadAdWithData(body);
-        download.cancel();
+    case PellarAdState::RequestingAd:
+        loadAdWithData(download.data().value_or(std::string()));
         break;
-    }
-    case PellarAdStateLoadingImages: {
-        auto taken = takeTrackedDownload(download);
+    case PellarAdState::LoadingImages:
         imageDownloadDidSucceed(download);
-        download.cancel();
         break;
-    }
-    case PellarAdStateLoadingFlexAd: {
-        auto taken = takeTrackedDownload(download);
-        download.cancel();
+    case PellarAdState::Clicked:
+        performClickWithData(download.data().value_or(std::string()));
         break;
-    }
-    case PellarAdStateClicked: {
-        auto taken = takeTrackedDownload(download);
-        std::string body = download.data().value_or(std::string());
-        performClickWithData(body);
-        download.cancel();
-        break;
-    }
     default:
-        // Nothing waits for it in this state; it stays tracked until the ad goes.
-        break;
+        break; // a flexible ad being built fetches what it needs itself
     }
+    download.cancel();
 }
 
 void PellarAd::downloadDidFail(PellarURLDownload& download)
@@ -350,12 +168,12 @@ void PellarAd::downloadDidFail(PellarURLDownload& download)
     auto protectedThis = shared_from_this();
     auto taken = takeTrackedDownload(download);
     switch (m_state) {
-    case PellarAdStateLoadingBrowserIcons:
-    case PellarAdStateRequestingAd:
-    case PellarAdStateLoadingImages:
+    case PellarAdState::LoadingBrowserIcons:
+    case PellarAdState::RequestingAd:
+    case PellarAdState::LoadingImages:
         requestDidFail();
         break;
-    case PellarAdStateClicked:
+    case PellarAdState::Clicked:
         clickDidFail();
         break;
     default:
@@ -382,24 +200,19 @@ void PellarAd::iconDownloadDidSucceed(PellarURLDownload& download)
 void PellarAd::imageDownloadDidSucceed(PellarURLDownload& download)
 {
     const auto& identifier = download.identifier();
-    if (identifier == kUserImageIdentifier) {
+    if (identifier == kUserImageIdentifier || identifier == kActionIconIdentifier) {
         auto image = Image::decode(download.data().value_or(std::string()));
         if (!image) {
             requestDidFail();
             return;
         }
-        m_userImage = std::move(image);
-    } else if (identifier == kActionIconIdentifier) {
-        auto image = Image::decode(download.data().value_or(std::string()));
-        if (!image) {
-            requestDidFail();
-            return;
+        if (identifier == kUserImageIdentifier) {
+            m_userImage = std::move(image);
+        } else {
+            if (auto png = image->encodePNG(); png && m_answer.actionImageName)
+                PellarImageCache::sharedCache().storeImage(*png, *m_answer.actionImageName);
+            m_actionImage = std::move(image);
         }
-        if (m_actionImageName) {
-            if (auto png = image->encodePNG())
-                PellarImageCache::sharedCache().storeImage(*png, *m_actionImageName);
-        }
-        m_actionImage = std::move(image);
     }
     if (m_activeDownloads && m_activeDownloads->empty())
         requestDidSucceed();
@@ -427,81 +240,69 @@ void PellarAd::loadAdWithData(const std::string& body)
 void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
 {
     // Only the request in flight may be answered.
-    if (m_state != PellarAdStateRequestingAd)
+    if (m_state != PellarAdState::RequestingAd)
         return;
     auto protectedThis = shared_from_this();
 
-    m_text = stringValue(answer, "text");
-    m_action = stringValue(answer, "6");
-    m_actionImageName = stringValue(answer, "18");
-    if (!m_actionImageName)
-        m_actionImageName = m_action;
-    m_userString = stringValue(answer, "8");
-    m_jsonpUrl = stringValue(answer, "jsonp_url");
-    m_suggestionUrl = stringValue(answer, "suggestion_url");
-    m_searchPlaceholder = stringValue(answer, "21");
-    m_searchHelpURL = stringValue(answer, "22");
-
-    std::optional<std::string> imageURL;
-    if (hasKey(answer, "banner")) {
-        m_medium = PellarAdMediumBanner;
-        imageURL = stringValue(answer, "banner");
-    } else if (hasKey(answer, "204")) {
-        m_medium = PellarAdMediumText;
-        // The value is joined to the media host as it is, without a separator.
-        if (auto path = stringValue(answer, "204"))
-            imageURL = PellarEndpoints::mediaHostURL() + *path;
-    }
-    if (hasKey(answer, "20"))
-        m_medium = PellarAdMediumSearch;
-    if (auto url = stringValue(answer, "cpm_url"); url && !url->empty())
-        m_accountingPixelUrl = url;
-    if (auto url = stringValue(answer, "tracking_pixel"); url && !url->empty())
-        m_trackingPixelUrl = url;
-
-    if (!m_action || !m_jsonpUrl) {
+    m_answer = answer ? PellarAdAnswer::fromJSON(*answer) : PellarAdAnswer();
+    if (!m_answer.action || !m_answer.jsonpUrl) {
         requestDidFail();
         return;
     }
 
-    if (auto markup = answer->find("markup"); markup && markup->isDictionary()) {
-        m_state = PellarAdStateLoadingFlexAd;
+    if (m_answer.markup) {
+        m_state = PellarAdState::LoadingFlexAd;
         Size size;
         if (auto owner = adDelegate())
             size = owner->adSize();
-        std::weak_ptr<PellarFlexAdDelegate> flexDelegate = std::static_pointer_cast<PellarFlexAdDelegate>(shared_from_this());
-        // Held before the build starts, so an answer that comes at once finds it here.
-        m_flexAd = PellarFlexAd::create(*markup, flexDelegate, m_delegate, Rect(0, 0, size.width, size.height));
-        auto flexAd = m_flexAd;
-        flexAd->buildFlexAd();
+        std::weak_ptr<PellarFlexAdDelegate> flexDelegate
+            = std::static_pointer_cast<PellarFlexAdDelegate>(shared_from_this());
+        PellarBannerFactory::loadFlexAd(
+            m_flexAd, *m_answer.markup, flexDelegate, m_delegate, Rect(0, 0, size.width, size.height));
         return;
     }
 
-    if (!m_actionImageName || !imageURL || (!m_text && m_medium == PellarAdMediumText)) {
+    auto url = imageURL();
+    if (!m_answer.actionImageName || !url || (!m_answer.text && m_answer.medium == PellarAdMedium::Text)) {
         requestDidFail();
         return;
     }
+    loadImages(*url);
+}
 
-    m_state = PellarAdStateLoadingImages;
-    addDownload(*imageURL, std::string(kUserImageIdentifier), std::nullopt);
-    if (m_state != PellarAdStateLoadingImages)
+std::optional<std::string> PellarAd::imageURL() const
+{
+    if (m_answer.bannerURL)
+        return m_answer.bannerURL;
+    // The path is joined to the media host as it is, without a separator.
+    if (m_answer.textImagePath)
+        return PellarEndpoints::mediaHostURL() + *m_answer.textImagePath;
+    return std::nullopt;
+}
+
+void PellarAd::loadImages(const std::string& imageURL)
+{
+    m_state = PellarAdState::LoadingImages;
+    addDownload(imageURL, std::string(kUserImageIdentifier), std::nullopt);
+    if (m_state != PellarAdState::LoadingImages)
         return; // the image download could not start and failed the ad
 
+    const std::string& iconName = *m_answer.actionImageName;
     auto& cache = PellarImageCache::sharedCache();
-    if (cache.imageIsInCache(*m_actionImageName)) {
-        if (auto bytes = cache.fetchImageNamed(*m_actionImageName))
+    if (cache.imageIsInCache(iconName)) {
+        if (auto bytes = cache.fetchImageNamed(iconName))
             m_actionImage = Image::decode(*bytes);
     }
     // A cached icon that no longer reads is fetched again rather than shown as nothing.
-    if (!m_actionImage && *m_actionImageName != kSearchActionImageName)
-        addDownload(PellarEndpoints::actionIconURL(PercentEscaping::addingPercentEscapesUTF8(*m_actionImageName)),
+    if (!m_actionImage && iconName != kSearchActionImageName)
+        addDownload(PellarEndpoints::actionIconURL(PercentEscaping::addingPercentEscapesUTF8(iconName)),
             std::string(kActionIconIdentifier), std::nullopt);
 }
 
 void PellarAd::requestDidSucceed()
 {
     auto protectedThis = shared_from_this();
-    m_state = PellarAdStateReady;
+    m_state = PellarAdState::Ready;
     if (auto owner = adDelegate())
         owner->adDidLoad(*this);
 }
@@ -515,28 +316,27 @@ void PellarAd::requestDidFail()
         for (auto& download : *downloads)
             download->cancel();
     }
-    m_state = PellarAdStateFailed;
+    m_state = PellarAdState::Failed;
     if (auto owner = adDelegate())
         owner->adDidFailToLoad(*this);
 }
 
 // MARK: Flexible ad
 
-void PellarAd::flexAdDidLoad(PellarFlexAd& flexAd)
+// The factory holds the flexible ad in m_flexAd before its build starts, so
+// even an answer that comes at once finds it there.
+
+void PellarAd::flexAdDidLoad(PellarFlexAd&)
 {
-    if (m_state != PellarAdStateLoadingFlexAd)
+    if (m_state != PellarAdState::LoadingFlexAd)
         return;
-    if (!m_flexAd)
-        m_flexAd = flexAd.shared_from_this();
     requestDidSucceed();
 }
 
-void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd& flexAd, const PellarError&)
+void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError&)
 {
-    if (m_state != PellarAdStateLoadingFlexAd)
+    if (m_state != PellarAdState::LoadingFlexAd)
         return;
-    if (!m_flexAd)
-        m_flexAd = flexAd.shared_from_this();
     requestDidFail();
 }
 
@@ -550,7 +350,7 @@ void PellarAd::click()
 void PellarAd::clickWithData(const std::optional<JSONValue>& data)
 {
     auto protectedThis = shared_from_this();
-    m_state = PellarAdStateClicked;
+    m_state = PellarAdState::Clicked;
     std::optional<std::string> body;
     if (data) {
         try {
@@ -564,7 +364,7 @@ void PellarAd::clickWithData(const std::optional<JSONValue>& data)
             return;
         }
     }
-    addDownload(m_jsonpUrl.value_or(std::string()), std::nullopt, body);
+    addDownload(m_answer.jsonpUrl.value_or(std::string()), std::nullopt, body);
 }
 
 void PellarAd::performClickWithData(const std::string& body)
@@ -580,7 +380,7 @@ void PellarAd::performClickWithData(const std::string& body)
 void PellarAd::clickDidSucceedWithResponse(const std::optional<JSONValue>& response)
 {
     auto protectedThis = shared_from_this();
-    m_state = PellarAdStateReady;
+    m_state = PellarAdState::Ready;
     if (auto owner = adDelegate())
         owner->clickDidSucceed(*this, response);
 }
@@ -588,7 +388,7 @@ void PellarAd::clickDidSucceedWithResponse(const std::optional<JSONValue>& respo
 void PellarAd::clickDidFail()
 {
     auto protectedThis = shared_from_this();
-    m_state = PellarAdStateReady;
+    m_state = PellarAdState::Ready;
     if (auto owner = adDelegate())
         owner->clickDidFail(*this);
 }
@@ -600,10 +400,10 @@ void PellarAd::loadAccountingPixel()
     if (m_accountingPixelLoaded)
         return;
     m_accountingPixelLoaded = true;
-    if (m_accountingPixelUrl)
-        startPixel(*m_accountingPixelUrl, kAccountingPixelIdentifier);
-    if (m_trackingPixelUrl)
-        startPixel(*m_trackingPixelUrl, kTrackingPixelIdentifier);
+    if (m_answer.accountingPixelUrl)
+        startPixel(*m_answer.accountingPixelUrl, kAccountingPixelIdentifier);
+    if (m_answer.trackingPixelUrl)
+        startPixel(*m_answer.trackingPixelUrl, kTrackingPixelIdentifier);
 }
 
 void PellarAd::startPixel(const std::string& url, const char* identifier)
@@ -626,32 +426,7 @@ void PellarAd::pixelDownloadDidFinish(PellarURLDownload& download)
         m_pixelDownloads.erase(strong);
 }
 
-// MARK: Display attributes
-
-Color PellarAd::backgroundColor() const
-{
-    if (auto host = delegate()) {
-        if (auto color = host->adBackgroundColor(); color && *color)
-            return **color;
-    }
-    return defaultBackgroundColor();
-}
-
-Color PellarAd::textColor() const
-{
-    if (auto host = delegate()) {
-        if (auto color = host->primaryTextColor(); color && *color)
-            return **color;
-    }
-    return Color::whiteColor();
-}
-
-int PellarAd::spinnerStyle() const
-{
-    if (auto host = delegate(); host && host->useGraySpinner().value_or(false))
-        return 2;
-    return 1;
-}
+// MARK: Description
 
 std::string PellarAd::description() const
 {
@@ -666,6 +441,6 @@ std::string PellarAd::description() const
         }
         downloads += ")}";
     }
-    return "<PellarAd " + addressText(this) + ": '" + m_text.value_or("(null)") + "', '" + m_action.value_or("(null)") + "', "
-        + imageDescription(m_userImage) + ", " + imageDescription(m_actionImage) + ", " + downloads + ">";
+    return "<PellarAd " + addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
+        + m_answer.action.value_or("(null)") + "', " + imageDescription(m_userImage) + ", " + imageDescription(m_actionImage) + ", " + downloads + ">";
 }

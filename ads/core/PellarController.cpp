@@ -1,12 +1,11 @@
 #include "ads/core/PellarController.h"
 
-#include "ads/banners/PellarOldSchoolSingleAdView.h"
-#include "ads/clickthrough/PellarBrowserController.h"
+#include "ads/banners/PellarBannerFactory.h"
+#include "ads/clickthrough/PellarClickActions.h"
 #include "ads/core/PellarAd.h"
 #include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
-#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/views/Application.h"
@@ -42,7 +41,7 @@ std::shared_ptr<PellarSingleAdView> PellarController::bannerView() const
 
 std::shared_ptr<PellarAd> PellarController::createAdWithInitiatedAdRequest()
 {
-    auto ad = PellarAd::create(PellarAdFormatBar);
+    auto ad = PellarAd::create(PellarAdFormat::Bar);
     ad->setDelegate(m_delegate);
     ad->setAdDelegate(weak_from_this());
     ad->request();
@@ -61,7 +60,7 @@ void PellarController::requestFreshAd()
         return;
     m_lastRequestForFreshAd = now;
     // An image banner stays for good, though the request's time counts.
-    if (m_currentlyDisplayedAd && m_currentlyDisplayedAd->medium() == PellarAdMediumBanner)
+    if (m_currentlyDisplayedAd && m_currentlyDisplayedAd->medium() == PellarAdMedium::Banner)
         return;
     // An ad still loading is dropped: its answer then matches neither field.
     if (m_loadingAd)
@@ -82,16 +81,10 @@ Size PellarController::adSize()
     return m_view ? m_view->bounds().size : Size {320, 48};
 }
 
-std::shared_ptr<PellarSingleAdView> PellarController::createSingleAdViewWithAd(const std::shared_ptr<PellarAd>& ad)
+std::shared_ptr<PellarSingleAdView> PellarController::createBannerWithAd(const std::shared_ptr<PellarAd>& ad)
 {
-    // Flexible ads cannot be built yet (they fail before loading), and the
-    // search banner is still to come: every ad that loads gets the classic
-    // banner, which draws a search ad as its shiny background alone.
     Rect frame = m_view ? m_view->bounds() : Rect {0, 0, 320, 48};
-    auto banner = View::make<PellarOldSchoolSingleAdView>(frame);
-    banner->setAd(ad);
-    banner->setController(weak_from_this());
-    return banner;
+    return PellarBannerFactory::createBannerForAd(ad, frame, weak_from_this());
 }
 
 void PellarController::adDidLoad(PellarAd& ad)
@@ -105,7 +98,7 @@ void PellarController::adDidLoad(PellarAd& ad)
         }
         if (!m_view)
             return;
-        auto banner = createSingleAdViewWithAd(m_currentlyDisplayedAd);
+        auto banner = createBannerWithAd(m_currentlyDisplayedAd);
         banner->setTag(kBannerTag);
         m_view->addSubview(banner);
         return;
@@ -116,7 +109,7 @@ void PellarController::adDidLoad(PellarAd& ad)
     // A refreshed ad: flip the new banner in over the old one. There may be
     // no old one when the first ad failed and a later refresh succeeded.
     auto oldBanner = bannerView();
-    auto newBanner = createSingleAdViewWithAd(m_loadingAd);
+    auto newBanner = createBannerWithAd(m_loadingAd);
     newBanner->setTag(kBannerTag);
     if (oldBanner)
         oldBanner->setTag(0);
@@ -202,73 +195,33 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
     clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
 
-    std::optional<URL> url;
-    std::optional<std::string> acquisitionURL;
-    if (response && response->isDictionary()) {
-        if (auto redirect = response->find("redirect_url")) {
-            // A target that is not text cannot be a link: the click ends as failed.
-            if (!redirect->isString()) {
-                clickDidFail(ad);
-                return;
-            }
-            url = URL::withString(redirect->stringValue());
-        }
-        if (auto acquisition = response->find("acquisition_url"); acquisition && acquisition->isString())
-            acquisitionURL = std::string(acquisition->stringValue());
+    auto answer = PellarAdAnswer::clickFromJSON(response);
+    if (answer.redirectIsMalformed) {
+        clickDidFail(ad);
+        return;
     }
+    std::optional<URL> url;
+    if (answer.redirectURL)
+        url = URL::withString(*answer.redirectURL);
 
-    const std::optional<std::string>& action = ad.action();
-    auto is = [&](const char* name) { return action && *action == name; };
-    if (is("app") || is("store") || (url && PellarStoreURLCleaner::isStoreURL(*url))) {
+    if (ad.clickAction() == PellarClickAction::Store || (url && PellarStoreURLCleaner::isStoreURL(*url))) {
         if (url)
             cleanStoreURL(*url);
-    } else if (is("url")) {
-        launchWebClick(url);
-    } else if (is("canvas")) {
-        displayCanvasWithURL(url, ad);
-    } else if (is("call")) {
-        openWithSystem(url, "call");
-    } else if (is("contact")) {
-        openWithSystem(url, "contact");
-    } else if (url) {
-        Application::shared().openURL(url->absoluteString());
+        return;
     }
-    (void)acquisitionURL; // read by the call and contact offers once they exist
+    std::shared_ptr<PellarView> view;
+    if (m_view)
+        view = std::static_pointer_cast<PellarView>(m_view->sharedView());
+    PellarClickActions::Click click {view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL};
+    // The last screen opened is kept until the next one replaces it.
+    if (auto screen = PellarClickActions::perform(ad.clickAction(), click))
+        m_clickScreen = std::move(screen);
 }
 
 void PellarController::clickDidFail(PellarAd& ad)
 {
     clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
-}
-
-void PellarController::launchWebClick(const std::optional<URL>& url)
-{
-    displayEmbeddedBrowserWithURL(url);
-}
-
-void PellarController::displayEmbeddedBrowserWithURL(const std::optional<URL>& url)
-{
-    // Without a link, or without the banner to grow from, there is no page to show.
-    if (!url || !m_view)
-        return;
-    m_browserController = PellarBrowserController::create();
-    m_browserController->presentBrowserFromView(
-        std::static_pointer_cast<PellarView>(m_view->sharedView()), *url, m_delegate);
-}
-
-void PellarController::displayCanvasWithURL(const std::optional<URL>& url, PellarAd&)
-{
-    openWithSystem(url, "canvas");
-}
-
-void PellarController::openWithSystem(const std::optional<URL>& url, const char* action)
-{
-    if (!url)
-        return;
-    Log::writef("Pellar: no screen for the \"%s\" action yet; opening %s with the system", action,
-        url->absoluteString().c_str());
-    Application::shared().openURL(url->absoluteString());
 }
 
 void PellarController::cleanStoreURL(const URL& url)

@@ -9,7 +9,6 @@
 #include <string>
 
 class PellarAd;
-class PellarBrowserController;
 class PellarDelegate;
 class PellarSingleAdView;
 class PellarStoreURLCleaner;
@@ -74,19 +73,14 @@ public:
 
     // Helpers
     std::shared_ptr<PellarAd> createAdWithInitiatedAdRequest();
-    std::shared_ptr<PellarSingleAdView> createSingleAdViewWithAd(const std::shared_ptr<PellarAd>&);
+    // The banner the banner factory picks for the ad, filling the ad view.
+    std::shared_ptr<PellarSingleAdView> createBannerWithAd(const std::shared_ptr<PellarAd>&);
     void restoreAdAfterClickAnimationIfPossibleForAd(PellarAd&);
 
 private:
     PellarController() = default;
 
     void cleanStoreURL(const URL&);
-    // Click actions whose screens this build does not have yet: the link
-    // goes to the system's URL handler instead.
-    void openWithSystem(const std::optional<URL>&, const char* action);
-    void launchWebClick(const std::optional<URL>&);
-    void displayEmbeddedBrowserWithURL(const std::optional<URL>&);
-    void displayCanvasWithURL(const std::optional<URL>&, PellarAd&);
     void dropAd(std::shared_ptr<PellarAd>&);
     void clickDidFinish(PellarAd&);
 
@@ -95,8 +89,9 @@ private:
     std::shared_ptr<PellarAd> m_currentlyDisplayedAd;
     std::shared_ptr<PellarAd> m_loadingAd;
     std::optional<double> m_lastRequestForFreshAd;
-    // The last embedded browser opened; kept until the next one.
-    std::shared_ptr<PellarBrowserController> m_browserController;
+    // What the last click-through screen opened needs kept (its controller);
+    // kept until the next one.
+    std::shared_ptr<void> m_clickScreen;
     // Ads whose click the server has yet to answer. A refresh may replace the
     // clicked banner meanwhile; the ad is kept so that the click's action is
     // still carried out when the answer comes.

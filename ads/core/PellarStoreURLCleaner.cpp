@@ -5,27 +5,13 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLResponse.h"
-
-#include <gio/gio.h>
+#include "platform/ui/views/Application.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
 constexpr const char* kStoreScheme = "storeapp";
-
-std::mutex& openerLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-PellarStoreURLCleaner::URLOpener& opener()
-{
-    static PellarStoreURLCleaner::URLOpener current;
-    return current;
-}
 
 bool isOnStoreHost(const URL& url)
 {
@@ -36,28 +22,6 @@ bool isOnStoreHost(const URL& url)
 }
 
 } // namespace
-
-void PellarStoreURLCleaner::setURLOpener(URLOpener newOpener)
-{
-    std::lock_guard guard(openerLock());
-    opener() = std::move(newOpener);
-}
-
-void PellarStoreURLCleaner::openURL(const URL& url)
-{
-    URLOpener current;
-    {
-        std::lock_guard guard(openerLock());
-        current = opener();
-    }
-    if (current) {
-        current(url);
-        return;
-    }
-    GError* error = nullptr;
-    if (!g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, &error))
-        g_clear_error(&error); // nothing on this system handles the link; the tap does nothing
-}
 
 bool PellarStoreURLCleaner::isStoreURL(const URL& url)
 {
@@ -104,7 +68,7 @@ void PellarStoreURLCleaner::start()
 {
     if (!storeURLMightHaveRedirects(m_userProvidedURL)) {
         m_finished = true;
-        openURL(cleanStoreURLWithURL(m_userProvidedURL));
+        Application::shared().openURL(cleanStoreURLWithURL(m_userProvidedURL).absoluteString());
         return;
     }
     // A plain request: default time-out, no headers of ours.

@@ -3,7 +3,6 @@
 #include "platform/foundation/URL.h"
 #include "platform/net/URLConnectionDelegate.h"
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,16 +16,15 @@ class URLConnection;
 // showing anything, every hop observed; the last URL that answered with a
 // redirect is the store link, and its path and query are kept.
 //
-// Life: a link already on a store host is opened at once by create(), the
-// delegate hears nothing, and the cleaner comes back finished (isFinished());
-// its owner may drop it there and then. Otherwise the cleaner fetches until it
+// Life: a link already on a store host is opened at once by create(),
+// through the application's URL handler; the delegate hears nothing, and the
+// cleaner comes back finished (isFinished()); its owner may drop it there and
+// then. Otherwise the cleaner fetches until it
 // sends exactly one cleanerDidGenerateURL; cancel() or dropping the cleaner
 // stops the fetch silently.
 class PellarStoreURLCleaner final : public URLConnectionDelegate,
                                     public std::enable_shared_from_this<PellarStoreURLCleaner> {
 public:
-    using URLOpener = std::function<void(const URL&)>;
-
     // Creation: starts at once. The delegate is held weakly, never owned.
     static std::shared_ptr<PellarStoreURLCleaner> create(const URL&, std::weak_ptr<PellarStoreURLCleanerDelegate>);
     ~PellarStoreURLCleaner() override;
@@ -45,11 +43,6 @@ public:
     const std::optional<URL>& redirectFreeStoreURL() const { return m_redirectFreeStoreURL; }
     bool isFinished() const { return m_finished; }
     void cancel();
-
-    // How the direct case hands a link to the system; by default GIO's
-    // handler for the URI's scheme. Tests and the app replace it.
-    static void setURLOpener(URLOpener);
-    static void openURL(const URL&);
 
 private:
     PellarStoreURLCleaner(const URL&, std::weak_ptr<PellarStoreURLCleanerDelegate>);

@@ -1,6 +1,6 @@
 #include "ads/flex/PellarFlexAd.h"
 
-#include "ads/flex/PellarFlexAdDelegate.h"
+#include "ads/core/PellarFlexAdDelegate.h"
 #include "platform/foundation/Log.h"
 
 std::shared_ptr<PellarFlexAd> PellarFlexAd::create(const JSONValue& description, std::weak_ptr<PellarFlexAdDelegate> delegate,

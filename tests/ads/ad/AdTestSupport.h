@@ -17,6 +17,7 @@
 #include "tests/support/TempDir.h"
 
 #include <cairo.h>
+#include <ctime>
 
 // The ad's owner, recording every report.
 struct RecordingOwner final : PellarAdDelegate {
@@ -40,12 +41,44 @@ struct RecordingOwner final : PellarAdDelegate {
     int clicksSucceeded { 0 };
     int clicksFailed { 0 };
     std::optional<JSONValue> response;
-    int stateDuringReport { -1 };
+    std::optional<PellarAdState> stateDuringReport;
 };
 
 // A host that implements only the required operation.
 struct MinimalHost : PellarDelegate {
     std::string publisherId() override { return "pub-1"; }
+};
+
+// A date at noon local time, so that the date of birth does not depend on the zone.
+inline Date localNoon(int year, int month, int day)
+{
+    tm parts {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = 12;
+    parts.tm_isdst = -1;
+    return Date(static_cast<double>(mktime(&parts)));
+}
+
+// A host that answers every optional operation.
+struct FullHost final : PellarDelegate {
+    std::string publisherId() override { return "a&b=c d"; }
+    std::optional<bool> mayAskForLocation() override { return true; }
+    std::optional<std::optional<Location>> location() override { return hostLocation; }
+    std::optional<std::optional<std::string>> postalCode() override { return std::optional<std::string>("10115"); }
+    std::optional<std::optional<std::string>> areaCode() override { return std::optional<std::string>("030"); }
+    std::optional<std::optional<std::string>> gender() override { return std::optional<std::string>("f"); }
+    std::optional<std::optional<Date>> dateOfBirth() override { return std::optional<Date>(localNoon(1980, 2, 29)); }
+    std::optional<std::optional<std::string>> keywords() override { return std::optional<std::string>("food,drink"); }
+    std::optional<std::optional<std::string>> searchString() override { return std::optional<std::string>("pizza place"); }
+    std::optional<bool> useTestAd() override { return testAd; }
+    std::optional<std::optional<std::string>> testAdAction() override { return std::optional<std::string>("canvas"); }
+    std::optional<std::optional<std::string>> adserverEndpoint() override { return endpoint; }
+
+    std::optional<std::optional<Location>> hostLocation { std::optional<Location>(Location { 52.5, 13.4 }) };
+    bool testAd { true };
+    std::optional<std::optional<std::string>> endpoint;
 };
 
 // PNG bytes of a w × h image of one colour.
@@ -98,7 +131,7 @@ protected:
     std::shared_ptr<PellarAd> startAd(std::shared_ptr<PellarDelegate> withHost)
     {
         host = std::move(withHost);
-        ad = PellarAd::create(PellarAdFormatBar);
+        ad = PellarAd::create(PellarAdFormat::Bar);
         ad->setDelegate(host);
         ad->setAdDelegate(owner);
         ad->request();

@@ -53,18 +53,24 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
 
     struct Expected {
         const char* action;
-        int medium;
+        PellarAdMedium medium;
+        PellarClickAction clickAction;
         const char* clickPath;
     };
-    for (Expected expected : { Expected { "url", PellarAdMediumText, "/click/url" },
-             Expected { "search", PellarAdMediumSearch, "/click/search" }, Expected { "call", PellarAdMediumText, "/click/call" },
-             Expected { "contact", PellarAdMediumText, "/click/contact" }, Expected { "store", PellarAdMediumText, "/click/store" },
-             Expected { "sms", PellarAdMediumText, "/click/other" }, Expected { "canvas", PellarAdMediumBanner, "/click/canvas" } }) {
+    using enum PellarClickAction;
+    for (Expected expected : { Expected { "url", PellarAdMedium::Text, URL, "/click/url" },
+             Expected { "search", PellarAdMedium::Search, Search, "/click/search" },
+             Expected { "call", PellarAdMedium::Text, Call, "/click/call" },
+             Expected { "contact", PellarAdMedium::Text, Contact, "/click/contact" },
+             Expected { "store", PellarAdMedium::Text, Store, "/click/store" },
+             Expected { "sms", PellarAdMedium::Text, Other, "/click/other" },
+             Expected { "canvas", PellarAdMedium::Banner, Canvas, "/click/canvas" } }) {
         SCOPED_TRACE(expected.action);
         nextAd();
         ASSERT_EQ(owner->loaded, 1);
         EXPECT_EQ(ad->action(), expected.action);
         EXPECT_EQ(ad->medium(), expected.medium);
+        EXPECT_EQ(ad->clickAction(), expected.clickAction);
         ad->click();
         ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 1; }));
         ASSERT_TRUE(owner->response);

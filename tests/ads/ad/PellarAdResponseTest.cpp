@@ -49,8 +49,8 @@ protected:
 TEST_F(PellarAdResponseTest, TextAdJoinsThe204PathAndFetchesTheActionNamedIcon)
 {
     loadReadyTextAd();
-    EXPECT_EQ(ad->state(), PellarAdStateReady);
-    EXPECT_EQ(ad->medium(), PellarAdMediumText);
+    EXPECT_EQ(ad->state(), PellarAdState::Ready);
+    EXPECT_EQ(ad->medium(), PellarAdMedium::Text);
     // "/m" + "_text.png": nothing between the media host and the value.
     EXPECT_EQ(server.requestsTo("/m_text.png"), 1);
     EXPECT_EQ(server.requestsTo("/m/static/mobile/img/url.png"), 1);
@@ -76,7 +76,7 @@ TEST_F(PellarAdResponseTest, BannerWithSearchKeyIsASearchAdWithoutIconOrText)
     startAd(std::make_shared<MinimalHost>());
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(owner->loaded, 1);
-    EXPECT_EQ(ad->medium(), PellarAdMediumSearch);
+    EXPECT_EQ(ad->medium(), PellarAdMedium::Search);
     EXPECT_EQ(server.requestsTo("/banner.png"), 1);
     EXPECT_EQ(server.requests().size(), 2u); // the answer and the banner: no "search" icon
     EXPECT_FALSE(ad->actionImage());
@@ -116,7 +116,7 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
         ASSERT_TRUE(waitForOutcome());
         EXPECT_EQ(owner->failed, 1);
         EXPECT_EQ(owner->loaded, 0);
-        EXPECT_EQ(ad->state(), PellarAdStateFailed);
+        EXPECT_EQ(ad->state(), PellarAdState::Failed);
         EXPECT_FALSE(ad->readyForDisplay());
     }
 }
@@ -175,7 +175,7 @@ TEST_F(PellarAdResponseTest, ClickPostsTheInteractionsAndReadsTheAnswer)
     server.respond("/click", { .body = R"({"redirect_url":"http://landing/"})" });
     auto interactions = JSONValue::dictionary({ { "interactions", JSONValue::array({ JSONValue::string("0,12,30,0.250000") }) } });
     ad->clickWithData(interactions);
-    EXPECT_EQ(ad->state(), PellarAdStateClicked);
+    EXPECT_EQ(ad->state(), PellarAdState::Clicked);
     EXPECT_TRUE(ad->readyForDisplay());
     ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 1; }));
     auto& request = server.requests().back();
@@ -184,7 +184,7 @@ TEST_F(PellarAdResponseTest, ClickPostsTheInteractionsAndReadsTheAnswer)
     EXPECT_EQ(request.body, R"({"interactions":["0,12,30,0.250000"]})");
     ASSERT_TRUE(owner->response);
     EXPECT_EQ(owner->response->find("redirect_url")->stringValue(), "http://landing/");
-    EXPECT_EQ(owner->stateDuringReport, PellarAdStateReady);
+    EXPECT_EQ(owner->stateDuringReport, PellarAdState::Ready);
 
     // Without data the click is a GET; an answer that is not JSON still counts.
     server.respond("/click", { .body = "recorded" });
@@ -192,7 +192,7 @@ TEST_F(PellarAdResponseTest, ClickPostsTheInteractionsAndReadsTheAnswer)
     ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 2; }));
     EXPECT_EQ(server.requests().back().method, "GET");
     EXPECT_FALSE(owner->response);
-    EXPECT_EQ(ad->state(), PellarAdStateReady);
+    EXPECT_EQ(ad->state(), PellarAdState::Ready);
 }
 
 TEST_F(PellarAdResponseTest, ClickThatCannotBeRecordedFailsAndLeavesTheAdReady)
@@ -211,7 +211,7 @@ TEST_F(PellarAdResponseTest, ClickThatCannotBeRecordedFailsAndLeavesTheAdReady)
     EXPECT_EQ(owner->clicksFailed, 3);
     EXPECT_EQ(server.requests().size(), requestsBefore);
     EXPECT_EQ(owner->clicksSucceeded, 0);
-    EXPECT_EQ(ad->state(), PellarAdStateReady);
+    EXPECT_EQ(ad->state(), PellarAdState::Ready);
 }
 
 struct ColourHost final : PellarDelegate {
@@ -227,13 +227,13 @@ TEST_F(PellarAdResponseTest, DisplayAttributesFollowTheHostAndDescriptionNamesTh
     probe->setDelegate(host = std::make_shared<MinimalHost>());
     EXPECT_EQ(probe->backgroundColor(), Color::rgba(0.443, 0.514, 0.631, 1.0));
     EXPECT_EQ(probe->textColor(), Color::whiteColor());
-    EXPECT_EQ(probe->spinnerStyle(), 1);
+    EXPECT_EQ(probe->spinnerStyle(), ActivityIndicatorViewStyle::White);
 
     auto colourHost = std::make_shared<ColourHost>();
     probe->setDelegate(colourHost);
     EXPECT_EQ(probe->backgroundColor(), Color::rgba(0.443, 0.514, 0.631, 1.0)); // a nil answer is the default
     EXPECT_EQ(probe->textColor(), Color::redColor());
-    EXPECT_EQ(probe->spinnerStyle(), 2);
+    EXPECT_EQ(probe->spinnerStyle(), ActivityIndicatorViewStyle::Gray);
 
     char address[32];
     std::snprintf(address, sizeof address, "%p", static_cast<void*>(probe.get()));

@@ -78,7 +78,7 @@ TEST_F(TextBannerTest, ImageBannerDrawsItsImageAloneAtTheOriginAndFiresItsPixel)
     answerAdRequest(R"({"6": "canvas", "banner": ")" + server.url("/banner.png") + R"(", "jsonp_url": ")"
         + server.url("/click") + R"(", "cpm_url": ")" + server.url("/cpm") + R"("})");
     show();
-    EXPECT_EQ(ad->medium(), PellarAdMediumBanner);
+    EXPECT_EQ(ad->medium(), PellarAdMedium::Banner);
     ASSERT_TRUE(banner->clickAnimationView());
     // The action icon still sits at the right, over the image.
     EXPECT_EQ(banner->clickAnimationView()->frame(), (Rect {290, 11, 26, 26}));
@@ -130,7 +130,7 @@ TEST_F(TextBannerTest, TouchThatLeavesTheBannerIsRecordedButSendsNoClick)
     banner->touchesEnded(touchAt({330, 40}, touch), {});
     EXPECT_FALSE(banner->isTouched());
     EXPECT_EQ(banner->storedTouches(), (std::vector<std::string> {"0,100,20,1.250000", "1,330,40,1.250000"}));
-    EXPECT_EQ(ad->state(), PellarAdStateReady);
+    EXPECT_EQ(ad->state(), PellarAdState::Ready);
     // A cancelled touch records nothing.
     std::shared_ptr<Touch> second;
     banner->touchesCancelled(touchAt({5, 5}, second), {});

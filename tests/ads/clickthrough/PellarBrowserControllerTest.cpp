@@ -14,17 +14,6 @@ namespace {
 
 class PellarBrowserControllerTest : public ClickthroughFixture {
 protected:
-    void SetUp() override
-    {
-        ClickthroughFixture::SetUp();
-        PellarStoreURLCleaner::setURLOpener([this](const URL& url) { opened.push_back(url.absoluteString()); });
-    }
-    void TearDown() override
-    {
-        PellarStoreURLCleaner::setURLOpener(nullptr);
-        ClickthroughFixture::TearDown();
-    }
-
     void present(const std::string& address = "http://127.0.0.1:1/landing")
     {
         browser = PellarBrowserController::create();

@@ -38,14 +38,12 @@ protected:
             opened.push_back(url);
             return true;
         });
-        PellarStoreURLCleaner::setURLOpener([this](const URL& url) { opened.push_back(url.absoluteString()); });
         Log::setCaptureHook([this](const std::string& line) { logLines.push_back(line); });
     }
     void TearDown() override
     {
         view = nullptr;
         Log::setCaptureHook(nullptr);
-        PellarStoreURLCleaner::setURLOpener(nullptr);
         Application::shared().reset();
         AdFixture::TearDown();
     }
@@ -164,7 +162,7 @@ TEST_F(ControllerTest, ImageBannerIsNeverReplacedButTheRequestTimeCounts)
         + server.url("/c") + R"("})");
     start();
     ASSERT_TRUE(waitForFirstAd());
-    ASSERT_EQ(controller->currentlyDisplayedAd()->medium(), PellarAdMediumBanner);
+    ASSERT_EQ(controller->currentlyDisplayedAd()->medium(), PellarAdMedium::Banner);
     advance(5);
     controller->requestFreshAd();
     EXPECT_FALSE(controller->loadingAd());

@@ -1,5 +1,6 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarStoreURLCleanerDelegate.h"
+#include "platform/ui/views/Application.h"
 #include "tests/ads/core/AdsCoreFixture.h"
 
 #include <vector>
@@ -28,12 +29,15 @@ protected:
     void SetUp() override
     {
         AdsCoreFixture::SetUp();
-        PellarStoreURLCleaner::setURLOpener([this](const URL& u) { opened.push_back(u.absoluteString()); });
+        Application::shared().setOpenURLHook([this](const std::string& url) {
+            opened.push_back(url);
+            return true;
+        });
         owner = std::make_shared<Owner>();
     }
     void TearDown() override
     {
-        PellarStoreURLCleaner::setURLOpener(nullptr);
+        Application::shared().setOpenURLHook(nullptr);
         AdsCoreFixture::TearDown();
     }
     std::string cleanThrough(const std::string& link)

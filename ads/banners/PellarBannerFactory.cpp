@@ -1,0 +1,25 @@
+#include "ads/banners/PellarBannerFactory.h"
+
+#include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "ads/core/PellarAd.h"
+#include "ads/flex/PellarFlexAd.h"
+
+std::shared_ptr<PellarSingleAdView> PellarBannerFactory::createBannerForAd(
+    const std::shared_ptr<PellarAd>& ad, const Rect& frame, std::weak_ptr<PellarController> controller)
+{
+    // Flexible ads cannot be built yet (they fail before loading), and the
+    // search banner is still to come: every ad that loads gets the classic
+    // banner, which draws a search ad as its shiny background alone.
+    std::shared_ptr<PellarSingleAdView> banner = View::make<PellarOldSchoolSingleAdView>(frame);
+    banner->setAd(ad);
+    banner->setController(std::move(controller));
+    return banner;
+}
+
+void PellarBannerFactory::loadFlexAd(std::shared_ptr<PellarFlexAd>& holder, const JSONValue& markup,
+    std::weak_ptr<PellarFlexAdDelegate> delegate, std::weak_ptr<PellarDelegate> host, const Rect& frame)
+{
+    holder = PellarFlexAd::create(markup, std::move(delegate), std::move(host), frame);
+    auto flexAd = holder; // the build may report at once, and the report may drop the holder's owner's copy
+    flexAd->buildFlexAd();
+}

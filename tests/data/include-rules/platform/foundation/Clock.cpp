@@ -1,0 +1,2 @@
+#include "Neighbour.h"
+#  include "ads/core/PellarAd.h" // spaced

@@ -110,7 +110,8 @@ void PellarAd::requestAdFromServer()
     addDownload(url, std::nullopt, std::nullopt);
 }
 
-void PellarAd::addDownload(const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body)
+void PellarAd::addDownload(
+    const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body)
 {
     // After a failure the set is gone and nothing would own the download.
     if (!m_activeDownloads)
@@ -442,5 +443,6 @@ std::string PellarAd::description() const
         downloads += ")}";
     }
     return "<PellarAd " + addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
-        + m_answer.action.value_or("(null)") + "', " + imageDescription(m_userImage) + ", " + imageDescription(m_actionImage) + ", " + downloads + ">";
+        + m_answer.action.value_or("(null)") + "', " + imageDescription(m_userImage) + ", "
+        + imageDescription(m_actionImage) + ", " + downloads + ">";
 }

@@ -127,7 +127,8 @@ private:
     void loadBrowserIcons();
     void browserIconsDidFinishLoading();
     void requestAdFromServer();
-    void addDownload(const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body);
+    void addDownload(
+        const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body);
     void loadAdWithData(const std::string& body);
     void didFinishParsingAdData(const std::optional<JSONValue>& answer);
     std::optional<std::string> imageURL() const;

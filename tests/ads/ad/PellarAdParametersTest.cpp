@@ -89,8 +89,8 @@ TEST_F(PellarAdParametersTest, QueryEscapingPassesReservedCharactersAndEncodesTh
     EXPECT_EQ(PellarAdParameters::queryString({ { "k", "a&b=c d" }, { "p%", "#1" }, { "n", "Café" } }),
         "k=a&b=c%20d&p%25=%231&n=Caf%C3%A9");
     // The JSON form keeps the text as it is.
-    EXPECT_EQ(JSONSerializer().serializeDictionary(PellarAdParameters::dictionary({ { "k", "a&b" }, { "n", "Café" } })),
-        R"({"k":"a&b","n":"Café"})");
+    auto dictionary = PellarAdParameters::dictionary({ { "k", "a&b" }, { "n", "Café" } });
+    EXPECT_EQ(JSONSerializer().serializeDictionary(dictionary), R"({"k":"a&b","n":"Café"})");
 }
 
 } // namespace

@@ -265,6 +265,12 @@ TEST_F(ControllerTest, ClickActionsFollowTheTableOrder)
         ASSERT_TRUE(waitWhileBusy());
         EXPECT_EQ(opened, c.expected);
     }
+    // A screen still to come is logged by its action, never with the link: it may carry a number.
+    EXPECT_EQ(std::count(logLines.begin(), logLines.end(),
+                  "Pellar: no screen for the \"call\" action yet; opening its link with the system"),
+        1);
+    for (auto& line : logLines)
+        EXPECT_EQ(line.find("5555550100"), std::string::npos) << line;
 }
 
 TEST_F(ControllerTest, ClickAnswerAfterTheBannerWasReplacedLeavesTheNewOneAloneButStillActs)

@@ -35,7 +35,7 @@ const std::string& corpus(const std::string& name)
     auto found = texts.find(name);
     if (found != texts.end())
         return found->second;
-    std::string path = std::string(VANTREL_SOURCE_DIR) + "/../shared/testdata/json-corpora/" + name + ".json";
+    std::string path = std::string(VANTREL_SOURCE_DIR) + "/tests/data/json-corpora/" + name + ".json";
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         std::fprintf(stderr, "json_bench: cannot read %s\n", path.c_str());

@@ -17,7 +17,7 @@
 namespace {
 
 const std::filesystem::path kSuite
-    = std::filesystem::path(VANTREL_SOURCE_DIR) / "../shared/testdata/JSONTestSuite/test_parsing";
+    = std::filesystem::path(VANTREL_SOURCE_DIR) / "tests/data/JSONTestSuite/test_parsing";
 
 std::string contents(const std::filesystem::path& path)
 {

@@ -46,7 +46,9 @@ PellarEndpoints::Configuration PellarEndpoints::defaultConfiguration()
         .mediaHostURL = kDefaultMediaHostURL,
         .storeHosts = { "apps.store.example", "web.store.example", "buy.store.example", "search.store.example" },
         .redirectorHost = "go.affiliate.example",
-        .mapServicePrefixes = { "http://maps.example/", "https://maps.example/" },
+        // Host prefixes ending in a dot, so that every country domain of the
+        // map service matches ("maps.example.org", "maps.example.de").
+        .mapServicePrefixes = { "maps.example.", "www.maps.example." },
         .videoHosts = { "video.example", "www.video.example" },
     };
 }

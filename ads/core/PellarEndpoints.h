@@ -21,7 +21,9 @@ public:
         std::vector<std::string> storeHosts;
         // The affiliate link service whose links redirect to the store.
         std::string redirectorHost;
-        // URL prefixes of the map service, and the hosts of the video service.
+        // Host prefixes of the map service (each ends in a dot and is matched
+        // against the host's start; one holding "://" is matched against the
+        // whole address instead), and the hosts of the video service.
         std::vector<std::string> mapServicePrefixes;
         std::vector<std::string> videoHosts;
     };

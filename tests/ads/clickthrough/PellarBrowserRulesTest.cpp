@@ -71,6 +71,19 @@ TEST_F(PellarBrowserRulesTest, RulesApplyInOrderFirstMatchWins)
         EXPECT_EQ(decide(c.url), c.expected) << c.url;
 }
 
+TEST(PellarBrowserDefaultRules, MapLinksMatchTheDefaultHostPrefixesOnAnyDomain)
+{
+    PellarEndpoints::setConfiguration(PellarEndpoints::defaultConfiguration());
+    for (auto& prefix : PellarEndpoints::mapServicePrefixes())
+        EXPECT_TRUE(prefix.ends_with(".")) << prefix;
+    auto decide = [](const char* text) { return PellarBrowserRules::decisionForURL(*URL::withString(text)); };
+    EXPECT_EQ(decide("http://maps.example.org/?q=shop"), kSystem);
+    EXPECT_EQ(decide("https://www.maps.example.de/place/1"), kSystem);
+    // The bare name is no host prefix match, nor is a host that only contains it.
+    EXPECT_EQ(decide("http://maps.example/?q=shop"), kStay);
+    EXPECT_EQ(decide("http://old.maps.example.org/"), kStay);
+}
+
 TEST(PellarBrowserPageErrors, EachCodeGetsItsTablesMessage)
 {
     const std::string connect = "Couldn't connect to that page.";

@@ -1,8 +1,12 @@
 #include "ads/core/PropertyListReader.h"
 
 #include <glib.h>
+#include <plist/plist.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <memory>
 
 namespace {
 
@@ -387,6 +391,18 @@ std::optional<std::string> utf16ToUTF8(std::string_view data, bool bigEndian)
     return out;
 }
 
+bool isUTF8(std::string_view text)
+{
+    return g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
+}
+
+struct PlistDeleter {
+    void operator()(void* node) const { plist_free(node); }
+};
+struct MallocDeleter {
+    void operator()(void* block) const { std::free(block); }
+};
+
 } // namespace
 
 std::optional<std::string> PropertyListReader::decodeText(std::string_view data)
@@ -412,7 +428,7 @@ std::optional<std::string> PropertyListReader::decodeText(std::string_view data)
 std::optional<PropertyListReader::StringTable> PropertyListReader::stringTableFromData(std::string_view data)
 {
     if (data.starts_with("bplist"))
-        return std::nullopt;
+        return readBinaryForm(data);
     auto text = decodeText(data);
     if (!text)
         return std::nullopt;
@@ -430,4 +446,40 @@ std::optional<PropertyListReader::StringTable> PropertyListReader::readTextForm(
 std::optional<PropertyListReader::StringTable> PropertyListReader::readXMLForm(std::string_view text)
 {
     return XMLFormParser(text).parse();
+}
+
+std::optional<PropertyListReader::StringTable> PropertyListReader::readBinaryForm(std::string_view data)
+{
+    if (data.size() > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    plist_t parsed = nullptr;
+    plist_from_bin(data.data(), static_cast<uint32_t>(data.size()), &parsed);
+    std::unique_ptr<void, PlistDeleter> root(parsed);
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
+        return std::nullopt;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(root.get(), &iterator);
+    std::unique_ptr<void, MallocDeleter> iteratorOwner(iterator);
+    if (!iterator)
+        return std::nullopt;
+    StringTable table;
+    while (true) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(root.get(), iterator, &key, &value);
+        std::unique_ptr<char, MallocDeleter> keyOwner(key);
+        if (!value)
+            break;
+        if (!key || plist_get_node_type(value) != PLIST_STRING)
+            return std::nullopt;
+        uint64_t length = 0;
+        const char* characters = plist_get_string_ptr(value, &length);
+        std::string_view text = characters ? std::string_view(characters, length) : std::string_view();
+        // Binary "ASCII" strings may hold any byte; like the text forms, a
+        // table that is not UTF-8 throughout is refused.
+        if (!isUTF8(key) || !isUTF8(text))
+            return std::nullopt;
+        table[key] = std::string(text);
+    }
+    return table;
 }

@@ -5,13 +5,14 @@
 #include <string>
 #include <string_view>
 
-// Reads the property lists the ad service sends as strings tables. Two forms
+// Reads the property lists the ad service sends as strings tables. Three forms
 // are understood: the text form of strings files and old-style lists
 // ("key" = "value"; with /* */ and // comments, backslash escapes including
 // \Uxxxx, optional surrounding braces, unquoted words) and XML property
-// lists (<plist><dict><key>..</key><string>..</string>..</dict></plist>).
+// lists (<plist><dict><key>..</key><string>..</string>..</dict></plist>),
+// and binary property lists ("bplist00", read with libplist).
 // Text may be UTF-8 (with or without a byte-order mark) or UTF-16 with a
-// byte-order mark. Binary property lists are not read.
+// byte-order mark.
 class PropertyListReader {
 public:
     using StringTable = std::map<std::string, std::string>;
@@ -31,4 +32,5 @@ public:
 private:
     static std::optional<StringTable> readTextForm(std::string_view text);
     static std::optional<StringTable> readXMLForm(std::string_view text);
+    static std::optional<StringTable> readBinaryForm(std::string_view data);
 };

@@ -22,6 +22,11 @@ public:
         std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles = {});
     ~AlertView() override;
 
+    // Told of the tapped button and of the dismissal. Never owned, so an alert
+    // can be its own delegate, set once it is made.
+    std::weak_ptr<AlertViewDelegate> delegate() const { return m_delegate; }
+    void setDelegate(std::weak_ptr<AlertViewDelegate> delegate) { m_delegate = std::move(delegate); }
+
     const std::string& title() const { return m_title; }
     const std::string& message() const { return m_message; }
     int numberOfButtons() const { return static_cast<int>(m_buttonTitles.size()); }

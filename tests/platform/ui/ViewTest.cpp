@@ -174,6 +174,30 @@ TEST_F(ViewTest, AlertSitsAboveTheKeyWindowAndIsModal)
     EXPECT_EQ(Application::shared().keyWindow(), window);
 }
 
+// An alert that hears its own buttons: the delegate can only be set once the alert exists.
+class SelfAnsweringAlert final : public AlertView, public AlertViewDelegate {
+public:
+    SelfAnsweringAlert()
+        : AlertView("Call?", "", {}, std::string("Cancel"), { "Call" })
+    {
+    }
+    void alertViewDidDismissWithButtonIndex(AlertView&, int index) override { dismissedWith = index; }
+    int dismissedWith { -2 };
+};
+
+TEST_F(ViewTest, AlertCanBeItsOwnDelegateWithoutKeepingItselfAlive)
+{
+    auto alert = View::make<SelfAnsweringAlert>();
+    alert->setDelegate(alert);
+    std::weak_ptr<SelfAnsweringAlert> weakAlert = alert;
+    alert->show();
+    alert->dismissWithClickedButtonIndex(1, false);
+    EXPECT_EQ(alert->dismissedWith, 1);
+    alert.reset();
+    settle();
+    EXPECT_TRUE(weakAlert.expired()); // the delegate reference is weak: no cycle
+}
+
 class CountingView : public View {
 public:
     using View::View;

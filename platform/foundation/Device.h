@@ -26,6 +26,13 @@ public:
     const std::string& systemVersion() const { return m_systemVersion; } // "6.1.0" of "6.1.0-18-amd64"
     const std::string& machine() const { return m_machine; } // "x86_64"
 
+    // Whether placing a call brings up the platform's own confirmation. A
+    // desktop hands "tel:" links to whatever handler is installed, which asks
+    // no one, so callers must confirm themselves. Main thread only; settable
+    // so that the other kind of platform stays testable.
+    bool confirmsCallsItself() const { return m_confirmsCallsItself; }
+    void setConfirmsCallsItself(bool confirms) { m_confirmsCallsItself = confirms; }
+
     // An identifier of this machine for one application: 32 lower-case hex
     // digits, the same on every call and every run, different for every
     // application, and not the machine id itself, from which it cannot be
@@ -48,6 +55,7 @@ private:
     std::string m_systemName;
     std::string m_systemVersion;
     std::string m_machine;
+    bool m_confirmsCallsItself { false };
     mutable std::mutex m_mutex;
     std::filesystem::path m_machineIdPath {kDefaultMachineIdPath};
 };

@@ -1,6 +1,8 @@
 #include "ads/clickthrough/PellarClickActions.h"
 
 #include "ads/clickthrough/PellarBrowserController.h"
+#include "ads/clickthrough/PellarClickToCallAlert.h"
+#include "ads/clickthrough/PellarClickToContactsAlert.h"
 #include "ads/core/PellarView.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/views/Application.h"
@@ -35,6 +37,21 @@ std::shared_ptr<void> openWithSystemForNow(const PellarClickActions::Click& clic
     return openWithSystem(click);
 }
 
+// The alerts own themselves until they are done: nothing to keep.
+std::shared_ptr<void> offerCall(const PellarClickActions::Click& click)
+{
+    if (auto alert = PellarClickToCallAlert::create(click.url, click.acquisitionURL))
+        alert->showOrCall();
+    return nullptr;
+}
+
+std::shared_ptr<void> offerContact(const PellarClickActions::Click& click)
+{
+    if (auto alert = PellarClickToContactsAlert::create(click.contact, click.acquisitionURL))
+        alert->show();
+    return nullptr;
+}
+
 } // namespace
 
 PellarClickActions::Handler PellarClickActions::handlerFor(PellarClickAction action)
@@ -46,9 +63,9 @@ PellarClickActions::Handler PellarClickActions::handlerFor(PellarClickAction act
     case PellarClickAction::Canvas:
         return [](const Click& click) { return openWithSystemForNow(click, "canvas"); };
     case PellarClickAction::Call:
-        return [](const Click& click) { return openWithSystemForNow(click, "call"); };
+        return offerCall;
     case PellarClickAction::Contact:
-        return [](const Click& click) { return openWithSystemForNow(click, "contact"); };
+        return offerContact;
     case PellarClickAction::Search:
     case PellarClickAction::Other:
         return openWithSystem;

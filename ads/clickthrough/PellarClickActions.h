@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ads/core/PellarClickAction.h"
+#include "json/JSONValue.h"
 #include "platform/foundation/URL.h"
 
 #include <memory>
@@ -26,6 +27,7 @@ public:
         std::shared_ptr<PellarAd> ad;
         std::optional<URL> url; // the server's redirect
         std::optional<std::string> acquisitionURL;
+        std::optional<JSONValue> contact; // the click answer's contact record
     };
     // Carries out a click. Returns what must stay alive while its screen is
     // up (the screen's controller), or null.

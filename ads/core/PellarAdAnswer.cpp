@@ -72,5 +72,6 @@ PellarAdAnswer::Click PellarAdAnswer::clickFromJSON(const std::optional<JSONValu
             click.redirectIsMalformed = true;
     }
     click.acquisitionURL = stringValue(*answer, kAcquisitionURLKey);
+    click.contact = answer->find(kContactKey);
     return click;
 }

@@ -30,6 +30,7 @@ struct PellarAdAnswer {
     // Keys of the answer to a recorded click.
     static constexpr const char* kRedirectURLKey = "redirect_url";
     static constexpr const char* kAcquisitionURLKey = "acquisition_url";
+    static constexpr const char* kContactKey = "contact";
 
     // Anything but a JSON object gives an answer with every field missing.
     static PellarAdAnswer fromJSON(const JSONValue&);
@@ -64,6 +65,8 @@ struct PellarAdAnswer {
         bool redirectIsMalformed { false };
         std::optional<std::string> redirectURL;
         std::optional<std::string> acquisitionURL;
+        // The "contact" action's record, as sent.
+        std::optional<JSONValue> contact;
     };
     // Anything but a JSON object, and nothing at all, give an empty click answer.
     static Click clickFromJSON(const std::optional<JSONValue>&);

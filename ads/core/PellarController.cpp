@@ -212,7 +212,7 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
     std::shared_ptr<PellarView> view;
     if (m_view)
         view = std::static_pointer_cast<PellarView>(m_view->sharedView());
-    PellarClickActions::Click click {view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL};
+    PellarClickActions::Click click {view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL, answer.contact};
     // The last screen opened is kept until the next one replaces it.
     if (auto screen = PellarClickActions::perform(ad.clickAction(), click))
         m_clickScreen = std::move(screen);

@@ -1,5 +1,6 @@
 #include "json/DataScanner.h"
 
+#include <bit>
 #include <cstring>
 #include <fast_float/fast_float.h>
 #include <limits>
@@ -138,6 +139,118 @@ double beyondRange(const char* p, const char* end, bool negative)
     return negative ? -value : value;
 }
 
+constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// How many of the word's bytes, from the first in memory on, are ASCII digits.
+inline unsigned leadingDigitCount(uint64_t word)
+{
+    // A byte is a digit when it is 0x30-0x39: adding 0x46 carries into bit 7
+    // exactly for bytes above 0x39, and the high nibble must be 3.
+    uint64_t notDigit = (((word + 0x4646464646464646ull) | word) & 0x8080808080808080ull)
+        | ((((word & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) + 0x7F7F7F7F7F7F7F7Full) & 0x8080808080808080ull);
+    return notDigit ? unsigned(__builtin_ctzll(notDigit)) / 8 : 8;
+}
+
+// The value of the word's first count (1-7) bytes, all digits.
+inline uint64_t leadingDigitsValue(uint64_t word, unsigned count)
+{
+    // Shifted to the top of the word, the digits are the last of eight whose
+    // first ones are zero; the usual eight-digit combination then applies.
+    uint64_t value = (word - 0x3030303030303030ull) << (8 * (8 - count));
+    value = (value * 10) + (value >> 8);
+    value = (((value & 0x000000FF000000FFull) * (100 + (1000000ULL << 32)))
+                + (((value >> 16) & 0x000000FF000000FFull) * (1 + (10000ULL << 32))))
+        >> 32;
+    return uint32_t(value);
+}
+
+// Adds the run of digits at p to the mantissa (which wraps past 20 digits:
+// callers count them); gives the end of the run.
+inline const char* readDigits(const char* p, const char* end, uint64_t& mantissa)
+{
+    while (std::endian::native == std::endian::little && end - p >= 8) {
+        // Eight bytes at a time: the digits among them up to the first other
+        // byte are added in one step.
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        unsigned count = leadingDigitCount(word);
+        if (count == 8) {
+            mantissa = mantissa * 100000000 + fast_float::parse_eight_digits_unrolled(word);
+            p += 8;
+            continue;
+        }
+        if (count) {
+            mantissa = mantissa * kPowersOfTen[count] + leadingDigitsValue(word, count);
+            p += count;
+        }
+        return p;
+    }
+    while (p < end && isDigit(*p))
+        mantissa = mantissa * 10 + uint64_t(*p++ - '0');
+    return p;
+}
+
+// Reads D+(.D+)?([eE][+-]?D{1,3})? at p when it has at most 19 significant
+// digits and converts it; nullptr (nothing read) for any other text, including
+// a point or exponent mark without digits after it, whose longest number
+// prefix the general case finds.
+const char* shortDecimal(const char* p, const char* end, bool negative, double& value)
+{
+    uint64_t mantissa = 0;
+    while (p < end && *p == '0')
+        ++p; // leading zeros are not significant
+    const char* significant = p;
+    p = readDigits(p, end, mantissa);
+    int64_t digitCount = p - significant;
+    int64_t exponent = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        const char* fraction = p;
+        p = readDigits(p, end, mantissa);
+        if (p == fraction)
+            return nullptr;
+        exponent = -(p - fraction);
+        const char* first = fraction;
+        if (digitCount == 0) {
+            // "0.00012": zeros before the first non-zero digit are not significant either.
+            while (first < p && *first == '0')
+                ++first;
+        }
+        digitCount += p - first;
+    }
+    if (digitCount > 19)
+        return nullptr; // the mantissa may have wrapped: the general case reads it
+    if (p < end && (*p | 0x20) == 'e') {
+        ++p;
+        bool negativeExponent = p < end && *p == '-';
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        const char* exponentDigits = p;
+        int explicitExponent = 0;
+        while (p < end && isDigit(*p) && p - exponentDigits < 4)
+            explicitExponent = explicitExponent * 10 + (*p++ - '0');
+        if (p == exponentDigits || (p < end && isDigit(*p)))
+            return nullptr;
+        exponent += negativeExponent ? -explicitExponent : explicitExponent;
+    }
+    using Format = fast_float::binary_format<double>;
+    if (exponent >= Format::min_exponent_fast_path() && exponent <= Format::max_exponent_fast_path()
+        && mantissa <= Format::max_mantissa_fast_path() && fast_float::detail::rounds_to_nearest()) {
+        // Both the mantissa and the power of ten are exact doubles: one operation rounds once.
+        value = double(mantissa);
+        value = exponent < 0 ? value / Format::exact_power_of_ten(-exponent)
+                             : value * Format::exact_power_of_ten(exponent);
+    } else {
+        fast_float::adjusted_mantissa adjusted = fast_float::compute_float<Format>(exponent, mantissa);
+        if (adjusted.power2 < 0)
+            return nullptr; // the rare case that needs the digits themselves
+        fast_float::to_float(false, adjusted, value);
+    }
+    if (negative)
+        value = -value;
+    return p;
+}
+
 }
 
 double DataScanner::doubleValue(std::string_view text)
@@ -153,16 +266,18 @@ double DataScanner::leadingNumber(const char* begin, const char* end, const char
     if (negative)
         ++p;
 
-    // Integers of up to 15 digits are exact doubles and the most common numbers
-    // in answers; they are converted here without the general path's set-up.
     const char* digits = p;
-    uint64_t integer = 0;
-    while (p < end && isDigit(*p) && p - digits < 16)
-        integer = integer * 10 + uint64_t(*p++ - '0');
-    if (p != digits && p - digits < 16 && (p == end || (*p != '.' && (*p | 0x20) != 'e' && !isDigit(*p)))) {
-        numberEnd = p;
-        double value = double(integer);
-        return negative ? -value : value;
+    // Integers and decimals of at most 19 significant digits with a short
+    // exponent, the usual shapes of counts, coordinates and prices, are read
+    // here and converted with the same correctly rounding steps the general
+    // converter takes after its own reading; any other shape goes to the
+    // general case below.
+    if (p < end && isDigit(*p)) {
+        double value;
+        if (const char* decimalEnd = shortDecimal(digits, end, negative, value)) {
+            numberEnd = decimalEnd;
+            return value;
+        }
     }
 
     // The general case goes to a converter that rounds correctly and reads the

@@ -11,16 +11,6 @@ namespace {
 // ones switch to a hash index so that hostile input cannot make parsing quadratic.
 constexpr size_t kLinearKeySearchLimit = 8;
 
-constexpr uint64_t kOnes = 0x0101010101010101ull;
-constexpr uint64_t kHighBits = 0x8080808080808080ull;
-
-// Marks (in its high bit) the lowest byte of the word that is zero; bits above
-// the first such byte may be wrong, which is why only the lowest mark is read.
-inline uint64_t zeroBytes(uint64_t word)
-{
-    return (word - kOnes) & ~word & kHighBits;
-}
-
 inline int hexValue(unsigned char byte)
 {
     if (byte >= '0' && byte <= '9')
@@ -558,7 +548,8 @@ bool JSONScanner::scanArray(const Place& place, JSONError* error, unsigned depth
     while (currentCharacter() != ']') {
         // Values are written straight into their place on the stack: reading a
         // node back right after its fields were stored one by one stalls the processor.
-        if (startsContainer()) {
+        // White space is behind us here: the loop starts after it and every pass ends after it.
+        if (m_current < m_end && (*m_current == '{' || *m_current == '[')) {
             m_elements.emplace_back();
             if (!scanContainer({Place::Kind::Element, m_elements.size() - 1, nullptr}, error, depth + 1))
                 return failHere(kArrayValueFailed);
@@ -576,12 +567,10 @@ bool JSONScanner::scanArray(const Place& place, JSONError* error, unsigned depth
             skipWhitespace();
             continue; // a "]" next is a trailing comma, accepted
         }
-        skipWhitespace();
         if (currentCharacter() == ']')
             break;
         return failHere(kArrayCommaMissing);
     }
-    skipWhitespace();
     if (!scanCharacter(']'))
         return failHere(kArrayNotTerminated);
 
@@ -608,25 +597,19 @@ bool JSONScanner::scanString(Node& out, JSONError* error)
     // Fast path: well-formed UTF-8 up to the closing quote, no escapes; copied as it is.
     const unsigned char* p = contents;
     while (true) {
-        while (m_end - p >= 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            uint64_t stops = zeroBytes(word ^ (kOnes * '"')) | zeroBytes(word ^ (kOnes * '\\')) | (word & kHighBits);
-            if (stops) {
-                p += __builtin_ctzll(stops) / 8;
-                break;
-            }
-            p += 8;
-        }
-        while (p < m_end && *p != '"' && *p != '\\' && *p < 0x80)
-            ++p;
+        p = byteRuns::findStringStop(p, m_end);
         if (p == m_end || *p != '"') {
             if (p < m_end && *p >= 0x80) {
-                // Step over one well-formed sequence and go on; anything else takes the slow path.
-                if (size_t length = wellFormedSequenceLength(p, m_end)) {
+                // Step over the well-formed sequences of a non-ASCII run (text in
+                // most scripts is one) and go on; anything else takes the slow path.
+                size_t length;
+                while ((length = wellFormedSequenceLength(p, m_end))) {
                     p += length;
-                    continue;
+                    if (p == m_end || *p < 0x80)
+                        break;
                 }
+                if (length)
+                    continue;
             }
             ErrorCode failure;
             if (!scanStringSlowly(contents, out, error, failure))

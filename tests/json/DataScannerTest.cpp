@@ -113,6 +113,33 @@ TEST(DataScanner, ConversionRoundsLikeTheCLibrary)
         EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text, nullptr)) << text;
 }
 
+TEST(DataScanner, ShortDecimalsReadTheCLibrarysPrefixAndValue)
+{
+    // Signs, leading zeros, 19 and 20 significant digits, exponent forms, and
+    // text after the number that the reader must stop before.
+    std::mt19937_64 random(11);
+    const char* const tails[] = {"", ",", "]", ".", ".5", "e", "e+", "E-", "x", "0", "e7", "1234567"};
+    for (int i = 0; i < 100000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        text += std::string(random() % 3, '0');
+        size_t length = 1 + random() % 20;
+        for (size_t d = 0; d < length; ++d)
+            text.push_back(char('0' + random() % 10));
+        if (random() % 4)
+            text.insert(text.size() - random() % std::min<size_t>(length, 12), ".");
+        if (random() % 2)
+            text += std::string(random() % 2 ? "e" : "E") + (random() % 2 ? "-" : "+") + std::to_string(random() % 330);
+        text += tails[random() % std::size(tails)];
+        char* expectedEnd;
+        double expected = std::strtod(text.c_str(), &expectedEnd);
+        const char* numberEnd;
+        double value = DataScanner::leadingNumber(text.data(), text.data() + text.size(), numberEnd);
+        ASSERT_EQ(value, expected) << text;
+        ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
+        ASSERT_EQ(numberEnd - text.data(), expectedEnd - text.c_str()) << text;
+    }
+}
+
 TEST(DataScanner, ConversionOutOfRangeAndLongDigitRuns)
 {
     // Past the double range the digit count and the exponent together decide

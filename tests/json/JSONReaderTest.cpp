@@ -178,6 +178,27 @@ TEST(JSONReader, RawBytesInStrings)
     EXPECT_EQ((*value)[4].stringValue(), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // encoded surrogate
 }
 
+TEST(JSONReader, LongRunsAreReadBlockByBlockWithoutLosingTheirEnd)
+{
+    // Runs of white space and string bytes are taken in blocks: put the byte
+    // that ends a run at every offset of a block, and let data end right
+    // after a run, where a block would reach past it.
+    for (size_t offset = 0; offset < 40; ++offset) {
+        std::string blanks;
+        for (size_t i = 0; i < offset; ++i)
+            blanks += " \t\n\v\f\r"[i % 6];
+        EXPECT_EQ(read("[" + blanks + "1" + blanks + "," + blanks + "2" + blanks + "]"), "[1,2]") << offset;
+        std::string plain(offset, 'a');
+        EXPECT_EQ(read("[\"" + plain + "\"]"), "[\"" + plain + "\"]") << offset;
+        EXPECT_EQ(read("[\"" + plain + "\\n\"]"), "[\"" + plain + "\\n\"]") << offset;
+        EXPECT_EQ(read("[\"" + plain + "\xC3\xA9\xE2\x82\xAC\"]"), "[\"" + plain + "\xC3\xA9\xE2\x82\xAC\"]") << offset;
+        EXPECT_EQ(read("[\"" + plain + "\xC3\"]"), "[\"" + plain + "\xEF\xBF\xBD\"]") << offset;
+        // Cut short inside a run: the data ends where a block would go on.
+        EXPECT_EQ(read("[\"" + plain), "error " + std::to_string(JSONScanner::kArrayValueFailed)) << offset;
+        EXPECT_EQ(read("[1," + blanks), "error " + std::to_string(JSONScanner::kArrayValueFailed)) << offset;
+    }
+}
+
 TEST(JSONReader, NumbersAndWords)
 {
     auto value = JSONDeserializer().deserialize("[-0, 1E3, 2.5e-1, 1e+22, 1.2.3, true, false, null]");

@@ -1,5 +1,7 @@
 #include "server/DemoImages.h"
 
+#include "platform/ui/graphics/CairoRefPtr.h"
+
 #include <cairo.h>
 
 #include <cmath>
@@ -23,13 +25,9 @@ std::string encode(cairo_surface_t* surface)
 
 std::string draw(int width, int height, const std::function<void(cairo_t*)>& paint)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(surface);
-    paint(cr);
-    cairo_destroy(cr);
-    std::string png = encode(surface);
-    cairo_surface_destroy(surface);
-    return png;
+    auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    paint(adoptGRef(cairo_create(surface.get())).get()); // drawn and released before the encoding
+    return encode(surface.get());
 }
 
 void roundedRectangle(cairo_t* cr, double x, double y, double width, double height, double radius)
@@ -93,12 +91,11 @@ std::string DemoImages::actionIcon(const std::string& name)
 std::string DemoImages::banner(const std::string& caption)
 {
     return draw(320, 48, [&](cairo_t* cr) {
-        cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, 48);
-        cairo_pattern_add_color_stop_rgb(gradient, 0, 0.20, 0.45, 0.75);
-        cairo_pattern_add_color_stop_rgb(gradient, 1, 0.08, 0.20, 0.40);
-        cairo_set_source(cr, gradient);
+        auto gradient = adoptGRef(cairo_pattern_create_linear(0, 0, 0, 48));
+        cairo_pattern_add_color_stop_rgb(gradient.get(), 0, 0.20, 0.45, 0.75);
+        cairo_pattern_add_color_stop_rgb(gradient.get(), 1, 0.08, 0.20, 0.40);
+        cairo_set_source(cr, gradient.get());
         cairo_paint(cr);
-        cairo_pattern_destroy(gradient);
         cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
         cairo_set_font_size(cr, 18);
         cairo_set_source_rgb(cr, 1, 1, 1);

@@ -1,5 +1,6 @@
 #include "server/DemoServer.h"
 
+#include "platform/foundation/GUniquePtr.h"
 #include "server/DemoImages.h"
 
 #include <gio/gio.h>
@@ -47,7 +48,7 @@ std::optional<std::string> pngName(const std::string& path, const char* prefix)
 // A delayed answer waits paused; a client that gives up first finishes the
 // message, which must not be unpaused afterwards.
 struct DelayedAnswer {
-    SoupServerMessage* message;
+    GRefPtr<SoupServerMessage> message;
     bool finished { false };
     gulong handler { 0 };
 };
@@ -69,27 +70,25 @@ std::unique_ptr<DemoServer> DemoServer::start(const Options& options, std::strin
         return nullptr;
     }
 
-    server->m_server = soup_server_new("server-header", "pellar-demo-server", nullptr);
-    soup_server_add_handler(server->m_server, nullptr, serve, server.get(), nullptr);
+    server->m_server = adoptGRef(soup_server_new("server-header", "pellar-demo-server", nullptr));
+    soup_server_add_handler(server->m_server.get(), nullptr, serve, server.get(), nullptr);
 
-    GError* listenError = nullptr;
-    GInetAddress* address = g_inet_address_new_from_string(options.host.c_str());
+    GUniqueOutPtr<GError> listenError;
+    auto address = adoptGRef(g_inet_address_new_from_string(options.host.c_str()));
     if (!address) {
         if (error)
             *error = "not an IP address: " + options.host;
         return nullptr;
     }
-    GSocketAddress* socketAddress = g_inet_socket_address_new(address, options.port);
-    g_object_unref(address);
-    bool listening = soup_server_listen(server->m_server, socketAddress, static_cast<SoupServerListenOptions>(0), &listenError);
-    g_object_unref(socketAddress);
+    auto socketAddress = adoptGRef(g_inet_socket_address_new(address.get(), options.port));
+    bool listening = soup_server_listen(server->m_server.get(), socketAddress.get(),
+        static_cast<SoupServerListenOptions>(0), listenError.outPtr());
     if (!listening) {
         if (error)
             *error = listenError ? listenError->message : "cannot listen";
-        g_clear_error(&listenError);
         return nullptr;
     }
-    GSList* uris = soup_server_get_uris(server->m_server);
+    GSList* uris = soup_server_get_uris(server->m_server.get());
     if (uris)
         server->m_port = static_cast<unsigned>(g_uri_get_port(static_cast<GUri*>(uris->data)));
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
@@ -98,10 +97,8 @@ std::unique_ptr<DemoServer> DemoServer::start(const Options& options, std::strin
 
 DemoServer::~DemoServer()
 {
-    if (m_server) {
-        soup_server_disconnect(m_server);
-        g_object_unref(m_server);
-    }
+    if (m_server)
+        soup_server_disconnect(m_server.get());
 }
 
 std::string DemoServer::baseURL() const
@@ -134,11 +131,10 @@ void DemoServer::serve(SoupServer*, SoupServerMessage* message, const char* path
         &entry.headers);
     SoupMessageBody* body = soup_server_message_get_request_body(message);
     if (body && body->length > 0) {
-        GBytes* bytes = soup_message_body_flatten(body);
+        auto bytes = adoptGRef(soup_message_body_flatten(body));
         gsize size = 0;
-        auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+        auto* data = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
         entry.body.assign(data, size);
-        g_bytes_unref(bytes);
     }
     std::string method = entry.method;
     std::string requestPath = entry.path;
@@ -198,8 +194,7 @@ void DemoServer::respond(SoupServerMessage* message, const Scenario::Answer& ans
 
     if (answer.delay <= 0)
         return;
-    auto* delayed = new DelayedAnswer { message };
-    g_object_ref(message);
+    auto* delayed = new DelayedAnswer { GRefPtr<SoupServerMessage>(message) };
     delayed->handler = g_signal_connect(message, "finished", G_CALLBACK(+[](SoupServerMessage*, gpointer data) {
         static_cast<DelayedAnswer*>(data)->finished = true;
     }), delayed);
@@ -207,9 +202,8 @@ void DemoServer::respond(SoupServerMessage* message, const Scenario::Answer& ans
     g_timeout_add(static_cast<guint>(answer.delay * 1000), +[](gpointer data) -> gboolean {
         auto* delayed = static_cast<DelayedAnswer*>(data);
         if (!delayed->finished)
-            soup_server_message_unpause(delayed->message);
-        g_signal_handler_disconnect(delayed->message, delayed->handler);
-        g_object_unref(delayed->message);
+            soup_server_message_unpause(delayed->message.get());
+        g_signal_handler_disconnect(delayed->message.get(), delayed->handler);
         delete delayed;
         return G_SOURCE_REMOVE;
     }, delayed);

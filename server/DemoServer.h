@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/GRefPtr.h"
 #include "server/RequestLog.h"
 #include "server/Scenario.h"
 
@@ -43,7 +44,7 @@ private:
     void answer(SoupServerMessage*, const std::string& method, const std::string& path);
     void respond(SoupServerMessage*, const Scenario::Answer&);
 
-    SoupServer* m_server { nullptr };
+    GRefPtr<SoupServer> m_server;
     std::string m_host;
     unsigned m_port { 0 };
     std::optional<Scenario> m_scenario;

@@ -1,4 +1,5 @@
 // pellar-demo-server: the demo ad service on loopback.
+#include "platform/foundation/GRefPtr.h"
 #include "server/DemoServer.h"
 
 #include <glib-unix.h>
@@ -72,7 +73,8 @@ int main(int argc, char** argv)
     std::printf("%s\n", server->baseURL().c_str());
     std::fflush(stdout);
 
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    auto owner = adoptGRef(g_main_loop_new(nullptr, FALSE));
+    GMainLoop* loop = owner.get();
     auto quit = +[](gpointer data) -> gboolean {
         g_main_loop_quit(static_cast<GMainLoop*>(data));
         return G_SOURCE_REMOVE;
@@ -80,6 +82,5 @@ int main(int argc, char** argv)
     g_unix_signal_add(SIGINT, quit, loop);
     g_unix_signal_add(SIGTERM, quit, loop);
     g_main_loop_run(loop);
-    g_main_loop_unref(loop);
     return 0;
 }

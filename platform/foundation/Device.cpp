@@ -1,5 +1,6 @@
 #include "platform/foundation/Device.h"
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/foundation/SharedInstance.h"
 
 #include <glib.h>
@@ -93,12 +94,11 @@ std::optional<std::string> Device::appSpecificIdentifier(std::string_view machin
     if (allZero)
         return std::nullopt;
 
-    GHmac* hmac = g_hmac_new(G_CHECKSUM_SHA256, key.data(), key.size());
-    g_hmac_update(hmac, reinterpret_cast<const guchar*>(appId.data()), static_cast<gssize>(appId.size()));
+    auto hmac = adoptGRef(g_hmac_new(G_CHECKSUM_SHA256, key.data(), key.size()));
+    g_hmac_update(hmac.get(), reinterpret_cast<const guchar*>(appId.data()), static_cast<gssize>(appId.size()));
     std::array<guint8, 32> digest {};
     gsize digestLength = digest.size();
-    g_hmac_get_digest(hmac, digest.data(), &digestLength);
-    g_hmac_unref(hmac);
+    g_hmac_get_digest(hmac.get(), digest.data(), &digestLength);
 
     // Mark the result as a random (version 4, RFC 4122 variant) UUID.
     digest[6] = static_cast<guint8>((digest[6] & 0x0F) | 0x40);

@@ -1,5 +1,7 @@
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/GUniquePtr.h"
+
 #include <glib.h>
 #include <glib/gstdio.h>
 
@@ -115,11 +117,9 @@ std::optional<std::string> Paths::readFile(const std::filesystem::path& path)
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return std::nullopt;
-    gchar* contents = nullptr;
+    GUniqueOutPtr<char> contents;
     gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr))
+    if (!g_file_get_contents(path.c_str(), contents.outPtr(), &length, nullptr))
         return std::nullopt;
-    std::string bytes(contents, length);
-    g_free(contents);
-    return bytes;
+    return std::string(contents.get(), length);
 }

@@ -1,5 +1,6 @@
 #include "platform/foundation/RunLoop.h"
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/foundation/SystemClock.h"
@@ -101,12 +102,11 @@ void RunLoop::keepAliveUntilPassEnds(std::shared_ptr<void> object)
 
 void RunLoop::run()
 {
-    GMainLoop* loop = g_main_loop_new(m_context, FALSE);
+    auto loop = adoptGRef(g_main_loop_new(m_context, FALSE));
     GMainLoop* outer = m_loop;
-    m_loop = loop;
-    g_main_loop_run(loop);
+    m_loop = loop.get();
+    g_main_loop_run(loop.get());
     m_loop = outer;
-    g_main_loop_unref(loop);
 }
 
 void RunLoop::quit()
@@ -124,12 +124,11 @@ bool RunLoop::runUntil(const std::function<bool()>& condition, double timeoutSec
         gint64 remaining = deadline - g_get_monotonic_time();
         if (remaining <= 0)
             return false;
-        GSource* wake = g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1));
-        g_source_set_callback(wake, [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-        g_source_attach(wake, m_context);
+        auto wake = adoptGRef(g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1)));
+        g_source_set_callback(wake.get(), [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_attach(wake.get(), m_context);
         g_main_context_iteration(m_context, TRUE);
-        g_source_destroy(wake);
-        g_source_unref(wake);
+        g_source_destroy(wake.get()); // detaches it; the reference goes with `wake`
     }
     return true;
 }

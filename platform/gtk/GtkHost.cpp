@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkHost.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/graphics/Image.h"
@@ -52,12 +53,11 @@ void GtkHost::draw(GtkDrawingArea*, cairo_t* cr, int, int, gpointer data)
     if (dirty)
         ++host->m_compositeCount;
     ++host->m_drawCount;
-    cairo_save(cr);
+    CairoStateSaver saver(cr);
     cairo_scale(cr, host->m_scale / scale, host->m_scale / scale);
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
     cairo_paint(cr);
-    cairo_restore(cr);
 }
 
 void GtkHost::start()

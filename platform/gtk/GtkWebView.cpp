@@ -1,10 +1,12 @@
 #include "platform/gtk/GtkWebView.h"
 
+#include "platform/foundation/GUniquePtr.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/gtk/WebKitErrorMapping.h"
+#include "platform/ui/graphics/CairoRefPtr.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/views/Window.h"
@@ -93,37 +95,38 @@ void GtkWebView::unregister()
 GtkWebView::GtkWebView(const Rect& frame)
     : WebView(frame)
 {
-    m_webView = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", networkSession(), nullptr));
-    g_object_ref_sink(m_webView);
-    WebKitSettings* settings = webkit_web_view_get_settings(m_webView);
+    // The view is ours alone: sink the floating reference a new widget has.
+    m_webView = adoptGRef(WEBKIT_WEB_VIEW(
+        g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", networkSession(), nullptr))));
+    WebKitSettings* settings = webkit_web_view_get_settings(m_webView.get());
     // Software drawing: snapshots and screenshots come out the same every run.
     webkit_settings_set_hardware_acceleration_policy(settings, WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_write_console_messages_to_stdout(settings, FALSE);
-    g_signal_connect(m_webView, "decide-policy", G_CALLBACK(decidePolicy), this);
-    g_signal_connect(m_webView, "load-changed", G_CALLBACK(loadChanged), this);
-    g_signal_connect(m_webView, "load-failed", G_CALLBACK(loadFailed), this);
+    g_signal_connect(m_webView.get(), "decide-policy", G_CALLBACK(decidePolicy), this);
+    g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(loadChanged), this);
+    g_signal_connect(m_webView.get(), "load-failed", G_CALLBACK(loadFailed), this);
 
-    GtkWidget* widget = GTK_WIDGET(m_webView);
+    GtkWidget* widget = GTK_WIDGET(m_webView.get());
     int width = std::max(1, static_cast<int>(std::lround(frame.width())));
     int height = std::max(1, static_cast<int>(std::lround(frame.height())));
     if (engine().placement == Placement::Overlay && engine().overlay) {
-        m_overlay = engine().overlay;
-        g_object_ref(m_overlay);
+        m_overlay = GRefPtr<GtkOverlay>(engine().overlay);
         gtk_widget_set_halign(widget, GTK_ALIGN_START);
         gtk_widget_set_valign(widget, GTK_ALIGN_START);
         gtk_widget_set_visible(widget, FALSE);
-        gtk_overlay_add_overlay(m_overlay, widget);
-        m_tickID = gtk_widget_add_tick_callback(GTK_WIDGET(m_overlay), tick, this, nullptr);
+        gtk_overlay_add_overlay(m_overlay.get(), widget);
+        m_tickID = gtk_widget_add_tick_callback(GTK_WIDGET(m_overlay.get()), tick, this, nullptr);
     } else {
         m_showsSnapshot = true;
-        m_offscreenWindow = gtk_window_new();
-        g_object_ref(m_offscreenWindow);
-        gtk_window_set_decorated(GTK_WINDOW(m_offscreenWindow), FALSE);
-        gtk_window_set_title(GTK_WINDOW(m_offscreenWindow), "Vantrel page");
+        // GTK keeps its own reference to a window until it is destroyed;
+        // this one is ours, for the destructor.
+        m_offscreenWindow = GRefPtr<GtkWidget>(gtk_window_new());
+        gtk_window_set_decorated(GTK_WINDOW(m_offscreenWindow.get()), FALSE);
+        gtk_window_set_title(GTK_WINDOW(m_offscreenWindow.get()), "Vantrel page");
         gtk_widget_set_size_request(widget, width, height);
-        gtk_window_set_child(GTK_WINDOW(m_offscreenWindow), widget);
-        gtk_window_present(GTK_WINDOW(m_offscreenWindow));
-        m_tickID = gtk_widget_add_tick_callback(m_offscreenWindow, tick, this, nullptr);
+        gtk_window_set_child(GTK_WINDOW(m_offscreenWindow.get()), widget);
+        gtk_window_present(GTK_WINDOW(m_offscreenWindow.get()));
+        m_tickID = gtk_widget_add_tick_callback(m_offscreenWindow.get(), tick, this, nullptr);
     }
 }
 
@@ -131,22 +134,20 @@ GtkWebView::~GtkWebView()
 {
     if (m_timeout)
         m_timeout->invalidate();
-    g_signal_handlers_disconnect_by_data(m_webView, this);
-    webkit_web_view_stop_loading(m_webView);
+    g_signal_handlers_disconnect_by_data(m_webView.get(), this);
+    webkit_web_view_stop_loading(m_webView.get());
     if (m_overlay) {
         if (m_tickID)
-            gtk_widget_remove_tick_callback(GTK_WIDGET(m_overlay), m_tickID);
-        if (gtk_widget_get_parent(GTK_WIDGET(m_webView)) == GTK_WIDGET(m_overlay))
-            gtk_overlay_remove_overlay(m_overlay, GTK_WIDGET(m_webView));
-        g_object_unref(m_overlay);
+            gtk_widget_remove_tick_callback(GTK_WIDGET(m_overlay.get()), m_tickID);
+        if (gtk_widget_get_parent(GTK_WIDGET(m_webView.get())) == GTK_WIDGET(m_overlay.get()))
+            gtk_overlay_remove_overlay(m_overlay.get(), GTK_WIDGET(m_webView.get()));
     }
     if (m_offscreenWindow) {
         if (m_tickID)
-            gtk_widget_remove_tick_callback(m_offscreenWindow, m_tickID);
-        gtk_window_destroy(GTK_WINDOW(m_offscreenWindow));
-        g_object_unref(m_offscreenWindow);
+            gtk_widget_remove_tick_callback(m_offscreenWindow.get(), m_tickID);
+        gtk_window_destroy(GTK_WINDOW(m_offscreenWindow.get()));
     }
-    g_object_unref(m_webView);
+    // The references go with the members: overlay, window, then the view.
 }
 
 std::shared_ptr<GtkWebView> GtkWebView::protectedSelf()
@@ -160,7 +161,8 @@ void GtkWebView::loadRequest(const Request& request)
 {
     m_requestedURL = request.url;
     m_timeoutInterval = request.timeoutInterval > 0 ? request.timeoutInterval : kDefaultTimeoutInterval;
-    WebKitURIRequest* uriRequest = webkit_uri_request_new(request.url.c_str());
+    auto owner = adoptGRef(webkit_uri_request_new(request.url.c_str()));
+    WebKitURIRequest* uriRequest = owner.get();
     // The engine keeps one cache policy per session; a request that must not
     // come from a cache says so to the server and to every cache on the way.
     if (request.cachePolicy == CachePolicy::ReloadIgnoringCacheData) {
@@ -169,54 +171,53 @@ void GtkWebView::loadRequest(const Request& request)
             soup_message_headers_replace(headers, "Pragma", "no-cache");
         }
     }
-    webkit_web_view_load_request(m_webView, uriRequest);
-    g_object_unref(uriRequest);
+    webkit_web_view_load_request(m_webView.get(), uriRequest);
 }
 
 void GtkWebView::stopLoading()
 {
-    webkit_web_view_stop_loading(m_webView);
+    webkit_web_view_stop_loading(m_webView.get());
 }
 
 void GtkWebView::reload()
 {
-    webkit_web_view_reload(m_webView);
+    webkit_web_view_reload(m_webView.get());
 }
 
 bool GtkWebView::canGoBack() const
 {
-    return webkit_web_view_can_go_back(m_webView);
+    return webkit_web_view_can_go_back(m_webView.get());
 }
 
 bool GtkWebView::canGoForward() const
 {
-    return webkit_web_view_can_go_forward(m_webView);
+    return webkit_web_view_can_go_forward(m_webView.get());
 }
 
 void GtkWebView::goBack()
 {
-    webkit_web_view_go_back(m_webView);
+    webkit_web_view_go_back(m_webView.get());
 }
 
 void GtkWebView::goForward()
 {
-    webkit_web_view_go_forward(m_webView);
+    webkit_web_view_go_forward(m_webView.get());
 }
 
 std::string GtkWebView::currentURL() const
 {
-    const char* uri = webkit_web_view_get_uri(m_webView);
+    const char* uri = webkit_web_view_get_uri(m_webView.get());
     return uri ? uri : m_requestedURL;
 }
 
 std::string GtkWebView::title() const
 {
-    const char* title = webkit_web_view_get_title(m_webView);
+    const char* title = webkit_web_view_get_title(m_webView.get());
     if (title && *title)
         return title;
     // WebKit may announce the title only after the load has finished; the
     // document already knows it.
-    if (webkit_web_view_is_loading(m_webView) || !webkit_web_view_get_uri(m_webView))
+    if (webkit_web_view_is_loading(m_webView.get()) || !webkit_web_view_get_uri(m_webView.get()))
         return "";
     return const_cast<GtkWebView*>(this)->stringByEvaluatingJavaScriptFromString("document.title");
 }
@@ -237,22 +238,18 @@ std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string
     auto result = std::make_shared<ScriptResult>();
     auto* holder = new std::shared_ptr<ScriptResult>(result);
     webkit_web_view_evaluate_javascript(
-        m_webView, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
+        m_webView.get(), script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
         [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
             std::unique_ptr<std::shared_ptr<ScriptResult>> holder(static_cast<std::shared_ptr<ScriptResult>*>(data));
-            GError* error = nullptr;
-            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), asyncResult, &error);
+            // A failed script answers nothing; its reason is not wanted.
+            GUniqueOutPtr<GError> error;
+            auto value = adoptGRef(
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), asyncResult, error.outPtr()));
             auto& result = **holder;
-            if (value) {
-                if (!jsc_value_is_undefined(value) && !jsc_value_is_null(value)) {
-                    char* text = jsc_value_to_string(value);
-                    result.text = text ? text : "";
-                    g_free(text);
-                }
-                g_object_unref(value);
+            if (value && !jsc_value_is_undefined(value.get()) && !jsc_value_is_null(value.get())) {
+                GUniquePtr<char> text(jsc_value_to_string(value.get()));
+                result.text = text ? text.get() : "";
             }
-            if (error)
-                g_error_free(error);
             result.done = true;
         },
         holder);
@@ -318,14 +315,12 @@ gboolean GtkWebView::decidePolicy(WebKitWebView*, GObject* decision, int type, g
     // A link that asks for a new window opens in this view instead.
     if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION)
         navigationType = -1 - navigationType;
-    g_object_ref(decision);
     std::weak_ptr<View> weak = self->sharedView();
-    self->deliver([weak, decision, url, navigationType] {
+    self->deliver([weak, decision = GRefPtr<GObject>(decision), url, navigationType] {
         if (auto view = lockView(weak))
-            view->decide(decision, url, navigationType);
+            view->decide(decision.get(), url, navigationType);
         else
-            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
-        g_object_unref(decision);
+            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision.get()));
     });
     return TRUE;
 }
@@ -347,7 +342,7 @@ void GtkWebView::decide(GObject* decision, const std::string& url, int navigatio
     if (allowed) {
         // Already asked: this load is let through without asking again.
         m_preapprovedURL = url;
-        webkit_web_view_load_uri(m_webView, url.c_str());
+        webkit_web_view_load_uri(m_webView.get(), url.c_str());
     }
 }
 
@@ -427,7 +422,7 @@ void GtkWebView::timeoutFired()
     m_loading = false;
     m_suppressUntilNextStart = true;
     std::string url = currentURL();
-    webkit_web_view_stop_loading(m_webView);
+    webkit_web_view_stop_loading(m_webView.get());
     auto protectedThis = protectedSelf();
     deliver([this, protectedThis, url] { didFailLoad(URLError { URLErrorTimedOut, "The load timed out", url }); });
 }
@@ -457,7 +452,7 @@ bool GtkWebView::isCovered() const
 
 void GtkWebView::followView()
 {
-    GtkWidget* widget = GTK_WIDGET(m_webView);
+    GtkWidget* widget = GTK_WIDGET(m_webView.get());
     Window* window = this->window();
     bool visible = window && window->isVisible();
     double opacity = 1;
@@ -475,7 +470,7 @@ void GtkWebView::followView()
     int width = std::max(1, static_cast<int>(std::lround(onScreen.width())));
     int height = std::max(1, static_cast<int>(std::lround(onScreen.height())));
 
-    if (m_offscreenWindow) {
+    if (m_offscreenWindow.get()) {
         // Off screen only the size matters; the page is drawn from snapshots.
         if (width != m_lastWidth || height != m_lastHeight) {
             m_lastWidth = width;
@@ -531,24 +526,20 @@ void GtkWebView::requestSnapshot()
         return;
     }
     // A widget that has never been given a size has nothing to draw yet.
-    if (!gtk_widget_get_mapped(GTK_WIDGET(m_webView)))
+    if (!gtk_widget_get_mapped(GTK_WIDGET(m_webView.get())))
         return;
     m_snapshotPending = true;
     m_snapshotAgain = false;
     auto* weak = new WeakView(sharedView());
-    webkit_web_view_get_snapshot(m_webView, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+    webkit_web_view_get_snapshot(m_webView.get(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<WeakView> weak(static_cast<WeakView*>(data));
-            GError* error = nullptr;
-            GdkTexture* texture = webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (error) {
+            GUniqueOutPtr<GError> error;
+            auto texture = adoptGRef(webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.outPtr()));
+            if (error)
                 Log::writef("Web view: no snapshot of the page: %s", error->message);
-                g_error_free(error);
-            }
             if (auto view = lockView(*weak))
-                view->snapshotArrived(texture ? G_OBJECT(texture) : nullptr);
-            if (texture)
-                g_object_unref(texture);
+                view->snapshotArrived(texture ? G_OBJECT(texture.get()) : nullptr);
         },
         weak);
 }
@@ -560,7 +551,8 @@ void GtkWebView::snapshotArrived(GObject* object)
         GdkTexture* texture = GDK_TEXTURE(object);
         int width = gdk_texture_get_width(texture);
         int height = gdk_texture_get_height(texture);
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        auto owner = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        cairo_surface_t* surface = owner.get();
         cairo_surface_flush(surface);
         // The default download format is premultiplied BGRA, Cairo's ARGB32 here.
         gdk_texture_download(texture, cairo_image_surface_get_data(surface),
@@ -568,7 +560,6 @@ void GtkWebView::snapshotArrived(GObject* object)
         cairo_surface_mark_dirty(surface);
         double scale = bounds().width() > 0 ? width / bounds().width() : 1.0;
         layer().setContents(Image::fromSurface(surface, scale));
-        cairo_surface_destroy(surface);
     }
     if (m_snapshotAgain)
         requestSnapshot();

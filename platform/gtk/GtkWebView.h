@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/ui/controls/WebView.h"
 
 #include <deque>
@@ -47,7 +48,7 @@ public:
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override;
     bool isBusy() const override { return m_loading || m_snapshotPending; }
 
-    WebKitWebView* webKitView() const { return m_webView; }
+    WebKitWebView* webKitView() const { return m_webView.get(); }
     // The page is being drawn from a snapshot (off screen, or covered).
     bool showsSnapshot() const { return m_showsSnapshot; }
     // Takes a fresh snapshot of the page into the view.
@@ -73,9 +74,9 @@ private:
     bool isCovered() const;
     void snapshotArrived(GObject* texture);
 
-    WebKitWebView* m_webView { nullptr };
-    GtkWidget* m_offscreenWindow { nullptr };
-    GtkOverlay* m_overlay { nullptr };
+    GRefPtr<WebKitWebView> m_webView;
+    GRefPtr<GtkWidget> m_offscreenWindow;
+    GRefPtr<GtkOverlay> m_overlay;
     guint m_tickID { 0 };
     bool m_loading { false };
     bool m_failedThisLoad { false };

@@ -1,5 +1,6 @@
 #include "platform/location/GeoClueLocationSource.h"
 
+#include "platform/foundation/GUniquePtr.h"
 #include "platform/location/LocationSourceDelegate.h"
 
 #include <gio/gio.h>
@@ -46,9 +47,7 @@ GeoClueLocationSource::GeoClueLocationSource(Bus bus, std::string desktopId)
 GeoClueLocationSource::~GeoClueLocationSource()
 {
     if (m_bus && m_signalSubscription)
-        g_dbus_connection_signal_unsubscribe(m_bus, m_signalSubscription);
-    if (m_bus)
-        g_object_unref(m_bus);
+        g_dbus_connection_signal_unsubscribe(m_bus.get(), m_signalSubscription);
 }
 
 bool GeoClueLocationSource::locationServicesEnabled()
@@ -56,37 +55,34 @@ bool GeoClueLocationSource::locationServicesEnabled()
     if (m_present)
         return *m_present;
     m_present = false;
-    GError* error = nullptr;
-    m_bus = g_bus_get_sync(m_busType == Bus::System ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, &error);
-    if (!m_bus) {
-        g_clear_error(&error);
+    // Without a bus or an answer there is no location service; the reasons
+    // are not wanted.
+    GUniqueOutPtr<GError> error;
+    m_bus = adoptGRef(g_bus_get_sync(m_busType == Bus::System ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, error.outPtr()));
+    if (!m_bus)
         return false;
-    }
     // Running now, or started on demand by the bus: either will do.
     for (const char* method : { "NameHasOwner", "ListActivatableNames" }) {
         bool hasOwner = std::strcmp(method, "NameHasOwner") == 0;
-        GVariant* reply = g_dbus_connection_call_sync(m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+        auto reply = adoptGRef(g_dbus_connection_call_sync(m_bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
             "org.freedesktop.DBus", method, hasOwner ? g_variant_new("(s)", kService) : nullptr,
-            hasOwner ? G_VARIANT_TYPE("(b)") : G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, &error);
-        if (!reply) {
-            g_clear_error(&error);
+            hasOwner ? G_VARIANT_TYPE("(b)") : G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr,
+            error.outPtr()));
+        if (!reply)
             continue;
-        }
         if (hasOwner) {
             gboolean owned = FALSE;
-            g_variant_get(reply, "(b)", &owned);
+            g_variant_get(reply.get(), "(b)", &owned);
             m_present = owned;
         } else {
-            GVariantIter* names = nullptr;
-            g_variant_get(reply, "(as)", &names);
+            GUniqueOutPtr<GVariantIter> names;
+            g_variant_get(reply.get(), "(as)", names.outPtr());
             const char* name = nullptr;
-            while (g_variant_iter_loop(names, "&s", &name)) {
+            while (g_variant_iter_loop(names.get(), "&s", &name)) {
                 if (std::strcmp(name, kService) == 0)
                     m_present = true;
             }
-            g_variant_iter_free(names);
         }
-        g_variant_unref(reply);
         if (*m_present)
             break;
     }
@@ -96,18 +92,15 @@ bool GeoClueLocationSource::locationServicesEnabled()
 void GeoClueLocationSource::call(const std::string& path, const char* interface, const char* method, GVariant* parameters, Reply reply)
 {
     auto* pending = new PendingCall { weak_from_this(), m_session, std::move(reply) };
-    g_dbus_connection_call(m_bus, kService, path.c_str(), interface, method, parameters, nullptr,
+    g_dbus_connection_call(m_bus.get(), kService, path.c_str(), interface, method, parameters, nullptr,
         G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr,
         [](GObject* bus, GAsyncResult* result, gpointer data) {
             std::unique_ptr<PendingCall> pending(static_cast<PendingCall*>(data));
-            GError* error = nullptr;
-            GVariant* answer = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &error);
+            GUniqueOutPtr<GError> error;
+            auto answer = adoptGRef(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, error.outPtr()));
             auto source = pending->source.lock();
             if (source && source->m_updating && pending->session == source->m_session)
-                pending->reply(*source, answer, error);
-            if (answer)
-                g_variant_unref(answer);
-            g_clear_error(&error);
+                pending->reply(*source, answer.get(), error.get());
         },
         pending);
 }
@@ -145,7 +138,7 @@ void GeoClueLocationSource::clientCreated(const std::string& path)
             g_variant_new("(ssv)", kClientInterface, "RequestedAccuracyLevel", g_variant_new_uint32(kAccuracyLevelExact)),
             [](GeoClueLocationSource& self, GVariant*, GError*) {
                 if (!self.m_signalSubscription) {
-                    self.m_signalSubscription = g_dbus_connection_signal_subscribe(self.m_bus, kService, kClientInterface,
+                    self.m_signalSubscription = g_dbus_connection_signal_subscribe(self.m_bus.get(), kService, kClientInterface,
                         "LocationUpdated", self.m_clientPath.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, signalReceived,
                         new std::weak_ptr<GeoClueLocationSource>(self.weak_from_this()),
                         [](gpointer data) { delete static_cast<std::weak_ptr<GeoClueLocationSource>*>(data); });
@@ -174,7 +167,8 @@ void GeoClueLocationSource::locationUpdated(const std::string& locationPath)
     call(locationPath, kPropertiesInterface, "GetAll", g_variant_new("(s)", kLocationInterface), [](GeoClueLocationSource& self, GVariant* reply, GError*) {
         if (!reply || !g_variant_is_of_type(reply, G_VARIANT_TYPE("(a{sv})")))
             return;
-        GVariant* properties = g_variant_get_child_value(reply, 0);
+        auto owner = adoptGRef(g_variant_get_child_value(reply, 0));
+        GVariant* properties = owner.get();
         Location location;
         bool hasLatitude = g_variant_lookup(properties, "Latitude", "d", &location.latitude);
         bool hasLongitude = g_variant_lookup(properties, "Longitude", "d", &location.longitude);
@@ -186,7 +180,6 @@ void GeoClueLocationSource::locationUpdated(const std::string& locationPath)
             location.timestamp = Date(static_cast<double>(seconds) + static_cast<double>(microseconds) / 1e6);
         else
             location.timestamp = Date::now();
-        g_variant_unref(properties);
         if (!hasLatitude || !hasLongitude)
             return;
         std::optional<Location> previous;
@@ -203,10 +196,9 @@ void GeoClueLocationSource::reportFailure(GError* error)
 {
     LocationError code = LocationError::LocationUnknown;
     if (error && g_dbus_error_is_remote_error(error)) {
-        char* name = g_dbus_error_get_remote_error(error);
-        if (name && std::strstr(name, "AccessDenied"))
+        GUniquePtr<char> name(g_dbus_error_get_remote_error(error));
+        if (name && std::strstr(name.get(), "AccessDenied"))
             code = LocationError::Denied;
-        g_free(name);
     }
     if (auto* target = delegate())
         target->locationSourceDidFail(*this, code);
@@ -219,7 +211,7 @@ void GeoClueLocationSource::stopUpdatingLocation()
     m_updating = false;
     ++m_session;
     if (m_bus && !m_clientPath.empty()) {
-        g_dbus_connection_call(m_bus, kService, m_clientPath.c_str(), kClientInterface, "Stop", nullptr, nullptr,
+        g_dbus_connection_call(m_bus.get(), kService, m_clientPath.c_str(), kClientInterface, "Stop", nullptr, nullptr,
             G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr, nullptr, nullptr);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/location/LocationSource.h"
 
 #include <functional>
@@ -42,7 +43,7 @@ private:
 
     Bus m_busType;
     std::string m_desktopId;
-    GDBusConnection* m_bus { nullptr };
+    GRefPtr<GDBusConnection> m_bus;
     std::optional<bool> m_present;
     std::string m_clientPath;
     unsigned m_signalSubscription { 0 };

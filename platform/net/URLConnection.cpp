@@ -1,5 +1,6 @@
 #include "platform/net/URLConnection.h"
 
+#include "platform/foundation/GUniquePtr.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/net/URLConnectionDelegate.h"
@@ -114,10 +115,8 @@ URLConnection::~URLConnection()
 
 std::shared_ptr<URLConnection> URLConnection::start(URLRequest request, URLConnectionDelegate* delegate)
 {
-    GUri* uri = g_uri_parse(request.url.c_str(), G_URI_FLAGS_ENCODED, nullptr);
-    if (!uri)
+    if (!adoptGRef(g_uri_parse(request.url.c_str(), G_URI_FLAGS_ENCODED, nullptr)))
         return nullptr;
-    g_uri_unref(uri);
 
     std::shared_ptr<URLConnection> connection(new URLConnection(std::move(request), delegate));
     if (failureInjection()) {
@@ -144,40 +143,35 @@ void URLConnection::sendCurrentHop()
 {
     ++m_hop;
     m_pending.didMakeProgress();
-    GUri* uri = g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr);
+    auto uri = adoptGRef(g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr));
     if (!uri) {
         failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
         return;
     }
-    if (!isLoadableScheme(g_uri_get_scheme(uri)) || !g_uri_get_host(uri) || !*g_uri_get_host(uri)) {
-        g_uri_unref(uri);
+    if (!isLoadableScheme(g_uri_get_scheme(uri.get())) || !g_uri_get_host(uri.get()) || !*g_uri_get_host(uri.get())) {
         failLater({ NetworkError::Code::UnsupportedURL, "unsupported URL: " + m_currentURL });
         return;
     }
-    SoupMessage* message = soup_message_new_from_uri(m_currentMethod.c_str(), uri);
-    g_uri_unref(uri);
+    auto message = adoptGRef(soup_message_new_from_uri(m_currentMethod.c_str(), uri.get()));
     if (!message) {
         failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
         return;
     }
-    soup_message_add_flags(message, SOUP_MESSAGE_NO_REDIRECT);
-    SoupMessageHeaders* headers = soup_message_get_request_headers(message);
+    soup_message_add_flags(message.get(), SOUP_MESSAGE_NO_REDIRECT);
+    SoupMessageHeaders* headers = soup_message_get_request_headers(message.get());
     for (auto& [name, value] : m_request.headers)
         soup_message_headers_replace(headers, name.c_str(), value.c_str());
     if (m_sendsBody) {
-        GBytes* bytes = g_bytes_new(m_request.body->data(), m_request.body->size());
+        auto bytes = adoptGRef(g_bytes_new(m_request.body->data(), m_request.body->size()));
         // No content type: the body goes out as the caller gave it.
-        soup_message_set_request_body_from_bytes(message, nullptr, bytes);
-        g_bytes_unref(bytes);
+        soup_message_set_request_body_from_bytes(message.get(), nullptr, bytes.get());
     }
 
-    if (m_message)
-        g_object_unref(m_message);
-    m_message = message;
+    m_message = std::move(message);
     if (!m_cancellable)
-        m_cancellable = g_cancellable_new();
+        m_cancellable = adoptGRef(g_cancellable_new());
     restartTimeout();
-    soup_session_send_async(session(), m_message, G_PRIORITY_DEFAULT, m_cancellable, didSend,
+    soup_session_send_async(session(), m_message.get(), G_PRIORITY_DEFAULT, m_cancellable.get(), didSend,
         new Token { shared_from_this(), m_hop });
 }
 
@@ -185,24 +179,18 @@ void URLConnection::didSend(GObject* source, GAsyncResult* result, void* data)
 {
     std::unique_ptr<Token> token(static_cast<Token*>(data));
     auto& self = token->connection;
-    GError* error = nullptr;
-    GInputStream* stream = soup_session_send_finish(SOUP_SESSION(source), result, &error);
-    if (self->m_finished || token->hop != self->m_hop) {
-        g_clear_error(&error);
-        if (stream)
-            g_object_unref(stream);
+    GUniqueOutPtr<GError> error;
+    auto stream = adoptGRef(soup_session_send_finish(SOUP_SESSION(source), result, error.outPtr()));
+    if (self->m_finished || token->hop != self->m_hop)
         return;
-    }
     if (!stream) {
-        NetworkError failure = networkErrorFrom(error);
-        g_clear_error(&error);
-        self->fail(failure);
+        self->fail(networkErrorFrom(error.get()));
         return;
     }
-    self->handleHead(self->m_message, stream);
+    self->handleHead(self->m_message.get(), std::move(stream));
 }
 
-void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
+void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> stream)
 {
     auto protectedThis = shared_from_this();
     m_pending.didMakeProgress();
@@ -211,23 +199,19 @@ void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
     if (isRedirectStatus(response.statusCode)) {
         auto location = response.valueForHeader("Location");
         if (location) {
-            g_object_unref(stream); // a redirect's own body is never wanted
+            stream.clear(); // a redirect's own body is never wanted
             if (++m_redirects > m_request.maximumRedirects) {
                 fail({ NetworkError::Code::TooManyRedirects, "too many redirects" });
                 return;
             }
-            GUri* base = g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr);
-            GUri* next = base ? g_uri_parse_relative(base, location->c_str(), G_URI_FLAGS_ENCODED, nullptr) : nullptr;
-            if (base)
-                g_uri_unref(base);
+            auto base = adoptGRef(g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr));
+            auto next = base ? adoptGRef(g_uri_parse_relative(base.get(), location->c_str(), G_URI_FLAGS_ENCODED, nullptr))
+                             : GRefPtr<GUri>();
             if (!next) {
                 fail({ NetworkError::Code::BadURL, "malformed redirect: " + *location });
                 return;
             }
-            char* nextText = g_uri_to_string(next);
-            g_uri_unref(next);
-            std::string nextURL = nextText;
-            g_free(nextText);
+            std::string nextURL = GUniquePtr<char>(g_uri_to_string(next.get())).get();
 
             // As browsers do: 303 always, and 301/302 after a POST, continue as a GET.
             if (response.statusCode == 303 || ((response.statusCode == 301 || response.statusCode == 302) && m_currentMethod == "POST")) {
@@ -245,7 +229,7 @@ void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
         }
     }
 
-    m_stream = stream;
+    m_stream = std::move(stream);
     restartTimeout();
     if (m_delegate)
         m_delegate->connectionDidReceiveResponse(*this, response);
@@ -261,7 +245,7 @@ void URLConnection::handleHead(SoupMessage* message, GInputStream* stream)
 
 void URLConnection::readNextChunk()
 {
-    g_input_stream_read_bytes_async(m_stream, kChunkSize, G_PRIORITY_DEFAULT, m_cancellable, didRead,
+    g_input_stream_read_bytes_async(m_stream.get(), kChunkSize, G_PRIORITY_DEFAULT, m_cancellable.get(), didRead,
         new Token { shared_from_this(), m_hop });
 }
 
@@ -269,29 +253,21 @@ void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
 {
     std::unique_ptr<Token> token(static_cast<Token*>(data));
     auto& self = token->connection;
-    GError* error = nullptr;
-    GBytes* bytes = g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, &error);
-    if (self->m_finished || token->hop != self->m_hop) {
-        g_clear_error(&error);
-        if (bytes)
-            g_bytes_unref(bytes);
+    GUniqueOutPtr<GError> error;
+    auto bytes = adoptGRef(g_input_stream_read_bytes_finish(G_INPUT_STREAM(source), result, error.outPtr()));
+    if (self->m_finished || token->hop != self->m_hop)
         return;
-    }
     if (!bytes) {
-        NetworkError failure = networkErrorFrom(error);
-        g_clear_error(&error);
-        self->fail(failure);
+        self->fail(networkErrorFrom(error.get()));
         return;
     }
     gsize size = 0;
-    auto* chunk = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    auto* chunk = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
     if (size == 0) {
-        g_bytes_unref(bytes);
         self->finish();
         return;
     }
     if (self->m_received + size > self->m_request.maximumBodySize) {
-        g_bytes_unref(bytes);
         self->fail({ NetworkError::Code::BodyTooLarge, "response body exceeds the size limit" });
         return;
     }
@@ -300,7 +276,6 @@ void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
     self->restartTimeout();
     if (self->m_delegate)
         self->m_delegate->connectionDidReceiveData(*self, std::string_view(chunk, size));
-    g_bytes_unref(bytes);
     if (!self->m_finished)
         self->readNextChunk();
 }
@@ -337,7 +312,7 @@ void URLConnection::finish()
     auto pending = std::move(m_pending); // released after the delegate's call, as in fail()
     URLConnectionDelegate* delegate = m_delegate;
     if (m_stream)
-        g_input_stream_close(m_stream, nullptr, nullptr);
+        g_input_stream_close(m_stream.get(), nullptr, nullptr);
     stop();
     if (delegate)
         delegate->connectionDidFinishLoading(*this);
@@ -359,16 +334,9 @@ void URLConnection::stop()
         m_timeoutTimer = nullptr;
     }
     if (m_cancellable) {
-        g_cancellable_cancel(m_cancellable);
-        g_object_unref(m_cancellable);
-        m_cancellable = nullptr;
+        g_cancellable_cancel(m_cancellable.get());
+        m_cancellable.clear();
     }
-    if (m_stream) {
-        g_object_unref(m_stream);
-        m_stream = nullptr;
-    }
-    if (m_message) {
-        g_object_unref(m_message);
-        m_message = nullptr;
-    }
+    m_stream.clear();
+    m_message.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/net/NetworkError.h"
 #include "platform/net/URLRequest.h"
@@ -14,7 +15,6 @@ class Timer;
 class URLConnectionDelegate;
 struct URLResponse;
 
-typedef struct _GObject GObject;
 typedef struct _GAsyncResult GAsyncResult;
 typedef struct _GCancellable GCancellable;
 typedef struct _GInputStream GInputStream;
@@ -68,7 +68,7 @@ private:
     void sendCurrentHop();
     void failLater(NetworkError);
     static void didSend(GObject*, GAsyncResult*, void* token);
-    void handleHead(SoupMessage*, GInputStream*);
+    void handleHead(SoupMessage*, GRefPtr<GInputStream>);
     void readNextChunk();
     static void didRead(GObject*, GAsyncResult*, void* token);
 
@@ -85,9 +85,9 @@ private:
     int m_redirects { 0 };
     uint64_t m_hop { 0 }; // answers of an abandoned hop are ignored
 
-    SoupMessage* m_message { nullptr };
-    GCancellable* m_cancellable { nullptr };
-    GInputStream* m_stream { nullptr };
+    GRefPtr<SoupMessage> m_message;
+    GRefPtr<GCancellable> m_cancellable;
+    GRefPtr<GInputStream> m_stream;
     std::shared_ptr<Timer> m_timeoutTimer;
     size_t m_received { 0 };
     bool m_finished { false };

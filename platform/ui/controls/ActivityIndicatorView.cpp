@@ -1,6 +1,7 @@
 #include "platform/ui/controls/ActivityIndicatorView.h"
 
 #include "platform/foundation/Timer.h"
+#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 
 #include <cmath>
@@ -87,7 +88,7 @@ void ActivityIndicatorView::drawRect(const Rect&)
     Point c {b.origin.x + b.size.width * 0.5, b.origin.y + b.size.height * 0.5};
     double gray = m_style == ActivityIndicatorViewStyle::Gray ? 0.5 : 1.0;
     cairo_t* cr = context->cairo();
-    cairo_save(cr);
+    CairoStateSaver saver(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_width(cr, radius * 0.2);
     for (int i = 0; i < kSpokeCount; ++i) {
@@ -101,5 +102,4 @@ void ActivityIndicatorView::drawRect(const Rect&)
         cairo_line_to(cr, c.x + dx * radius * 0.9, c.y + dy * radius * 0.9);
         cairo_stroke(cr);
     }
-    cairo_restore(cr);
 }

@@ -4,9 +4,8 @@
 #include "platform/foundation/GUniquePtr.h"
 
 #include <cairo.h>
-#include <pango/pango.h>
 
-// Cairo's and Pango's non-GObject kinds for GRefPtr and GUniquePtr.
+// Cairo's non-GObject kinds for GRefPtr and GUniquePtr.
 template<>
 struct GRefPtrTraits<cairo_t> {
     static cairo_t* ref(cairo_t* cr) { return cairo_reference(cr); }
@@ -24,5 +23,3 @@ struct GRefPtrTraits<cairo_pattern_t> {
 };
 
 VANTREL_GUNIQUE_DELETER(cairo_font_options_t, cairo_font_options_destroy);
-VANTREL_GUNIQUE_DELETER(PangoFontDescription, pango_font_description_free);
-VANTREL_GUNIQUE_DELETER(PangoLayoutIter, pango_layout_iter_free);

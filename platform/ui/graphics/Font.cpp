@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cmath>
 
+VANTREL_GUNIQUE_DELETER(PangoFontDescription, pango_font_description_free);
+VANTREL_GUNIQUE_DELETER(PangoLayoutIter, pango_layout_iter_free);
+
 namespace {
 
 std::string lowercase(std::string s)
@@ -16,12 +19,11 @@ void applyFontOptions(PangoContext* context)
 {
     // Unhinted outlines and metrics: glyph positions do not snap to the pixel
     // grid, so the measured size is the same at every scale.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
+    GUniquePtr<cairo_font_options_t> options(cairo_font_options_create());
+    cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(context, options.get());
     pango_cairo_context_set_resolution(context, 72.0);
 }
 
@@ -29,22 +31,21 @@ PangoContext* measuringContext()
 {
     // Main thread only, like everything that draws; made once.
     static PangoContext* context = [] {
-        PangoFontMap* map = pango_cairo_font_map_new();
-        PangoContext* c = pango_font_map_create_context(map);
-        g_object_unref(map);
+        auto map = adoptGRef(pango_cairo_font_map_new());
+        PangoContext* c = pango_font_map_create_context(map.get());
         applyFontOptions(c);
         return c;
     }();
     return context;
 }
 
-PangoFontDescription* describe(const Font& font)
+GUniquePtr<PangoFontDescription> describe(const Font& font)
 {
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.family().c_str());
-    pango_font_description_set_weight(description, font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description, font.isItalic() ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    pango_font_description_set_absolute_size(description, font.pointSize() * PANGO_SCALE);
+    GUniquePtr<PangoFontDescription> description(pango_font_description_new());
+    pango_font_description_set_family(description.get(), font.family().c_str());
+    pango_font_description_set_weight(description.get(), font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(description.get(), font.isItalic() ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(description.get(), font.pointSize() * PANGO_SCALE);
     return description;
 }
 
@@ -73,20 +74,19 @@ Font Font::boldSystemFont(double size)
     return Font("Helvetica-Bold", "Liberation Sans", true, false, size);
 }
 
-PangoLayout* Font::createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode mode,
+GRefPtr<PangoLayout> Font::createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode mode,
     TextAlignment alignment) const
 {
-    PangoLayout* layout;
+    GRefPtr<PangoLayout> owner;
     if (cr) {
-        layout = pango_cairo_create_layout(cr);
-        applyFontOptions(pango_layout_get_context(layout));
-        pango_layout_context_changed(layout);
+        owner = adoptGRef(pango_cairo_create_layout(cr));
+        applyFontOptions(pango_layout_get_context(owner.get()));
+        pango_layout_context_changed(owner.get());
     } else {
-        layout = pango_layout_new(measuringContext());
+        owner = adoptGRef(pango_layout_new(measuringContext()));
     }
-    PangoFontDescription* description = describe(*this);
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
+    PangoLayout* layout = owner.get();
+    pango_layout_set_font_description(layout, describe(*this).get());
     pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
     if (width > 0) {
         pango_layout_set_width(layout, static_cast<int>(std::floor(width * PANGO_SCALE)));
@@ -114,15 +114,14 @@ PangoLayout* Font::createLayout(cairo_t* cr, const std::string& text, double wid
     pango_layout_set_alignment(layout, alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER
             : alignment == TextAlignment::Right                         ? PANGO_ALIGN_RIGHT
                                                                         : PANGO_ALIGN_LEFT);
-    return layout;
+    return owner;
 }
 
 double Font::lineHeight() const
 {
-    PangoLayout* layout = createLayout(nullptr, "Ag", 0, LineBreakMode::Clip);
+    auto layout = createLayout(nullptr, "Ag", 0, LineBreakMode::Clip);
     PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    g_object_unref(layout);
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
     return static_cast<double>(logical.height) / PANGO_SCALE;
 }
 
@@ -135,10 +134,11 @@ Size Font::sizeWithText(const std::string& text, Size constraint, LineBreakMode 
 {
     if (text.empty())
         return { 0, 0 };
-    PangoLayout* layout = createLayout(nullptr, text, constraint.width, mode);
+    auto layout = createLayout(nullptr, text, constraint.width, mode);
     double width = 0;
     double height = 0;
-    PangoLayoutIter* iterator = pango_layout_get_iter(layout);
+    GUniquePtr<PangoLayoutIter> owner(pango_layout_get_iter(layout.get()));
+    PangoLayoutIter* iterator = owner.get();
     do {
         PangoRectangle logical;
         pango_layout_iter_get_line_extents(iterator, nullptr, &logical);
@@ -152,8 +152,6 @@ Size Font::sizeWithText(const std::string& text, Size constraint, LineBreakMode 
         height = bottom;
         width = std::max(width, static_cast<double>(logical.width) / PANGO_SCALE);
     } while (pango_layout_iter_next_line(iterator));
-    pango_layout_iter_free(iterator);
-    g_object_unref(layout);
     if (constraint.width > 0)
         width = std::min(width, constraint.width);
     return { std::ceil(width - 1e-6), std::ceil(height - 1e-6) };

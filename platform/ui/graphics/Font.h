@@ -4,6 +4,8 @@
 #include "platform/ui/graphics/Size.h"
 #include "platform/ui/graphics/TextAlignment.h"
 
+#include "platform/ui/graphics/CairoRefPtr.h"
+
 #include <pango/pangocairo.h>
 #include <string>
 
@@ -37,7 +39,7 @@ public:
 
     // A Pango layout for `text` on `cr` (or on a measuring context when null),
     // wrapped to `width` (≤ 0: no wrapping). The caller unrefs it.
-    PangoLayout* createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode,
+    GRefPtr<PangoLayout> createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode,
         TextAlignment = TextAlignment::Left) const;
 
     bool operator==(const Font&) const = default;

@@ -1,5 +1,6 @@
 #include "platform/ui/graphics/GraphicsContext.h"
 
+#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Image.h"
 
 #include <cmath>
@@ -11,15 +12,13 @@ static std::vector<GraphicsContext*>& contextStack()
 }
 
 GraphicsContext::GraphicsContext(cairo_t* cr)
-    : m_cr(cairo_reference(cr))
+    : m_owner(cr)
+    , m_cr(m_owner.get())
 {
     cairo_set_line_width(m_cr, 1.0);
 }
 
-GraphicsContext::~GraphicsContext()
-{
-    cairo_destroy(m_cr);
-}
+GraphicsContext::~GraphicsContext() = default;
 
 GraphicsContext* GraphicsContext::current()
 {
@@ -230,12 +229,11 @@ void GraphicsContext::strokeRect(const Rect& r)
 
 void GraphicsContext::clearRect(const Rect& r)
 {
-    cairo_save(m_cr);
+    CairoStateSaver saver(m_cr);
     cairo_set_operator(m_cr, CAIRO_OPERATOR_CLEAR);
     cairo_new_path(m_cr);
     addRect(r);
     cairo_fill(m_cr);
-    cairo_restore(m_cr);
 }
 
 void GraphicsContext::fillEllipseInRect(const Rect& r)
@@ -243,11 +241,13 @@ void GraphicsContext::fillEllipseInRect(const Rect& r)
     if (r.isEmpty())
         return;
     cairo_new_path(m_cr);
-    cairo_save(m_cr);
-    cairo_translate(m_cr, r.midX(), r.midY());
-    cairo_scale(m_cr, r.width() / 2, r.height() / 2);
-    cairo_arc(m_cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(m_cr);
+    {
+        // The path keeps the ellipse; the scale that drew it goes.
+        CairoStateSaver saver(m_cr);
+        cairo_translate(m_cr, r.midX(), r.midY());
+        cairo_scale(m_cr, r.width() / 2, r.height() / 2);
+        cairo_arc(m_cr, 0, 0, 1, 0, 2 * M_PI);
+    }
     fillPath();
 }
 
@@ -261,7 +261,7 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect)
 {
     if (image.pixelWidth() <= 0 || image.pixelHeight() <= 0 || rect.isEmpty())
         return;
-    cairo_save(m_cr);
+    CairoStateSaver saver(m_cr);
     cairo_new_path(m_cr);
     cairo_translate(m_cr, rect.origin.x, rect.origin.y);
     cairo_scale(m_cr, rect.size.width / image.pixelWidth(), rect.size.height / image.pixelHeight());
@@ -271,7 +271,6 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect)
     cairo_rectangle(m_cr, 0, 0, image.pixelWidth(), image.pixelHeight());
     cairo_clip(m_cr);
     cairo_paint_with_alpha(m_cr, m_state.alpha);
-    cairo_restore(m_cr);
 }
 
 void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const std::vector<double>& locations,
@@ -279,7 +278,8 @@ void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const
 {
     if (colors.empty())
         return;
-    cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    auto owner = adoptGRef(cairo_pattern_create_linear(start.x, start.y, end.x, end.y));
+    cairo_pattern_t* pattern = owner.get();
     for (size_t i = 0; i < colors.size(); ++i) {
         double location = i < locations.size() ? locations[i]
             : colors.size() == 1                ? 0.0
@@ -288,7 +288,7 @@ void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const
         cairo_pattern_add_color_stop_rgba(pattern, location, c.red, c.green, c.blue, c.alpha * m_state.alpha);
     }
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_save(m_cr);
+    CairoStateSaver saver(m_cr);
     cairo_new_path(m_cr);
     // Padding covers both sides; without an extend flag the band beyond that
     // end is clipped away with a half-plane through the end point.
@@ -313,8 +313,6 @@ void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const
     }
     cairo_set_source(m_cr, pattern);
     cairo_paint(m_cr);
-    cairo_restore(m_cr);
-    cairo_pattern_destroy(pattern);
 }
 
 Size GraphicsContext::drawText(const std::string& text, const Rect& rect, const Font& font, LineBreakMode mode,
@@ -323,17 +321,15 @@ Size GraphicsContext::drawText(const std::string& text, const Rect& rect, const 
     if (text.empty())
         return {};
     Size size = font.sizeWithText(text, rect.size, mode);
-    PangoLayout* layout = font.createLayout(m_cr, text, rect.size.width, mode, alignment);
-    cairo_save(m_cr);
+    auto layout = font.createLayout(m_cr, text, rect.size.width, mode, alignment);
+    CairoStateSaver saver(m_cr);
     cairo_new_path(m_cr);
     // Lines beyond the rectangle's height are not drawn.
     cairo_rectangle(m_cr, rect.origin.x - 2, rect.origin.y, rect.size.width + 4, std::max(size.height, 0.0) + 1);
     cairo_clip(m_cr);
     setSource(m_state.fill);
     cairo_move_to(m_cr, rect.origin.x, rect.origin.y);
-    pango_cairo_show_layout(m_cr, layout);
-    cairo_restore(m_cr);
-    g_object_unref(layout);
+    pango_cairo_show_layout(m_cr, layout.get());
     return size;
 }
 
@@ -341,12 +337,12 @@ Size GraphicsContext::drawText(const std::string& text, Point point, const Font&
 {
     if (text.empty())
         return {};
-    PangoLayout* layout = font.createLayout(m_cr, text, 0, LineBreakMode::Clip);
-    cairo_save(m_cr);
-    setSource(m_state.fill);
-    cairo_move_to(m_cr, point.x, point.y);
-    pango_cairo_show_layout(m_cr, layout);
-    cairo_restore(m_cr);
-    g_object_unref(layout);
+    {
+        auto layout = font.createLayout(m_cr, text, 0, LineBreakMode::Clip);
+        CairoStateSaver saver(m_cr);
+        setSource(m_state.fill);
+        cairo_move_to(m_cr, point.x, point.y);
+        pango_cairo_show_layout(m_cr, layout.get());
+    }
     return font.sizeWithText(text);
 }

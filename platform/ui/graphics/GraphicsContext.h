@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/graphics/AffineTransform.h"
+#include "platform/ui/graphics/CairoRefPtr.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/Rect.h"
@@ -94,6 +95,8 @@ private:
     };
     void setSource(const Color&);
 
+    // m_cr is borrowed from m_owner for brevity at every drawing call.
+    GRefPtr<cairo_t> m_owner;
     cairo_t* m_cr;
     State m_state;
     std::vector<State> m_saved;

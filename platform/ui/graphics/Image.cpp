@@ -7,24 +7,21 @@
 #include <fstream>
 #include <iterator>
 
-Image::Image(cairo_surface_t* surface, double scale)
-    : m_surface(surface)
-    , m_pixelWidth(cairo_image_surface_get_width(surface))
-    , m_pixelHeight(cairo_image_surface_get_height(surface))
+Image::Image(GRefPtr<cairo_surface_t> surface, double scale)
+    : m_surface(std::move(surface))
+    , m_pixelWidth(cairo_image_surface_get_width(m_surface.get()))
+    , m_pixelHeight(cairo_image_surface_get_height(m_surface.get()))
     , m_scale(scale > 0 ? scale : 1.0)
 {
 }
 
-Image::~Image()
-{
-    cairo_surface_destroy(m_surface);
-}
+Image::~Image() = default;
 
 std::shared_ptr<Image> Image::fromSurface(cairo_surface_t* surface, double scale)
 {
     if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    return std::shared_ptr<Image>(new Image(cairo_surface_reference(surface), scale));
+    return std::shared_ptr<Image>(new Image(GRefPtr<cairo_surface_t>(surface), scale));
 }
 
 namespace {
@@ -46,7 +43,7 @@ void sizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer dat
 }
 
 // gdk-pixbuf gives non-premultiplied RGBA; Cairo wants premultiplied native-endian ARGB.
-cairo_surface_t* surfaceFromPixbuf(GdkPixbuf* pixbuf)
+GRefPtr<cairo_surface_t> surfaceFromPixbuf(GdkPixbuf* pixbuf)
 {
     int width = gdk_pixbuf_get_width(pixbuf);
     int height = gdk_pixbuf_get_height(pixbuf);
@@ -54,9 +51,10 @@ cairo_surface_t* surfaceFromPixbuf(GdkPixbuf* pixbuf)
     int stride = gdk_pixbuf_get_rowstride(pixbuf);
     bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf);
     const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    auto owner = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    cairo_surface_t* surface = owner.get();
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        return surface;
+        return owner;
     cairo_surface_flush(surface);
     unsigned char* out = cairo_image_surface_get_data(surface);
     int outStride = cairo_image_surface_get_stride(surface);
@@ -70,7 +68,7 @@ cairo_surface_t* surfaceFromPixbuf(GdkPixbuf* pixbuf)
         }
     }
     cairo_surface_mark_dirty(surface);
-    return surface;
+    return owner;
 }
 
 } // namespace
@@ -79,30 +77,25 @@ std::shared_ptr<Image> Image::decode(std::string_view bytes, double scale)
 {
     if (bytes.empty())
         return nullptr;
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    auto loader = adoptGRef(gdk_pixbuf_loader_new());
     SizeGuard guard;
-    g_signal_connect(loader, "size-prepared", G_CALLBACK(sizePrepared), &guard);
-    GError* error = nullptr;
-    bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), &error)
+    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(sizePrepared), &guard);
+    // The reasons are not wanted: any failure means "no image".
+    GUniqueOutPtr<GError> error;
+    bool ok = gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(bytes.data()), bytes.size(),
+                  error.outPtr())
         && !guard.tooLarge;
-    if (error)
-        g_clear_error(&error);
     // Closing always, even after a failure, so the loader releases its state.
-    bool closed = gdk_pixbuf_loader_close(loader, &error);
-    if (error)
-        g_clear_error(&error);
-    std::shared_ptr<Image> image;
-    if (ok && closed && !guard.tooLarge) {
-        if (GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader)) {
-            cairo_surface_t* surface = surfaceFromPixbuf(pixbuf);
-            if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
-                image = std::shared_ptr<Image>(new Image(surface, scale));
-            else
-                cairo_surface_destroy(surface);
-        }
-    }
-    g_object_unref(loader);
-    return image;
+    bool closed = gdk_pixbuf_loader_close(loader.get(), error.outPtr());
+    if (!ok || !closed || guard.tooLarge)
+        return nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader.get());
+    if (!pixbuf)
+        return nullptr;
+    auto surface = surfaceFromPixbuf(pixbuf);
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    return std::shared_ptr<Image>(new Image(std::move(surface), scale));
 }
 
 std::shared_ptr<Image> Image::fromFile(const std::string& path, double scale)
@@ -118,7 +111,7 @@ std::optional<std::string> Image::encodePNG() const
 {
     std::string out;
     auto status = cairo_surface_write_to_png_stream(
-        m_surface,
+        m_surface.get(),
         [](void* closure, const unsigned char* data, unsigned int length) {
             static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
             return CAIRO_STATUS_SUCCESS;
@@ -131,5 +124,5 @@ std::optional<std::string> Image::encodePNG() const
 
 bool Image::writePNG(const std::string& path) const
 {
-    return cairo_surface_write_to_png(m_surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(m_surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/ui/graphics/Size.h"
 
+#include "platform/ui/graphics/CairoRefPtr.h"
+
 #include <cairo.h>
 #include <memory>
 #include <optional>
@@ -32,15 +34,15 @@ public:
     double scale() const { return m_scale; }
     int pixelWidth() const { return m_pixelWidth; }
     int pixelHeight() const { return m_pixelHeight; }
-    cairo_surface_t* surface() const { return m_surface; }
+    cairo_surface_t* surface() const { return m_surface.get(); }
 
     std::optional<std::string> encodePNG() const;
     bool writePNG(const std::string& path) const;
 
 private:
-    Image(cairo_surface_t*, double scale);
+    Image(GRefPtr<cairo_surface_t>, double scale);
 
-    cairo_surface_t* m_surface;
+    GRefPtr<cairo_surface_t> m_surface;
     int m_pixelWidth;
     int m_pixelHeight;
     double m_scale;

@@ -20,7 +20,7 @@ public:
     std::shared_ptr<Image> image() const;
 
 private:
-    cairo_surface_t* m_surface;
+    GRefPtr<cairo_surface_t> m_surface;
     std::unique_ptr<GraphicsContext> m_context;
     double m_scale;
 };

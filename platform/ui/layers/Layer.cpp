@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/layers/LayerDelegate.h"
@@ -20,8 +21,6 @@ Layer::~Layer()
     }
     for (auto& sublayer : m_sublayers)
         sublayer->m_superlayer = nullptr;
-    if (m_backing)
-        cairo_surface_destroy(m_backing);
 }
 
 double Layer::currentMediaTime()
@@ -325,13 +324,12 @@ void Layer::renderInContext(GraphicsContext& context)
     cairo_t* cr = context.cairo();
     double now = currentMediaTime();
     LayerProperties p = presentationAt(now);
-    cairo_save(cr);
+    CairoStateSaver saver(cr);
     cairo_translate(cr, -p.bounds.origin.x, -p.bounds.origin.y);
     // The device scale decides the backing images' resolution.
     double sx = 1, sy = 1;
     cairo_user_to_device_distance(cr, &sx, &sy);
     renderContent(cr, p, std::max(std::abs(sx), 1.0), now);
-    cairo_restore(cr);
 }
 
 void Layer::render(cairo_t* cr, double scale, double now)
@@ -341,17 +339,15 @@ void Layer::render(cairo_t* cr, double scale, double now)
     LayerProperties p = presentationAt(now);
     if (p.opacity <= 0.0)
         return;
-    cairo_save(cr);
+    CairoStateSaver saver(cr);
     cairo_translate(cr, p.position.x, p.position.y);
     if (!p.transform.isIdentity()) {
         AffineTransform t = p.transform.affine();
         cairo_matrix_t matrix;
         cairo_matrix_init(&matrix, t.a, t.b, t.c, t.d, t.tx, t.ty);
         // A layer scaled to nothing draws nothing (and would make Cairo's matrix singular).
-        if (std::abs(t.a * t.d - t.b * t.c) < 1e-12) {
-            cairo_restore(cr);
+        if (std::abs(t.a * t.d - t.b * t.c) < 1e-12)
             return;
-        }
         cairo_transform(cr, &matrix);
     }
     cairo_translate(cr, -p.bounds.size.width * p.anchorPoint.x - p.bounds.origin.x,
@@ -365,7 +361,6 @@ void Layer::render(cairo_t* cr, double scale, double now)
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, p.opacity);
     }
-    cairo_restore(cr);
 }
 
 static void roundedRectPath(cairo_t* cr, const Rect& r, double radius)
@@ -387,7 +382,7 @@ static void roundedRectPath(cairo_t* cr, const Rect& r, double radius)
 void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, double now)
 {
     const Rect& bounds = p.bounds;
-    cairo_save(cr);
+    CairoStateSaver saver(cr);
     if (m_masksToBounds) {
         roundedRectPath(cr, bounds, p.cornerRadius);
         cairo_clip(cr);
@@ -407,39 +402,33 @@ void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, d
         // scale and redrawn only when asked (setNeedsDisplay or a new size).
         if (m_needsDisplay || (m_backing && m_backingScale != scale)) {
             m_needsDisplay = false;
-            if (m_backing)
-                cairo_surface_destroy(m_backing);
             m_backing = nullptr;
             int width = static_cast<int>(std::ceil(bounds.width() * scale));
             int height = static_cast<int>(std::ceil(bounds.height() * scale));
             if (width > 0 && height > 0 && width <= 16384 && height <= 16384) {
-                cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-                cairo_t* backing = cairo_create(surface);
-                cairo_scale(backing, scale, scale);
-                cairo_translate(backing, -bounds.origin.x, -bounds.origin.y);
+                auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
                 bool drew;
                 {
-                    GraphicsContext context(backing);
+                    auto backing = adoptGRef(cairo_create(surface.get()));
+                    cairo_scale(backing.get(), scale, scale);
+                    cairo_translate(backing.get(), -bounds.origin.x, -bounds.origin.y);
+                    GraphicsContext context(backing.get());
                     GraphicsContext::push(&context);
                     drew = m_delegate->drawLayer(*this, context);
                     GraphicsContext::pop();
                 }
-                cairo_destroy(backing);
                 if (drew) {
-                    m_backing = surface;
+                    m_backing = std::move(surface);
                     m_backingScale = scale;
-                } else {
-                    cairo_surface_destroy(surface);
                 }
             }
         }
         if (m_backing) {
-            cairo_save(cr);
+            CairoStateSaver backingSaver(cr);
             cairo_translate(cr, bounds.origin.x, bounds.origin.y);
             cairo_scale(cr, 1.0 / m_backingScale, 1.0 / m_backingScale);
-            cairo_set_source_surface(cr, m_backing, 0, 0);
+            cairo_set_source_surface(cr, m_backing.get(), 0, 0);
             cairo_paint(cr);
-            cairo_restore(cr);
         }
     }
     // Sublayers are drawn in our bounds' coordinates.
@@ -454,7 +443,6 @@ void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, d
         cairo_set_line_width(cr, p.borderWidth);
         cairo_stroke(cr);
     }
-    cairo_restore(cr);
 }
 
 // Draws `image` over `bounds` turned by `angle` about the vertical centre line,
@@ -481,7 +469,7 @@ static void drawTurned(cairo_t* cr, const std::shared_ptr<Image>& image, const R
         double heightScale = (s0 + s1) / 2;
         double sourceX = (u0 + 1) * halfWidth * pixelsPerPoint;
         double sourceWidth = (u1 - u0) * halfWidth * pixelsPerPoint;
-        cairo_save(cr);
+        CairoStateSaver saver(cr);
         cairo_translate(cr, bounds.midX() + left, bounds.midY() - bounds.height() * heightScale / 2);
         // Hard strip edges: anti-aliased ones would leave faint seams between strips.
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -492,7 +480,6 @@ static void drawTurned(cairo_t* cr, const std::shared_ptr<Image>& image, const R
         cairo_scale(cr, width / sourceWidth, bounds.height() * heightScale / image->pixelHeight());
         cairo_set_source_surface(cr, image->surface(), -sourceX, 0);
         cairo_paint(cr);
-        cairo_restore(cr);
     }
 }
 
@@ -510,14 +497,13 @@ bool Layer::renderTransition(cairo_t* cr, const LayerProperties& p, double now)
         auto draw = [&](const std::shared_ptr<Image>& image, double alpha, double xScale) {
             if (!image || std::abs(xScale) < 1e-3)
                 return;
-            cairo_save(cr);
+            CairoStateSaver saver(cr);
             cairo_translate(cr, bounds.midX(), bounds.midY());
             cairo_scale(cr, xScale, 1.0);
             cairo_translate(cr, -bounds.width() / 2, -bounds.height() / 2);
             cairo_scale(cr, bounds.width() / image->pixelWidth(), bounds.height() / image->pixelHeight());
             cairo_set_source_surface(cr, image->surface(), 0, 0);
             cairo_paint_with_alpha(cr, alpha);
-            cairo_restore(cr);
         };
         switch (transition->type()) {
         case TransitionAnimation::Type::Fade:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/layers/Animation.h"
+#include "platform/ui/graphics/CairoRefPtr.h"
 #include "platform/ui/layers/LayerProperties.h"
 
 #include <cairo.h>
@@ -124,7 +125,7 @@ private:
     std::vector<std::shared_ptr<Layer>> m_sublayers;
     LayerDelegate* m_delegate { nullptr }; // the view that owns this layer
     bool m_needsDisplay { true };
-    cairo_surface_t* m_backing { nullptr };
+    GRefPtr<cairo_surface_t> m_backing;
     double m_backingScale { 0 };
     std::vector<Entry> m_animations;
     std::function<void()> m_compositeObserver;

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/views/ApplicationDelegate.h"
+#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/views/Screen.h"
@@ -109,12 +110,10 @@ void Application::setOpenURLHook(OpenURLHook hook)
 
 bool Application::launchWithSystem(const std::string& url)
 {
-    GError* error = nullptr;
-    bool launched = g_app_info_launch_default_for_uri(url.c_str(), nullptr, &error);
-    if (error) {
+    GUniqueOutPtr<GError> error;
+    bool launched = g_app_info_launch_default_for_uri(url.c_str(), nullptr, error.outPtr());
+    if (error)
         Log::writef("Could not open %s: %s", url.c_str(), error->message);
-        g_error_free(error);
-    }
     return launched;
 }
 
@@ -188,13 +187,12 @@ cairo_surface_t* Application::compositeScreen(double scale)
     int width = static_cast<int>(std::ceil(screen.width() * scale));
     int height = static_cast<int>(std::ceil(screen.height() * scale));
     if (!m_screen || m_screenScale != scale) {
-        if (m_screen)
-            cairo_surface_destroy(m_screen);
-        m_screen = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        m_screen = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
         m_screenScale = scale;
     }
     m_needsDisplay = false;
-    cairo_t* cr = cairo_create(m_screen);
+    auto owner = adoptGRef(cairo_create(m_screen.get()));
+    cairo_t* cr = owner.get();
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
     for (auto& window : windows()) {
@@ -202,11 +200,10 @@ cairo_surface_t* Application::compositeScreen(double scale)
             continue;
         cairo_surface_t* surface = window->composite(scale);
         Rect f = window->frame();
-        cairo_save(cr);
+        CairoStateSaver saver(cr);
         cairo_translate(cr, std::round(f.minX() * scale), std::round(f.minY() * scale));
         cairo_set_source_surface(cr, surface, 0, 0);
         cairo_paint(cr);
-        cairo_restore(cr);
     }
     if (!m_statusBarHidden) {
         // A plain bar with the clock, over the top of the screen.
@@ -219,11 +216,11 @@ cairo_surface_t* Application::compositeScreen(double scale)
         context.drawText("Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip,
             TextAlignment::Center);
     }
-    cairo_destroy(cr);
-    cairo_surface_flush(m_screen);
+    owner.clear();
+    cairo_surface_flush(m_screen.get());
     // Compositing windows may have marked them; nothing is pending now.
     m_needsDisplay = false;
-    return m_screen;
+    return m_screen.get();
 }
 
 std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScreen()

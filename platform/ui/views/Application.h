@@ -3,6 +3,8 @@
 #include "platform/ui/graphics/Rect.h"
 #include "platform/ui/views/Touch.h"
 
+#include "platform/ui/graphics/CairoRefPtr.h"
+
 #include <cairo.h>
 #include <functional>
 #include <memory>
@@ -86,7 +88,7 @@ private:
     std::weak_ptr<Window> m_keyWindow;
     OpenURLHook m_openURLHook;
     std::shared_ptr<Touch> m_touch;
-    cairo_surface_t* m_screen { nullptr };
+    GRefPtr<cairo_surface_t> m_screen;
     double m_screenScale { 0 };
     bool m_needsDisplay { true };
     std::function<void()> m_displayChanged;

@@ -16,8 +16,6 @@ Window::Window(const Rect& frame)
 Window::~Window()
 {
     layer().setCompositeObserver(nullptr);
-    if (m_surface)
-        cairo_surface_destroy(m_surface);
 }
 
 void Window::setWindowLevel(double level)
@@ -70,19 +68,18 @@ cairo_surface_t* Window::composite(double scale)
     Rect f = frame();
     int width = std::max(1, static_cast<int>(std::ceil(f.width() * scale)));
     int height = std::max(1, static_cast<int>(std::ceil(f.height() * scale)));
-    if (!m_surface || m_surfaceScale != scale || cairo_image_surface_get_width(m_surface) != width
-        || cairo_image_surface_get_height(m_surface) != height) {
-        if (m_surface)
-            cairo_surface_destroy(m_surface);
-        m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (!m_surface || m_surfaceScale != scale || cairo_image_surface_get_width(m_surface.get()) != width
+        || cairo_image_surface_get_height(m_surface.get()) != height) {
+        m_surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
         m_surfaceScale = scale;
         m_needsComposite = true;
     }
     if (!m_needsComposite)
-        return m_surface;
+        return m_surface.get();
     m_needsComposite = false;
     layoutIfNeeded();
-    cairo_t* cr = cairo_create(m_surface);
+    auto owner = adoptGRef(cairo_create(m_surface.get()));
+    cairo_t* cr = owner.get();
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
     cairo_paint(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
@@ -95,11 +92,11 @@ cairo_surface_t* Window::composite(double scale)
     layer().render(cr, scale, RunLoop::main().now());
     if (hidden)
         layer().setHidden(true);
-    cairo_destroy(cr);
-    cairo_surface_flush(m_surface);
+    owner.clear();
+    cairo_surface_flush(m_surface.get());
     // Setting hidden back and forth must not count as a change.
     m_needsComposite = false;
-    return m_surface;
+    return m_surface.get();
 }
 
 Responder* Window::nextResponder() const

@@ -2,6 +2,8 @@
 
 #include "platform/ui/views/View.h"
 
+#include "platform/ui/graphics/CairoRefPtr.h"
+
 #include <cairo.h>
 
 // A top-level view on the screen. Windows stack by level (the app's windows,
@@ -40,7 +42,7 @@ public:
 
 private:
     double m_level { kLevelNormal };
-    cairo_surface_t* m_surface { nullptr };
+    GRefPtr<cairo_surface_t> m_surface;
     double m_surfaceScale { 0 };
     bool m_needsComposite { true };
 };

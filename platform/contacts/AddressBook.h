@@ -15,9 +15,10 @@ class AddressBook {
 public:
     virtual ~AddressBook() = default;
 
-    // The user's own address book: a vdir at $VANTREL_CONTACTS_DIR when that
-    // is set, otherwise <data home>/vantrel/contacts. nullptr when the folder
-    // cannot be made.
+    // The user's own address book: the vdir at $VANTREL_CONTACTS_DIR when that
+    // is set; otherwise the desktop's address book service when it runs (and
+    // this build has it); otherwise the vdir at <data dir>/contacts. nullptr
+    // when none can be opened.
     static std::shared_ptr<AddressBook> open();
     static std::filesystem::path defaultDirectory();
 

@@ -1,5 +1,7 @@
 #include "platform/contacts/VCard.h"
 
+#include "platform/foundation/GUniquePtr.h"
+
 #include <glib.h>
 
 #include <algorithm>
@@ -42,7 +44,7 @@ std::string validUTF8(std::string_view text)
 {
     if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
         return std::string(text);
-    std::unique_ptr<gchar, decltype(&g_free)> valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())), g_free);
+    GUniquePtr<char> valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
     return valid.get();
 }
 
@@ -108,8 +110,8 @@ std::optional<std::string> imageMediaType(std::string_view data)
 
 std::string base64(std::string_view data)
 {
-    std::unique_ptr<gchar, decltype(&g_free)> encoded(
-        g_base64_encode(reinterpret_cast<const guchar*>(data.data()), data.size()), g_free);
+    GUniquePtr<char> encoded(
+        g_base64_encode(reinterpret_cast<const guchar*>(data.data()), data.size()));
     return encoded.get();
 }
 
@@ -127,8 +129,8 @@ std::optional<std::string> fromBase64(std::string_view text)
     if (clean.empty() || clean.size() % 4 != 0)
         return std::nullopt;
     gsize length = 0;
-    std::unique_ptr<guchar, decltype(&g_free)> decoded(g_base64_decode(clean.c_str(), &length), g_free);
-    return std::string(reinterpret_cast<const char*>(decoded.get()), length);
+    GUniquePtr<char> decoded(reinterpret_cast<char*>(g_base64_decode(clean.c_str(), &length)));
+    return std::string(decoded.get(), length);
 }
 
 // Splits a structured value at the separators that are not escaped; the parts stay escaped.

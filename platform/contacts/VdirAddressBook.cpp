@@ -3,6 +3,8 @@
 #include "platform/contacts/VCard.h"
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/GUniquePtr.h"
+
 #include <glib.h>
 
 #include <algorithm>
@@ -25,7 +27,7 @@ bool isContactFile(const std::filesystem::directory_entry& entry)
 
 std::string newIdentifier()
 {
-    std::unique_ptr<gchar, decltype(&g_free)> uuid(g_uuid_string_random(), g_free);
+    GUniquePtr<char> uuid(g_uuid_string_random());
     return uuid.get();
 }
 

@@ -553,6 +553,10 @@ bool JSONScanner::scanArray(const Place& place, JSONError* error, unsigned depth
             m_elements.emplace_back();
             if (!scanContainer({Place::Kind::Element, m_elements.size() - 1, nullptr}, error, depth + 1))
                 return failHere(kArrayValueFailed);
+        } else if (m_current < m_end && (*m_current == '-' || static_cast<unsigned char>(*m_current - '0') < 10)) {
+            // Numbers, most of a coordinate list, go straight to their reader.
+            if (!scanNumberNode(m_elements.emplace_back(), error))
+                return failHere(kArrayValueFailed);
         } else {
             bool hasValue;
             if (!scanValue(m_elements.emplace_back(), hasValue, error, depth + 1))

@@ -1,7 +1,8 @@
 // Parses and writes twitter.json, citm_catalog.json and canada.json with our
 // codec, RapidJSON (Document::Parse, Writer) and nlohmann-json, then prints
-// MB/s per library and the ratio ours/RapidJSON per file and direction. The
-// table also goes to bench-results/json_bench.txt. Speeds use CPU time, which
+// MB/s per library and the ratio ours/RapidJSON per file and direction (from
+// the medians when run with --benchmark_repetitions). The table also goes to
+// bench-results/json_bench.txt. Speeds use CPU time, which
 // other work on a shared machine disturbs less than wall time.
 #include <benchmark/benchmark.h>
 
@@ -109,9 +110,12 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (auto& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            // With --benchmark_repetitions the median stands for the runs (it
+            // comes after them); a single run stands for itself.
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred)
                 continue;
-            std::string name = run.benchmark_name(); // direction/library/corpus
+            std::string name = run.run_name.str(); // direction/library/corpus
             std::string corpusName = name.substr(name.rfind('/') + 1);
             double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             m_megabytesPerSecond[name] = double(corpus(corpusName).size()) / 1e6 / seconds;

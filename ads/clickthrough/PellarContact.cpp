@@ -58,6 +58,18 @@ bool isOrganizationEntry(const PersonRecord& record, const std::string& organiza
     return record.kind == PersonRecord::Kind::Organization && record.organization == organization;
 }
 
+// The organization comes from the server: in a log line its line breaks and
+// other control characters would start lines of their own.
+std::string loggable(const std::string& text)
+{
+    std::string result = text;
+    for (char& c : result) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return result;
+}
+
 template<typename T>
 std::optional<std::vector<T>> unlessEmpty(const std::vector<T>& values)
 {
@@ -139,7 +151,7 @@ void PellarContact::saveToAddressBook()
     record.imageData = m_image;
     // Failures to add are not reported: the user asked for a convenience, not a task.
     if (book->addRecord(record) && !book->save())
-        Log::writef("Added contact %s to the address book.", m_organization->c_str());
+        Log::writef("Added contact %s to the address book.", loggable(*m_organization).c_str());
 }
 
 void PellarContact::downloadContactImageAndAddToAddressBook()
@@ -192,12 +204,12 @@ bool PellarContact::deleteContact(const std::string& organization, AddressBook& 
     for (const auto& record : book.allPeople()) {
         if (!isOrganizationEntry(record, organization))
             continue;
-        Log::writef("Address %s is already in the address book.  Erasing the old entry before adding the new one.", organization.c_str());
+        Log::writef("Address %s is already in the address book.  Erasing the old entry before adding the new one.", loggable(organization).c_str());
         removed = book.removeRecord(record.identifier);
     }
     if (removed) {
         if (auto error = book.save())
-            Log::writef("Error removing old contact %s from the address book:  %s", organization.c_str(), error->c_str());
+            Log::writef("Error removing old contact %s from the address book:  %s", loggable(organization).c_str(), error->c_str());
     }
     return removed;
 }

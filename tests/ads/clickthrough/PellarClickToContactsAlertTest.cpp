@@ -63,6 +63,13 @@ TEST_F(PellarContactTest, ReplacesEveryOldEntryOfTheOrganizationAndNothingElse)
     EXPECT_EQ(logged(kErasing), 2);
     EXPECT_EQ(logged(kAdded), 1);
 
+    // A name with a line break stays on its log line.
+    auto forged = PellarContact::create();
+    forged->setOrganization("Evil\n2026-01-01 00:00:00.000 vantrel[1] Pellar: Did receive ad");
+    forged->addToAddressBook();
+    EXPECT_EQ(logged("Added contact Evil 2026-01-01 00:00:00.000 vantrel[1] Pellar: Did receive ad to the address book."), 1);
+    forged->removeFromAddressBook();
+
     auto people = stored();
     ASSERT_EQ(people.size(), 3u);
     int acmeEntries = 0;

@@ -6,7 +6,6 @@
 
 #include <glib.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 // The library's headers still declare a few deprecated GLib types.
@@ -74,6 +73,7 @@ void EDSAddressBook::load()
     // An empty query is every contact.
     if (!e_book_client_get_contacts_sync(m_client.get(), "", &contacts, nullptr, nullptr))
         return;
+    std::vector<PersonRecord> records;
     for (GSList* item = contacts; item; item = item->next) {
         auto* contact = E_CONTACT(item->data);
         GUniquePtr<char> text(e_vcard_to_string(E_VCARD(contact), EVC_FORMAT_VCARD_30));
@@ -83,77 +83,34 @@ void EDSAddressBook::load()
         if (!record)
             continue;
         record->identifier = uid;
-        m_stored.push_back(std::move(*record));
+        records.push_back(std::move(*record));
     }
     g_slist_free_full(contacts, g_object_unref);
+    setStoredRecords(std::move(records));
 }
 
-std::vector<PersonRecord> EDSAddressBook::allPeople()
+std::optional<std::string> EDSAddressBook::removeFromStore(const std::string& identifier)
 {
-    std::vector<PersonRecord> people;
-    for (const auto& record : m_stored) {
-        if (!m_removed.contains(record.identifier))
-            people.push_back(record);
-    }
-    people.insert(people.end(), m_added.begin(), m_added.end());
-    return people;
+    GUniqueOutPtr<GError> error;
+    if (e_book_client_remove_contact_by_uid_sync(m_client.get(), identifier.c_str(), E_BOOK_OPERATION_FLAG_NONE, nullptr, error.outPtr()))
+        return std::nullopt;
+    // A contact someone else removed meanwhile is as good as removed by us.
+    if (g_error_matches(error.get(), E_BOOK_CLIENT_ERROR, E_BOOK_CLIENT_ERROR_CONTACT_NOT_FOUND))
+        return std::nullopt;
+    return messageOf(error);
 }
 
-bool EDSAddressBook::addRecord(PersonRecord& record)
+std::optional<std::string> EDSAddressBook::writeToStore(PersonRecord& record)
 {
-    if (!record.name && !record.organization)
-        return false;
-    // Provisional: the service names the contact when it is saved.
-    GUniquePtr<char> uuid(g_uuid_string_random());
-    record.identifier = uuid.get();
-    m_added.push_back(record);
-    return true;
-}
-
-bool EDSAddressBook::removeRecord(const std::string& identifier)
-{
-    auto added = std::find_if(m_added.begin(), m_added.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
-    if (added != m_added.end()) {
-        m_added.erase(added);
-        return true;
-    }
-    bool stored = std::any_of(m_stored.begin(), m_stored.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
-    if (!stored || m_removed.contains(identifier))
-        return false;
-    m_removed.insert(identifier);
-    return true;
-}
-
-std::optional<std::string> EDSAddressBook::save()
-{
-    std::optional<std::string> failure;
-    for (auto it = m_removed.begin(); it != m_removed.end();) {
-        GUniqueOutPtr<GError> error;
-        bool removed = e_book_client_remove_contact_by_uid_sync(m_client.get(), it->c_str(), E_BOOK_OPERATION_FLAG_NONE, nullptr, error.outPtr());
-        // A contact someone else removed meanwhile is as good as removed by us.
-        if (removed || g_error_matches(error.get(), E_BOOK_CLIENT_ERROR, E_BOOK_CLIENT_ERROR_CONTACT_NOT_FOUND)) {
-            const std::string& identifier = *it;
-            std::erase_if(m_stored, [&](const PersonRecord& record) { return record.identifier == identifier; });
-            it = m_removed.erase(it);
-        } else {
-            failure = messageOf(error);
-            ++it;
-        }
-    }
-    for (auto it = m_added.begin(); it != m_added.end();) {
-        auto contact = GRefPtr<EContact>::adopt(e_contact_new_from_vcard(VCard::serialize(*it).c_str()));
-        GUniqueOutPtr<char> uid;
-        GUniqueOutPtr<GError> error;
-        bool added = contact && e_book_client_add_contact_sync(m_client.get(), contact.get(), E_BOOK_OPERATION_FLAG_NONE, uid.outPtr(), nullptr, error.outPtr());
-        if (added) {
-            if (uid)
-                it->identifier = uid.get();
-            m_stored.push_back(std::move(*it));
-            it = m_added.erase(it);
-        } else {
-            failure = messageOf(error);
-            ++it;
-        }
-    }
-    return failure;
+    auto contact = GRefPtr<EContact>::adopt(e_contact_new_from_vcard(VCard::serialize(record).c_str()));
+    if (!contact)
+        return "The address book service refused the contact";
+    GUniqueOutPtr<char> uid;
+    GUniqueOutPtr<GError> error;
+    if (!e_book_client_add_contact_sync(m_client.get(), contact.get(), E_BOOK_OPERATION_FLAG_NONE, uid.outPtr(), nullptr, error.outPtr()))
+        return messageOf(error);
+    // The service names the contact; the provisional identifier goes.
+    if (uid)
+        record.identifier = uid.get();
+    return std::nullopt;
 }

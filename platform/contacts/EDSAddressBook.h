@@ -1,12 +1,10 @@
 #pragma once
 
-#include "platform/contacts/AddressBook.h"
+#include "platform/contacts/StagingAddressBook.h"
 #include "platform/foundation/GRefPtr.h"
 
 #include <memory>
-#include <set>
 #include <string>
-#include <vector>
 
 typedef struct _EBookClient EBookClient;
 
@@ -14,7 +12,7 @@ typedef struct _EBookClient EBookClient;
 // shows), reached over the session bus. Records travel as vCards, written and
 // read by the same code as the vdir store, so values are escaped the same way.
 // The book's contents are read when it is opened.
-class EDSAddressBook final : public AddressBook {
+class EDSAddressBook final : public StagingAddressBook {
 public:
     // Seconds the client waits for the book to report itself online. A local
     // book never does, so the whole wait is spent on every first open; one
@@ -30,19 +28,13 @@ public:
     EDSAddressBook(const EDSAddressBook&) = delete;
     EDSAddressBook& operator=(const EDSAddressBook&) = delete;
 
-    // AddressBook
-    std::vector<PersonRecord> allPeople() override;
-    bool addRecord(PersonRecord&) override;
-    bool removeRecord(const std::string& identifier) override;
-    std::optional<std::string> save() override;
-    bool hasUnsavedChanges() const override { return !m_added.empty() || !m_removed.empty(); }
-
 private:
     explicit EDSAddressBook(GRefPtr<EBookClient>);
     void load();
 
+    // StagingAddressBook
+    std::optional<std::string> removeFromStore(const std::string& identifier) override;
+    std::optional<std::string> writeToStore(PersonRecord&) override;
+
     GRefPtr<EBookClient> m_client;
-    std::vector<PersonRecord> m_stored;
-    std::vector<PersonRecord> m_added;
-    std::set<std::string> m_removed;
 };

@@ -3,10 +3,6 @@
 #include "platform/contacts/VCard.h"
 #include "platform/foundation/Paths.h"
 
-#include "platform/foundation/GUniquePtr.h"
-
-#include <glib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -23,12 +19,6 @@ bool isContactFile(const std::filesystem::directory_entry& entry)
     std::string name = entry.path().filename().string();
     // Hidden files include our own temporary files of a write in progress.
     return !name.starts_with(".") && name.ends_with(kExtension) && entry.is_regular_file(error);
-}
-
-std::string newIdentifier()
-{
-    GUniquePtr<char> uuid(g_uuid_string_random());
-    return uuid.get();
 }
 
 } // namespace
@@ -68,6 +58,7 @@ void VdirAddressBook::load()
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
+    std::vector<PersonRecord> records;
     for (const auto& file : files) {
         std::error_code sizeError;
         auto size = std::filesystem::file_size(file, sizeError);
@@ -83,70 +74,26 @@ void VdirAddressBook::load()
         }
         std::string name = file.filename().string();
         record->identifier = name.substr(0, name.size() - std::strlen(kExtension));
-        m_stored.push_back(std::move(*record));
+        records.push_back(std::move(*record));
     }
+    setStoredRecords(std::move(records));
 }
 
-std::vector<PersonRecord> VdirAddressBook::allPeople()
+std::optional<std::string> VdirAddressBook::removeFromStore(const std::string& identifier)
 {
-    std::vector<PersonRecord> people;
-    for (const auto& record : m_stored) {
-        if (!m_removed.contains(record.identifier))
-            people.push_back(record);
-    }
-    people.insert(people.end(), m_added.begin(), m_added.end());
-    return people;
+    // A file someone else removed meanwhile is as good as removed by us.
+    if (unlink(fileForIdentifier(identifier).c_str()) == 0 || errno == ENOENT)
+        return std::nullopt;
+    return "Could not remove " + fileForIdentifier(identifier).filename().string() + ": " + std::strerror(errno);
 }
 
-bool VdirAddressBook::addRecord(PersonRecord& record)
+std::optional<std::string> VdirAddressBook::writeToStore(PersonRecord& record)
 {
-    if (!record.name && !record.organization)
-        return false;
-    record.identifier = newIdentifier();
-    m_added.push_back(record);
-    return true;
-}
-
-bool VdirAddressBook::removeRecord(const std::string& identifier)
-{
-    auto added = std::find_if(m_added.begin(), m_added.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
-    if (added != m_added.end()) {
-        m_added.erase(added);
-        return true;
-    }
-    bool stored = std::any_of(m_stored.begin(), m_stored.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
-    if (!stored || m_removed.contains(identifier))
-        return false;
-    m_removed.insert(identifier);
-    return true;
-}
-
-std::optional<std::string> VdirAddressBook::save()
-{
-    std::optional<std::string> failure;
-    for (auto it = m_removed.begin(); it != m_removed.end();) {
-        // A file someone else removed meanwhile is as good as removed by us.
-        if (unlink(fileForIdentifier(*it).c_str()) == 0 || errno == ENOENT) {
-            const std::string& identifier = *it;
-            std::erase_if(m_stored, [&](const PersonRecord& record) { return record.identifier == identifier; });
-            it = m_removed.erase(it);
-        } else {
-            failure = "Could not remove " + fileForIdentifier(*it).filename().string() + ": " + std::strerror(errno);
-            ++it;
-        }
-    }
-    for (auto it = m_added.begin(); it != m_added.end();) {
-        auto file = fileForIdentifier(it->identifier);
-        if (Paths::writeFileAtomically(file, VCard::serialize(*it))) {
-            // Other people's details: readable by the user alone, whatever the umask.
-            std::error_code ignored;
-            std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ignored);
-            m_stored.push_back(std::move(*it));
-            it = m_added.erase(it);
-        } else {
-            failure = "Could not write " + file.filename().string();
-            ++it;
-        }
-    }
-    return failure;
+    auto file = fileForIdentifier(record.identifier);
+    if (!Paths::writeFileAtomically(file, VCard::serialize(record)))
+        return "Could not write " + file.filename().string();
+    // Other people's details: readable by the user alone, whatever the umask.
+    std::error_code ignored;
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ignored);
+    return std::nullopt;
 }

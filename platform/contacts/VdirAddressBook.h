@@ -1,10 +1,9 @@
 #pragma once
 
-#include "platform/contacts/AddressBook.h"
+#include "platform/contacts/StagingAddressBook.h"
 
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,7 @@
 // Our files are written atomically; a file we cannot read (not one vCard, too
 // large) is skipped and never rewritten or deleted, since it may be someone
 // else's data in a form we do not understand.
-class VdirAddressBook final : public AddressBook {
+class VdirAddressBook final : public StagingAddressBook {
 public:
     // Larger files are skipped unread: a contact with a capped picture is far smaller.
     static constexpr std::uintmax_t kMaximumFileSize = 16 * 1024 * 1024;
@@ -28,21 +27,14 @@ public:
     const std::vector<std::filesystem::path>& skippedFiles() const { return m_skippedFiles; }
     std::filesystem::path fileForIdentifier(const std::string&) const;
 
-    // AddressBook
-    std::vector<PersonRecord> allPeople() override;
-    bool addRecord(PersonRecord&) override;
-    bool removeRecord(const std::string& identifier) override;
-    std::optional<std::string> save() override;
-    bool hasUnsavedChanges() const override { return !m_added.empty() || !m_removed.empty(); }
-
 private:
     explicit VdirAddressBook(std::filesystem::path directory);
     void load();
 
+    // StagingAddressBook
+    std::optional<std::string> removeFromStore(const std::string& identifier) override;
+    std::optional<std::string> writeToStore(PersonRecord&) override;
+
     std::filesystem::path m_directory;
-    // On disk when opened or saved since, by file name.
-    std::vector<PersonRecord> m_stored;
-    std::vector<PersonRecord> m_added;
-    std::set<std::string> m_removed;
     std::vector<std::filesystem::path> m_skippedFiles;
 };

@@ -1,10 +1,11 @@
 #include "ads/clickthrough/PellarClickActions.h"
 
 #include "ads/clickthrough/PellarBrowserController.h"
+#include "ads/clickthrough/PellarCanvasController.h"
 #include "ads/clickthrough/PellarClickToCallAlert.h"
 #include "ads/clickthrough/PellarClickToContactsAlert.h"
+#include "ads/core/PellarAd.h"
 #include "ads/core/PellarView.h"
-#include "platform/foundation/Log.h"
 #include "platform/ui/views/Application.h"
 
 namespace {
@@ -19,22 +20,21 @@ std::shared_ptr<void> openInBrowser(const PellarClickActions::Click& click)
     return browser;
 }
 
+std::shared_ptr<void> openCanvas(const PellarClickActions::Click& click)
+{
+    if (!click.url || !click.view)
+        return nullptr;
+    auto canvas = PellarCanvasController::create();
+    std::string title = click.ad ? click.ad->userString().value_or("") : "";
+    canvas->presentCanvasFromView(click.view, *click.url, title, click.host);
+    return canvas;
+}
+
 std::shared_ptr<void> openWithSystem(const PellarClickActions::Click& click)
 {
     if (click.url)
         Application::shared().openURL(click.url->absoluteString());
     return nullptr;
-}
-
-// Actions whose screens this build does not have yet: the link goes to the
-// system's URL handler instead. The link itself is not logged: it may carry
-// a number or an address.
-std::shared_ptr<void> openWithSystemForNow(const PellarClickActions::Click& click, const char* action)
-{
-    if (!click.url)
-        return nullptr;
-    Log::writef("Pellar: no screen for the \"%s\" action yet; opening its link with the system", action);
-    return openWithSystem(click);
 }
 
 // The alerts own themselves until they are done: nothing to keep.
@@ -56,12 +56,11 @@ std::shared_ptr<void> offerContact(const PellarClickActions::Click& click)
 
 PellarClickActions::Handler PellarClickActions::handlerFor(PellarClickAction action)
 {
-    using Click = PellarClickActions::Click;
     switch (action) {
     case PellarClickAction::URL:
         return openInBrowser;
     case PellarClickAction::Canvas:
-        return [](const Click& click) { return openWithSystemForNow(click, "canvas"); };
+        return openCanvas;
     case PellarClickAction::Call:
         return offerCall;
     case PellarClickAction::Contact:

@@ -9,6 +9,8 @@
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
+#include <utility>
+
 static std::weak_ptr<PellarModalViewController>& activeController()
 {
     static std::weak_ptr<PellarModalViewController> active;
@@ -48,10 +50,13 @@ void PellarModalViewController::commandeerScreenFromAdView(
     if (active && active.get() != this) {
         // The window to return to stays the one that was key before the first screen.
         m_previousKeyWindow = active->previousKeyWindow();
+        m_owesDismissNotice = std::exchange(active->m_owesDismissNotice, false);
     } else {
         m_previousKeyWindow = Application::shared().keyWindow();
-        if (auto host = m_delegate.lock())
+        if (auto host = m_delegate.lock()) {
             host->willPresentFullScreenModal();
+            m_owesDismissNotice = true;
+        }
     }
 
     m_modalWindow = View::make<Window>(Screen::mainScreen().bounds());
@@ -167,6 +172,9 @@ void PellarModalViewController::adStartAnimationDidStop(const std::string&, bool
 
 void PellarModalViewController::fadeInDidStop(const std::string&, bool, void*)
 {
+    // Given back while it faded in: it never became the screen shown.
+    if (!m_modalWindow || m_relinquishing)
+        return;
     auto protectedThis = sharedController();
     if (auto previous = activeModalController(); previous && previous.get() != this)
         previous->relinquishScreen();
@@ -189,15 +197,18 @@ void PellarModalViewController::relinquishScreen()
     auto self = sharedController();
     m_relinquishing = true;
     if (!isKeyWindow()) {
-        // Replaced by a newer screen (or covered): leave at once and quietly.
+        // Replaced by a newer screen, covered, or given back before it had
+        // appeared (a page that failed at once): leave at once and quietly.
+        // The host still hears that the screen is back unless a newer screen
+        // holds it.
         if (isViewLoaded())
             view()->removeFromSuperview();
         adFinishAnimationDidStop(kFadeOutAnimationID, true, nullptr);
         landingPageDidDisappear();
+        notifyDismissed();
         return;
     }
-    if (auto host = m_delegate.lock())
-        host->didDismissFullScreenModal();
+    notifyDismissed();
     View::beginAnimations(kFadeOutAnimationID, nullptr);
     View::setAnimationDuration(kFadeDuration);
     View::setAnimationDidStopHandler([self](const std::string& id, bool finished, void* context) {
@@ -208,6 +219,14 @@ void PellarModalViewController::relinquishScreen()
     // The shrink starts from the full view.
     if (m_background)
         m_background->setFrame(view()->frame());
+}
+
+void PellarModalViewController::notifyDismissed()
+{
+    if (!std::exchange(m_owesDismissNotice, false))
+        return;
+    if (auto host = m_delegate.lock())
+        host->didDismissFullScreenModal();
 }
 
 void PellarModalViewController::fadeOutDidStop(const std::string&, bool, void*)

@@ -80,6 +80,7 @@ protected:
 
 private:
     void startBackgroundExpand();
+    void notifyDismissed();
     void startAdMoveToTop();
 
     std::weak_ptr<PellarDelegate> m_delegate;
@@ -91,4 +92,7 @@ private:
     std::shared_ptr<ImageView> m_screenshotOfAd;
     // A second Done during the fade-out must not dismiss (and notify) twice.
     bool m_relinquishing { false };
+    // This screen told the host it took the screen and must tell it when it
+    // gives it back; a newer screen that takes over takes this on.
+    bool m_owesDismissNotice { false };
 };

@@ -12,6 +12,7 @@
 #include "platform/ui/views/Window.h"
 
 #include <cmath>
+#include <cstdio>
 #include <webkit/webkit.h>
 
 namespace {
@@ -233,6 +234,25 @@ struct ScriptResult {
 
 } // namespace
 
+namespace {
+
+// The page's answer as text: empty for undefined, null and failures (whose
+// reasons are not wanted).
+void finishScript(const GRefPtr<JSCValue>& value, ScriptResult& result)
+{
+    if (value && !jsc_value_is_undefined(value.get()) && !jsc_value_is_null(value.get())) {
+        GUniquePtr<char> text(jsc_value_to_string(value.get()));
+        result.text = text ? text.get() : "";
+    }
+    result.done = true;
+}
+
+// The call's parameters are named by this prefix and their position (the
+// engine takes named values, not lists).
+constexpr std::string_view kArgumentPrefix = "vantrelArgument";
+
+} // namespace
+
 std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string& script)
 {
     auto result = std::make_shared<ScriptResult>();
@@ -241,19 +261,55 @@ std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string
         m_webView.get(), script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
         [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
             std::unique_ptr<std::shared_ptr<ScriptResult>> holder(static_cast<std::shared_ptr<ScriptResult>*>(data));
-            // A failed script answers nothing; its reason is not wanted.
             GUniqueOutPtr<GError> error;
-            auto value = adoptGRef(
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), asyncResult, error.outPtr()));
-            auto& result = **holder;
-            if (value && !jsc_value_is_undefined(value.get()) && !jsc_value_is_null(value.get())) {
-                GUniquePtr<char> text(jsc_value_to_string(value.get()));
-                result.text = text ? text.get() : "";
-            }
-            result.done = true;
+            finishScript(adoptGRef(webkit_web_view_evaluate_javascript_finish(
+                             WEBKIT_WEB_VIEW(source), asyncResult, error.outPtr())),
+                **holder);
         },
         holder);
+    awaitScript(result->done);
+    return result->text;
+}
 
+std::string GtkWebView::callFunction(const std::string& name, const std::vector<std::string>& arguments)
+{
+    std::string_view first = std::string_view(name).substr(0, name.find('.'));
+    if (!isFunctionName(name) || first.starts_with(kArgumentPrefix)) {
+        Log::writef("Web view: \"%s\" is not a function name; nothing called", name.c_str());
+        return {};
+    }
+    // The values travel as GVariant strings, which must be UTF-8: bytes that
+    // are not become replacement characters rather than being dropped.
+    GVariantBuilder dictionary;
+    g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
+    std::string body = "return " + name + "(";
+    for (size_t index = 0; index < arguments.size(); ++index) {
+        std::string parameter = std::string(kArgumentPrefix) + std::to_string(index);
+        char* valid = g_utf8_make_valid(arguments[index].data(), static_cast<gssize>(arguments[index].size()));
+        g_variant_builder_add(&dictionary, "{sv}", parameter.c_str(), g_variant_new_take_string(valid));
+        body += (index ? ", " : "") + parameter;
+    }
+    body += ");";
+    auto parameters = adoptGRef(g_variant_ref_sink(g_variant_builder_end(&dictionary)));
+
+    auto result = std::make_shared<ScriptResult>();
+    auto* holder = new std::shared_ptr<ScriptResult>(result);
+    webkit_web_view_call_async_javascript_function(
+        m_webView.get(), body.c_str(), static_cast<gssize>(body.size()), parameters.get(), nullptr, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
+            std::unique_ptr<std::shared_ptr<ScriptResult>> holder(static_cast<std::shared_ptr<ScriptResult>*>(data));
+            GUniqueOutPtr<GError> error;
+            finishScript(adoptGRef(webkit_web_view_call_async_javascript_function_finish(
+                             WEBKIT_WEB_VIEW(source), asyncResult, error.outPtr())),
+                **holder);
+        },
+        holder);
+    awaitScript(result->done);
+    return result->text;
+}
+
+void GtkWebView::awaitScript(const bool& done)
+{
     // The answer comes from the page's process: wait for it on the main
     // context, but never for long. Page events that arrive meanwhile are held
     // back until the caller has its answer.
@@ -261,10 +317,13 @@ std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string
     auto protectedThis = protectedSelf();
     guint wake = g_timeout_add(20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
     gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(kScriptWaitSeconds * G_USEC_PER_SEC);
-    while (!result->done && g_get_monotonic_time() < deadline)
+    while (!done && g_get_monotonic_time() < deadline)
         g_main_context_iteration(nullptr, TRUE);
     g_source_remove(wake);
     --m_scriptWaits;
+    // A script may have changed the page: a picture of it must follow.
+    if (m_showsSnapshot)
+        requestSnapshot();
     if (m_scriptWaits == 0 && !m_deferred.empty()) {
         std::weak_ptr<View> weak = sharedView();
         RunLoop::main().post([weak] {
@@ -272,7 +331,6 @@ std::string GtkWebView::stringByEvaluatingJavaScriptFromString(const std::string
                 view->flushDeferred();
         });
     }
-    return result->text;
 }
 
 void GtkWebView::deliver(std::function<void()> event)
@@ -292,6 +350,33 @@ void GtkWebView::flushDeferred()
         m_deferred.pop_front();
         event();
     }
+}
+
+// MARK: Touches
+
+void GtkWebView::touchesBegan(const TouchSet& touches, const Event& event)
+{
+    if (!m_offscreenWindow)
+        WebView::touchesBegan(touches, event);
+}
+
+void GtkWebView::touchesEnded(const TouchSet& touches, const Event& event)
+{
+    auto touch = touches.anyObject();
+    if (!m_offscreenWindow || !touch) {
+        WebView::touchesEnded(touches, event);
+        return;
+    }
+    Point at = touch->locationInView(this);
+    if (!bounds().contains(at))
+        return;
+    // The page is laid out in points, as the view is. Only our own numbers
+    // are written into the script.
+    char script[200];
+    std::snprintf(script, sizeof script,
+        "(function () { var e = document.elementFromPoint(%.1f, %.1f); if (e) { if (e.focus) e.focus(); e.click(); } })()",
+        at.x, at.y);
+    stringByEvaluatingJavaScriptFromString(script);
 }
 
 // MARK: Engine events

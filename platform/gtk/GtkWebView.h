@@ -46,7 +46,13 @@ public:
     std::string currentURL() const override;
     std::string title() const override;
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override;
+    std::string callFunction(const std::string& name, const std::vector<std::string>& arguments) override;
     bool isBusy() const override { return m_loading || m_snapshotPending; }
+
+    // Off screen the page has no pointer of its own: a tap on the view
+    // becomes a click on the page's element under it.
+    void touchesBegan(const TouchSet&, const Event&) override;
+    void touchesEnded(const TouchSet&, const Event&) override;
 
     WebKitWebView* webKitView() const { return m_webView.get(); }
     // The page is being drawn from a snapshot (off screen, or covered).
@@ -63,6 +69,8 @@ private:
     static gboolean tick(GtkWidget*, GdkFrameClock*, gpointer self);
 
     std::shared_ptr<GtkWebView> protectedSelf();
+    // Waits until `done` is set by the page's answer, or briefly at most.
+    void awaitScript(const bool& done);
     // Runs `event` now, or after the current script wait when one is under way
     // (page events must not reach the delegate from inside its own call).
     void deliver(std::function<void()> event);

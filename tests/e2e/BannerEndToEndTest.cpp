@@ -162,4 +162,48 @@ TEST_F(BannerEndToEndTest, AServiceThatNeverAnswersFailsTheAdAtTheTimeOutInstead
     EXPECT_EQ(service.requestsTo("/ad_request").size(), 2u);
 }
 
+// The colour of one pixel, as 0xRRGGBB.
+unsigned pixelAt(const Image& image, int x, int y)
+{
+    const unsigned char* data = cairo_image_surface_get_data(image.surface());
+    const unsigned char* p = data + y * cairo_image_surface_get_stride(image.surface()) + x * 4;
+    return (unsigned(p[2]) << 16) | (unsigned(p[1]) << 8) | p[0];
+}
+
+TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndItsCloseButtonGivesTheScreenBack)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "the canvas page needs a display";
+    DemoService service(VANTREL_SOURCE_DIR "/server/scenarios/default", dir / "requests.jsonl");
+    ASSERT_FALSE(service.baseURL().empty());
+    // The demo rotation's seventh ad is the canvas ad: six refreshes, a minute apart.
+    auto run = runVantrel(service,
+        "wait 0.5\n"
+        "tap-label I understood\n"
+        "wait 360.5\n"
+        "screenshot " + (dir / "banner.png").string() + "\n"
+        "tap 160 24\n"
+        "wait 1.5\n"
+        "screenshot " + (dir / "canvas.png").string() + "\n"
+        "tap 234 353\n"
+        "wait 1\n"
+        "screenshot " + (dir / "after.png").string() + "\n"
+        "quit\n");
+    ASSERT_EQ(run.status, 0) << run.log;
+    EXPECT_EQ(service.requestsTo("/click/canvas").size(), 1u);
+    EXPECT_EQ(service.requestsTo("/static/mobile/canvas.html").size(), 1u);
+
+    auto banner = shot("banner.png"), canvas = shot("canvas.png"), after = shot("after.png");
+    ASSERT_TRUE(banner && canvas && after);
+    // The backdrop is opaque dark grey above and below the box; the box is
+    // the page, framed in blue, with the title the page was handed.
+    EXPECT_EQ(pixelAt(*canvas, 10, 40), 0x333333u);
+    EXPECT_EQ(pixelAt(*canvas, 300, 450), 0x333333u);
+    EXPECT_EQ(pixelAt(*canvas, 1, 240), 0x1a55c0u);
+    EXPECT_EQ(pixelAt(*canvas, 250, 270), 0xfdfdfbu);
+    EXPECT_GT(largestDifference(*canvas, *banner, 17, 122, 190, 142), 150);
+    // Closed: the banner is back and nothing of the screen is left over.
+    EXPECT_EQ(largestDifference(*banner, *after, 0, 0, 320, 480), 0);
+}
+
 } // namespace

@@ -82,6 +82,32 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string&)
     return {};
 }
 
+std::string WebView::callFunction(const std::string&, const std::vector<std::string>&)
+{
+    return {};
+}
+
+bool WebView::isFunctionName(std::string_view name)
+{
+    // Identifiers joined by dots, ASCII only: the name is the one part of a
+    // call that is written into the script.
+    bool atStart = true;
+    for (char c : name) {
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$';
+        bool digit = c >= '0' && c <= '9';
+        if (c == '.') {
+            if (atStart)
+                return false;
+            atStart = true;
+        } else if (letter || (digit && !atStart)) {
+            atStart = false;
+        } else {
+            return false;
+        }
+    }
+    return !atStart;
+}
+
 bool WebView::shouldStartLoad(const std::string& url, WebViewDelegate::NavigationType type)
 {
     auto delegate = m_delegate.lock();

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // A view that shows web pages. This is the interface; the engine behind it is
 // the host's: a host that has one registers a factory, and create() makes
@@ -65,6 +67,13 @@ public:
     // Runs the script in the page and answers its result as text (empty when
     // it has none or fails). Waits for the page, but never long.
     virtual std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
+    // Calls the page's function `name` (a global, or a dotted path such as
+    // "app.show") with the arguments as string values, never as script
+    // text, so whatever they hold reaches the function unchanged. Answers the
+    // result as text, like the above; a name that is not an identifier path
+    // calls nothing.
+    virtual std::string callFunction(const std::string& name, const std::vector<std::string>& arguments);
+    static bool isFunctionName(std::string_view name);
 
     // Whether the view is still working (loading or drawing).
     virtual bool isBusy() const { return false; }

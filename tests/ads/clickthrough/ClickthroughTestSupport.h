@@ -13,7 +13,9 @@
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A host that counts the full-screen notifications and can answer bar colours.
@@ -38,7 +40,12 @@ class ScriptedWebView final : public WebView {
 public:
     using WebView::WebView;
 
-    void loadRequest(const Request& request) override { requests.push_back(request.url); m_requestedURL = request.url; }
+    void loadRequest(const Request& request) override
+    {
+        requests.push_back(request.url);
+        lastRequest = request;
+        m_requestedURL = request.url;
+    }
     bool isLoading() const override { return loading; }
     bool canGoBack() const override { return back; }
     bool canGoForward() const override { return forward; }
@@ -49,7 +56,14 @@ public:
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override
     {
         scripts.push_back(script);
+        if (auto answer = scriptAnswers.find(script); answer != scriptAnswers.end())
+            return answer->second;
         return script == "document.title" ? pageTitle : "";
+    }
+    std::string callFunction(const std::string& name, const std::vector<std::string>& arguments) override
+    {
+        calls.emplace_back(name, arguments);
+        return "";
     }
 
     // The engine's side.
@@ -73,7 +87,10 @@ public:
     }
 
     std::vector<std::string> requests;
+    Request lastRequest;
     std::vector<std::string> scripts;
+    std::map<std::string, std::string> scriptAnswers;
+    std::vector<std::pair<std::string, std::vector<std::string>>> calls;
     bool loading { false };
     bool back { false };
     bool forward { false };

@@ -151,4 +151,26 @@ TEST_F(PellarModalViewControllerTest, NewerScreenTakesOverQuietlyAndReturnsToThe
     EXPECT_FALSE(banner->isHidden());
 }
 
+TEST_F(PellarModalViewControllerTest, GivenBackBeforeItAppearedItLeavesQuietlyButTheHostHears)
+{
+    // During the expand, and during the fade-in.
+    for (double after : { 0.2, 0.6 }) {
+        SCOPED_TRACE(after);
+        host->events.clear();
+        auto modal = present(PellarModalViewController::PellarModalTransitionBackgroundExpand);
+        advance(after);
+        modal->relinquishScreen();
+        EXPECT_EQ(host->events, (std::vector<std::string> { "will", "did" }));
+        advance(1);
+        EXPECT_EQ(modal->appeared, 0);
+        EXPECT_EQ(modal->disappeared, 1);
+        EXPECT_FALSE(modal->modalWindow());
+        EXPECT_FALSE(PellarModalViewController::activeModalController());
+        EXPECT_TRUE(appWindow->isKeyWindow());
+        EXPECT_EQ(visibleWindowCount(), 1);
+        EXPECT_FALSE(banner->isHidden());
+        EXPECT_EQ(host->events.size(), 2u);
+    }
+}
+
 } // namespace

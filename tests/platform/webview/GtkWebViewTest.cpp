@@ -174,3 +174,33 @@ TEST_F(GtkWebViewTest, ASlowPageTimesOut)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GtkWebViewTest, FunctionCallsPassTheirArgumentsAsValuesNotAsScript)
+{
+    server.respond("/f", { 200,
+        "<html><script>var got = []; var tools = { join: function (a, b) { return a + '|' + b; } };"
+        "function take() { got.push(Array.from(arguments)); return arguments.length; }</script></html>",
+        "text/html" });
+    view->loadURL(server.url("/f"));
+    ASSERT_TRUE(awaitEnds(1));
+    const std::string hostile = "It's \\ \"x\" </script><script>window.injected = 1</script>\n'); window.injected = 2; ('";
+    EXPECT_EQ(view->callFunction("take", { hostile, "", "caf\xC3\xA9" }), "3");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got[0][0]"), hostile);
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got[0][1] === '' && got[0][2] === 'caf\\u00e9'"), "true");
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("typeof injected"), "undefined");
+    EXPECT_EQ(view->callFunction("tools.join", { "a", "b" }), "a|b");
+    // Bytes that are not UTF-8 arrive as replacement characters, not as nothing.
+    view->callFunction("take", { "a\xFFz" });
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got[1][0] === 'a\\ufffdz'"), "true");
+
+    // Only the name is written into the script, so only a name is accepted.
+    for (const char* name : { "take(1);take", "", "take.", ".take", "1take", "vantrelArgument0.push", "ta ke" })
+        EXPECT_EQ(view->callFunction(name, {}), "") << name;
+    EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got.length"), "2");
+    // A missing function is a failed call, answered with nothing.
+    EXPECT_EQ(view->callFunction("nowhere", { "x" }), "");
+}
+
+} // namespace

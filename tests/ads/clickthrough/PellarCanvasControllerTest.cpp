@@ -1,0 +1,227 @@
+#include "ads/clickthrough/PellarCanvasController.h"
+#include "ClickthroughTestSupport.h"
+#include "ads/clickthrough/PellarCanvasWebView.h"
+#include "ads/clickthrough/PellarClickActions.h"
+#include "ads/core/PellarEndpoints.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/URL.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+
+namespace {
+
+using Parameters = std::map<std::string, std::string>;
+
+TEST(PellarCanvasQueryParser, SkipsPiecesWithoutAKeyAndKeepsPlusAndLastValues)
+{
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("a=1&=2&b&c="), (Parameters {{"a", "1"}, {"c", ""}}));
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString(""), Parameters {});
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("&&="), Parameters {});
+    // Only the first "=" splits; a "+" is not a space; a later key wins.
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("k=a=b&p=1+2&k=last"),
+        (Parameters {{"k", "last"}, {"p", "1+2"}}));
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("url=http%3A%2F%2Fh%2Fp%3Fq%3D1%26r%3D2&x%20y=%2B"),
+        (Parameters {{"url", "http://h/p?q=1&r=2"}, {"x y", "+"}}));
+}
+
+TEST(PellarCanvasQueryParser, PiecesThatDoNotUnescapeAsASCIIAreSkippedAlone)
+{
+    // Non-ASCII escapes, in the key or the value, and malformed escapes.
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("v=caf%C3%A9&ok=1&%FF=2&bad=%zz&cut=%4"),
+        (Parameters {{"ok", "1"}}));
+    // An escaped NUL is ASCII: kept, not cut short.
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("n=a%00b").at("n"), std::string("a\0b", 3));
+}
+
+TEST(PellarCanvasLaunch, OnlyWebMailPhoneAndStoreLinksMayLeave)
+{
+    for (const char* allowed : {"http://example.com/a", "HTTPS://example.com/", "mailto:a@b.example",
+             "tel:+15555550100", "storeapp://store.example/app/id1"})
+        EXPECT_TRUE(PellarCanvasWebView::mayLaunch(*URL::withString(allowed))) << allowed;
+    for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", "data:text/html,x", "sms:+1555",
+             "myapp://do/something", "relative/path"})
+        EXPECT_FALSE(PellarCanvasWebView::mayLaunch(*URL::withString(refused))) << refused;
+}
+
+class PellarCanvasControllerTest : public ClickthroughFixture {
+protected:
+    void SetUp() override
+    {
+        ClickthroughFixture::SetUp();
+        Log::setCaptureHook([this](const std::string& line) { logLines.push_back(line); });
+    }
+    void TearDown() override
+    {
+        Log::setCaptureHook(nullptr);
+        ClickthroughFixture::TearDown();
+    }
+    void present(const std::string& title = "Screen Test Lab")
+    {
+        canvasScreen = PellarCanvasController::create();
+        canvasScreen->presentCanvasFromView(banner, *URL::withString("http://127.0.0.1:1/landing/canvas"), title, host);
+        page = std::dynamic_pointer_cast<ScriptedWebView>(canvasScreen->canvas()->webView());
+        ASSERT_TRUE(page);
+    }
+    // The page loads and answers the bridge test as a canvas page would.
+    void loadCanvasPage(bool definesPellar = true)
+    {
+        page->scriptAnswers["typeof(pellar)"] = definesPellar ? "object" : "undefined";
+        page->start();
+        page->finish("Canvas", PellarEndpoints::canvasPageURL());
+    }
+    bool closing() const { return host->count("did") == 1; }
+
+    std::shared_ptr<PellarCanvasController> canvasScreen;
+    std::shared_ptr<ScriptedWebView> page;
+    std::vector<std::string> logLines;
+};
+
+TEST_F(PellarCanvasControllerTest, BoxInTheMiddleLoadsTheCanvasPageUnderASpinnerThenDarkens)
+{
+    present();
+    EXPECT_EQ(page->frame(), (Rect {0, 92.5, 320, 295}));
+    EXPECT_EQ(page->superview(), canvasScreen->view().get());
+    EXPECT_EQ(page->requests, std::vector<std::string> {PellarEndpoints::canvasPageURL()});
+    EXPECT_EQ(page->lastRequest.cachePolicy, WebView::CachePolicy::ReloadIgnoringCacheData);
+    EXPECT_EQ(page->lastRequest.timeoutInterval, 600.0);
+    auto* spinner = dynamic_cast<ActivityIndicatorView*>(page->viewWithTag(PellarCanvasWebView::kSpinnerTag));
+    ASSERT_TRUE(spinner);
+    EXPECT_EQ(spinner->style(), ActivityIndicatorViewStyle::Gray);
+    EXPECT_EQ(spinner->frame(), (Rect {150, 137.5, 20, 20}));
+    EXPECT_TRUE(spinner->isAnimating());
+
+    // Grown from the banner and faded in; then the backdrop turns opaque over half a second.
+    advance(0.8);
+    auto backdrop = canvasScreen->background();
+    ASSERT_TRUE(backdrop);
+    EXPECT_EQ(backdrop->backgroundColor()->alpha, 1.0);
+    EXPECT_LT(backdrop->layer().presentation().backgroundColor->alpha, 0.95);
+    advance(0.5);
+    EXPECT_EQ(backdrop->layer().presentation().backgroundColor->alpha, 1.0);
+
+    EXPECT_TRUE(canvasScreen->shouldAutorotateToInterfaceOrientation(1));
+    for (int orientation : {2, 3, 4})
+        EXPECT_FALSE(canvasScreen->shouldAutorotateToInterfaceOrientation(orientation));
+}
+
+TEST_F(PellarCanvasControllerTest, CanvasPageGetsOneCallWithTheContentAndTitleAsValues)
+{
+    present("It's a \\ \"test\"</script>\n");
+    advance(0.8);
+    loadCanvasPage();
+    EXPECT_FALSE(page->viewWithTag(PellarCanvasWebView::kSpinnerTag));
+    ASSERT_EQ(page->calls.size(), 1u);
+    EXPECT_EQ(page->calls[0].first, "cb");
+    EXPECT_EQ(page->calls[0].second,
+        (std::vector<std::string> {"http://127.0.0.1:1/landing/canvas#sdk", "It's a \\ \"test\"</script>\n"}));
+    // Nothing is spliced into script text.
+    for (auto& script : page->scripts)
+        EXPECT_EQ(script, "typeof(pellar)");
+    EXPECT_FALSE(canvasScreen->canvas()->initialLoad());
+
+    // Pages the canvas loads later, failed or not, change nothing.
+    page->start();
+    page->finish("Other", "http://127.0.0.1:1/other");
+    page->start();
+    page->fail(URLErrorCannotConnectToHost);
+    EXPECT_EQ(page->calls.size(), 1u);
+    EXPECT_FALSE(closing());
+    EXPECT_TRUE(canvasScreen->isKeyWindow());
+}
+
+TEST_F(PellarCanvasControllerTest, APageWithoutTheBridgeOrAFailedFirstLoadClosesTheScreen)
+{
+    present();
+    advance(0.8);
+    loadCanvasPage(false);
+    EXPECT_TRUE(closing());
+    EXPECT_TRUE(page->calls.empty());
+    EXPECT_TRUE(canvasScreen->canvas()->initialLoad());
+    advance(0.8);
+    EXPECT_FALSE(canvasScreen->modalWindow());
+    EXPECT_EQ(visibleWindowCount(), 1);
+
+    host->events.clear();
+    present();
+    advance(0.8);
+    page->start();
+    page->fail(URLErrorTimedOut);
+    EXPECT_TRUE(closing());
+    EXPECT_TRUE(page->calls.empty());
+}
+
+TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigatesTheCanvas)
+{
+    present();
+    advance(0.8);
+    // Before the page has shown it is the canvas page, commands do nothing.
+    EXPECT_FALSE(page->navigate("pellar://launch?url=http%3A%2F%2Fexample.com%2F"));
+    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(closing());
+
+    loadCanvasPage();
+    EXPECT_FALSE(page->navigate("pellar://launch?url=http%3A%2F%2Fexample.com%2Fa%3Fb%3D1%26c%3D2"));
+    EXPECT_FALSE(page->navigate("pellar://launch?x=1&url=tel%3A%2B15555550100"));
+    EXPECT_EQ(opened, (std::vector<std::string> {"http://example.com/a?b=1&c=2", "tel:+15555550100"}));
+
+    opened.clear();
+    for (const char* refused :
+        {"pellar://launch?url=file%3A%2F%2F%2Fetc%2Fpasswd", "pellar://launch?url=javascript%3Aalert(1)",
+            "pellar://launch?url=data%3Atext%2Fhtml%2Cx", "pellar://launch?url=myapp%3A%2F%2Fopen", "pellar://launch",
+            "pellar://launch?url=not%20a%20url", "pellar://unknown?url=http%3A%2F%2Fexample.com%2F", "pellar:"})
+        EXPECT_FALSE(page->navigate(refused)) << refused;
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),
+                  [](auto& line) { return line.find("may not open links of scheme") != std::string::npos; }),
+        4);
+    for (auto& line : logLines)
+        EXPECT_EQ(line.find("passwd"), std::string::npos) << line;
+    EXPECT_FALSE(closing());
+    // Ordinary pages load in the canvas.
+    EXPECT_TRUE(page->navigate("http://127.0.0.1:1/landing/canvas#sdk"));
+}
+
+TEST_F(PellarCanvasControllerTest, CloseCanvasShrinksBackIntoTheBannerAndLeavesNothing)
+{
+    present();
+    advance(0.8);
+    loadCanvasPage();
+    advance(0.5);
+    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    EXPECT_TRUE(closing());
+    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    EXPECT_EQ(host->count("did"), 1);
+    advance(0.4);
+    auto backdrop = canvasScreen->background();
+    ASSERT_TRUE(backdrop); // shrinking back into the banner
+    EXPECT_EQ(backdrop->frame(), banner->frame());
+    advance(0.4);
+    EXPECT_FALSE(canvasScreen->background());
+    EXPECT_FALSE(canvasScreen->modalWindow());
+    EXPECT_FALSE(banner->isHidden());
+    EXPECT_TRUE(appWindow->isKeyWindow());
+    EXPECT_EQ(visibleWindowCount(), 1);
+    EXPECT_FALSE(PellarModalViewController::activeModalController());
+
+    // The screen lives as long as its owner keeps it, and takes its page with it.
+    std::weak_ptr<WebView> weakPage = page;
+    page = nullptr;
+    canvasScreen = nullptr;
+    EXPECT_TRUE(weakPage.expired());
+}
+
+TEST_F(PellarCanvasControllerTest, CanvasClickActionOpensTheScreenWhenThereIsALink)
+{
+    PellarClickActions::Click click {.view = banner, .host = host, .url = URL::withString("http://127.0.0.1:1/c")};
+    auto kept = PellarClickActions::perform(PellarClickAction::Canvas, click);
+    ASSERT_TRUE(kept);
+    auto screen = std::static_pointer_cast<PellarCanvasController>(kept);
+    EXPECT_EQ(screen->canvas()->canvasUrl(), "http://127.0.0.1:1/c#sdk");
+    EXPECT_EQ(screen->canvas()->canvasTitle(), "");
+    EXPECT_TRUE(opened.empty());
+
+    click.url = std::nullopt;
+    EXPECT_FALSE(PellarClickActions::perform(PellarClickAction::Canvas, click));
+}
+
+} // namespace

@@ -201,6 +201,10 @@ std::string decodeCaretEscapes(std::string_view text)
 // ';', ':' and ','. nullopt when the line has no value part or an open quote.
 std::optional<ContentLine> parseContentLine(std::string_view line)
 {
+    // A control character other than tab has no place in a line: a stray
+    // carriage return marks a damaged file, not a value.
+    if (std::any_of(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }))
+        return std::nullopt;
     ContentLine result;
     size_t i = 0;
     while (i < line.size() && line[i] != ';' && line[i] != ':')

@@ -129,6 +129,7 @@ TEST(VCardTest, MalformedTextIsRefused)
         "BEGIN:VCARD\r\nFN:x\r\nno colon here\r\nEND:VCARD\r\n",
         "BEGIN:VCARD\r\nFN;X-LABEL=\"open quote:x\r\nEND:VCARD\r\n",
         "BEGIN:VCARD\r\nFN:bad \xC3\x28 utf-8\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nFN:stray\rcarriage return\r\nEND:VCARD\r\n",
         "BEGIN:VCARD\r\nNOTE:neither name nor organization\r\nEND:VCARD\r\n",
     };
     for (const char* text : cases)

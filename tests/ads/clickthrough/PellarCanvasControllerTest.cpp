@@ -1,7 +1,6 @@
 #include "ads/clickthrough/PellarCanvasController.h"
 #include "ClickthroughTestSupport.h"
 #include "ads/clickthrough/PellarCanvasWebView.h"
-#include "ads/clickthrough/PellarClickActions.h"
 #include "ads/core/PellarEndpoints.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
@@ -11,35 +10,15 @@ namespace {
 
 using Parameters = std::map<std::string, std::string>;
 
-TEST(PellarCanvasQueryParser, SkipsPiecesWithoutAKeyAndKeepsPlusAndLastValues)
+TEST(PellarCanvasQueryParser, SkipsPiecesWithoutAKeyOrThatDoNotUnescapeAsASCII)
 {
     EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("a=1&=2&b&c="), (Parameters {{"a", "1"}, {"c", ""}}));
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString(""), Parameters {});
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("&&="), Parameters {});
     // Only the first "=" splits; a "+" is not a space; a later key wins.
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("k=a=b&p=1+2&k=last"),
-        (Parameters {{"k", "last"}, {"p", "1+2"}}));
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("url=http%3A%2F%2Fh%2Fp%3Fq%3D1%26r%3D2&x%20y=%2B"),
-        (Parameters {{"url", "http://h/p?q=1&r=2"}, {"x y", "+"}}));
-}
-
-TEST(PellarCanvasQueryParser, PiecesThatDoNotUnescapeAsASCIIAreSkippedAlone)
-{
-    // Non-ASCII escapes, in the key or the value, and malformed escapes.
+    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("k=a=b&p=1+2&k=last&u=http%3A%2F%2Fh%2F%3Fq%3D1%26r"),
+        (Parameters {{"k", "last"}, {"p", "1+2"}, {"u", "http://h/?q=1&r"}}));
+    // Non-ASCII escapes in a key or a value, and malformed escapes, drop only their piece.
     EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("v=caf%C3%A9&ok=1&%FF=2&bad=%zz&cut=%4"),
         (Parameters {{"ok", "1"}}));
-    // An escaped NUL is ASCII: kept, not cut short.
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("n=a%00b").at("n"), std::string("a\0b", 3));
-}
-
-TEST(PellarCanvasLaunch, OnlyWebMailPhoneAndStoreLinksMayLeave)
-{
-    for (const char* allowed : {"http://example.com/a", "HTTPS://example.com/", "mailto:a@b.example",
-             "tel:+15555550100", "storeapp://store.example/app/id1"})
-        EXPECT_TRUE(PellarCanvasWebView::mayLaunch(*URL::withString(allowed))) << allowed;
-    for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", "data:text/html,x", "sms:+1555",
-             "myapp://do/something", "relative/path"})
-        EXPECT_FALSE(PellarCanvasWebView::mayLaunch(*URL::withString(refused))) << refused;
 }
 
 class PellarCanvasControllerTest : public ClickthroughFixture {
@@ -162,7 +141,10 @@ TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigat
     loadCanvasPage();
     EXPECT_FALSE(page->navigate("pellar://launch?url=http%3A%2F%2Fexample.com%2Fa%3Fb%3D1%26c%3D2"));
     EXPECT_FALSE(page->navigate("pellar://launch?x=1&url=tel%3A%2B15555550100"));
-    EXPECT_EQ(opened, (std::vector<std::string> {"http://example.com/a?b=1&c=2", "tel:+15555550100"}));
+    EXPECT_FALSE(page->navigate("pellar://launch?url=storeapp%3A%2F%2Fstore.example%2Fapp%2Fid1"));
+    EXPECT_EQ(opened,
+        (std::vector<std::string> {
+            "http://example.com/a?b=1&c=2", "tel:+15555550100", "storeapp://store.example/app/id1"}));
 
     opened.clear();
     for (const char* refused :
@@ -208,20 +190,6 @@ TEST_F(PellarCanvasControllerTest, CloseCanvasShrinksBackIntoTheBannerAndLeavesN
     page = nullptr;
     canvasScreen = nullptr;
     EXPECT_TRUE(weakPage.expired());
-}
-
-TEST_F(PellarCanvasControllerTest, CanvasClickActionOpensTheScreenWhenThereIsALink)
-{
-    PellarClickActions::Click click {.view = banner, .host = host, .url = URL::withString("http://127.0.0.1:1/c")};
-    auto kept = PellarClickActions::perform(PellarClickAction::Canvas, click);
-    ASSERT_TRUE(kept);
-    auto screen = std::static_pointer_cast<PellarCanvasController>(kept);
-    EXPECT_EQ(screen->canvas()->canvasUrl(), "http://127.0.0.1:1/c#sdk");
-    EXPECT_EQ(screen->canvas()->canvasTitle(), "");
-    EXPECT_TRUE(opened.empty());
-
-    click.url = std::nullopt;
-    EXPECT_FALSE(PellarClickActions::perform(PellarClickAction::Canvas, click));
 }
 
 } // namespace

@@ -153,22 +153,13 @@ TEST_F(PellarCanvasWebKitTest, ThePagesButtonsOpenOutsideAndClose)
     EXPECT_FALSE(banner->isHidden());
 }
 
-TEST_F(PellarCanvasWebKitTest, APageWithoutTheBridgeOrThatCannotLoadClosesTheScreen)
+TEST_F(PellarCanvasWebKitTest, APageWithoutTheBridgeClosesTheScreenEvenBeforeItHasFadedIn)
 {
     server.respond(PellarEndpoints::kCanvasPagePath, {200, "<html><title>Not the canvas</title></html>", "text/html"});
     present("t");
     ASSERT_TRUE(closes());
     EXPECT_TRUE(screen->canvas()->initialLoad());
     EXPECT_EQ(script("typeof cb"), "undefined");
-
-    auto endpoints = PellarEndpoints::configuration();
-    endpoints.mediaHostURL = "http://127.0.0.1:" + std::to_string(LoopbackServer::closedPort());
-    PellarEndpoints::setConfiguration(endpoints);
-    host->dismissed = 0;
-    RunLoop::main().runUntil([&] { return !screen->modalWindow(); }, 5);
-    present("t");
-    ASSERT_TRUE(closes());
-    EXPECT_TRUE(screen->canvas()->initialLoad());
 }
 
 } // namespace

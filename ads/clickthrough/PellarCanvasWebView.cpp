@@ -54,7 +54,9 @@ void PellarCanvasWebView::startLoadingCanvas()
 
 bool PellarCanvasWebView::webviewIsFromPellar()
 {
-    return m_webView->stringByEvaluatingJavaScriptFromString("typeof(pellar)") != "undefined";
+    // No answer at all (the script could not run) is no canvas page either.
+    std::string type = m_webView->stringByEvaluatingJavaScriptFromString("typeof(pellar)");
+    return !type.empty() && type != "undefined";
 }
 
 void PellarCanvasWebView::dismiss()

@@ -41,9 +41,9 @@ protected:
         ASSERT_TRUE(page);
     }
     // The page loads and answers the bridge test as a canvas page would.
-    void loadCanvasPage(bool definesPellar = true)
+    void loadCanvasPage(const std::string& typeOfPellar = "object")
     {
-        page->scriptAnswers["typeof(pellar)"] = definesPellar ? "object" : "undefined";
+        page->scriptAnswers["typeof(pellar)"] = typeOfPellar;
         page->start();
         page->finish("Canvas", PellarEndpoints::canvasPageURL());
     }
@@ -109,15 +109,19 @@ TEST_F(PellarCanvasControllerTest, CanvasPageGetsOneCallWithTheContentAndTitleAs
 
 TEST_F(PellarCanvasControllerTest, APageWithoutTheBridgeOrAFailedFirstLoadClosesTheScreen)
 {
-    present();
-    advance(0.8);
-    loadCanvasPage(false);
-    EXPECT_TRUE(closing());
-    EXPECT_TRUE(page->calls.empty());
-    EXPECT_TRUE(canvasScreen->canvas()->initialLoad());
-    advance(0.8);
-    EXPECT_FALSE(canvasScreen->modalWindow());
-    EXPECT_EQ(visibleWindowCount(), 1);
+    // No `pellar`, or no answer at all to the test.
+    for (const char* typeOfPellar : {"undefined", ""}) {
+        host->events.clear();
+        present();
+        advance(0.8);
+        loadCanvasPage(typeOfPellar);
+        EXPECT_TRUE(closing());
+        EXPECT_TRUE(page->calls.empty());
+        EXPECT_TRUE(canvasScreen->canvas()->initialLoad());
+        advance(0.8);
+        EXPECT_FALSE(canvasScreen->modalWindow());
+        EXPECT_EQ(visibleWindowCount(), 1);
+    }
 
     host->events.clear();
     present();

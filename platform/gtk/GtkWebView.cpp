@@ -133,6 +133,8 @@ GtkWebView::GtkWebView(const Rect& frame)
 
 GtkWebView::~GtkWebView()
 {
+    if (m_tapSettleID)
+        g_source_remove(m_tapSettleID);
     if (m_timeout)
         m_timeout->invalidate();
     g_signal_handlers_disconnect_by_data(m_webView.get(), this);
@@ -377,6 +379,19 @@ void GtkWebView::touchesEnded(const TouchSet& touches, const Event& event)
         "(function () { var e = document.elementFromPoint(%.1f, %.1f); if (e) { if (e.focus) e.focus(); e.click(); } })()",
         at.x, at.y);
     stringByEvaluatingJavaScriptFromString(script);
+    // Held on the real clock, so a headless run's virtual time waits for the page.
+    if (m_tapSettleID)
+        g_source_remove(m_tapSettleID);
+    m_tapSettling = true;
+    m_tapSettleID = g_timeout_add(kTapSettleMilliseconds,
+        [](gpointer data) -> gboolean {
+            auto* self = static_cast<GtkWebView*>(data);
+            self->m_tapSettleID = 0;
+            self->m_tapSettling = false;
+            self->requestSnapshot();
+            return G_SOURCE_REMOVE;
+        },
+        this);
 }
 
 // MARK: Engine events

@@ -47,7 +47,7 @@ public:
     std::string title() const override;
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override;
     std::string callFunction(const std::string& name, const std::vector<std::string>& arguments) override;
-    bool isBusy() const override { return m_loading || m_snapshotPending; }
+    bool isBusy() const override { return m_loading || m_snapshotPending || m_tapSettling; }
 
     // Off screen the page has no pointer of its own: a tap on the view
     // becomes a click on the page's element under it.
@@ -61,6 +61,9 @@ public:
     void requestSnapshot();
 
     static constexpr double kScriptWaitSeconds = 2.0;
+    // What a tap sets off in the page (a navigation, a change drawn) reaches
+    // us after the click itself: the view stays busy this long, in real time.
+    static constexpr unsigned kTapSettleMilliseconds = 500;
 
 private:
     static gboolean decidePolicy(WebKitWebView*, GObject* decision, int type, gpointer self);
@@ -95,6 +98,8 @@ private:
     int m_scriptWaits { 0 };
     std::deque<std::function<void()>> m_deferred;
     bool m_snapshotPending { false };
+    bool m_tapSettling { false };
+    guint m_tapSettleID { 0 };
     bool m_snapshotAgain { false };
     bool m_showsSnapshot { false };
     int m_lastX { -1 }, m_lastY { -1 }, m_lastWidth { -1 }, m_lastHeight { -1 };

@@ -3,6 +3,7 @@
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "platform/foundation/PercentEscaping.h"
+#include "platform/foundation/SystemURLPolicy.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/controls/URLError.h"
 
@@ -41,8 +42,14 @@ PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
         return { .allowLoad = false };
     if (scheme == "about")
         return {};
-    if (scheme != "http" && scheme != "https")
+    if (scheme != "http" && scheme != "https") {
+        // Only what the desktop may safely act on leaves the browser; the
+        // page cannot load the rest either ("javascript:", "data:", custom
+        // schemes of installed applications).
+        if (!SystemURLPolicy::checkOpenWithSystem(url.absoluteString()))
+            return { .allowLoad = false };
         return { .openWithSystem = true };
+    }
     if (isMapServiceURL(url) || isVideoURL(url))
         return { .openWithSystem = true };
     if (PellarStoreURLCleaner::isStoreURL(url))

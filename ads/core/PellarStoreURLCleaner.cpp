@@ -3,6 +3,7 @@
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarStoreURLCleanerDelegate.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SystemURLPolicy.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLResponse.h"
 #include "platform/ui/views/Application.h"
@@ -12,6 +13,9 @@
 namespace {
 
 constexpr const char* kStoreScheme = "storeapp";
+
+// The store's own links are links the library recognises: the system may open them.
+[[maybe_unused]] const bool kStoreSchemeAllowed = (SystemURLPolicy::allowScheme(kStoreScheme), true);
 
 bool isOnStoreHost(const URL& url)
 {

@@ -1,5 +1,7 @@
 #include "platform/foundation/Log.h"
 
+#include <glib.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -70,4 +72,36 @@ void Log::setProcessName(std::string name)
 {
     std::lock_guard guard(logLock());
     processName() = std::move(name);
+}
+
+std::string Log::excerpt(std::string_view text, size_t limit)
+{
+    if (text.size() <= limit)
+        return std::string(text);
+    size_t cut = limit;
+    // Back up over continuation bytes so that no character is split.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut)) + "…[" + std::to_string(text.size() - cut) + " more bytes]";
+}
+
+std::string Log::schemeAndHost(std::string_view url)
+{
+    std::string text(url);
+    GUri* uri = g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_NON_DNS), nullptr);
+    if (!uri) {
+        // Not a URL at all: only what looks like a scheme may be shown.
+        const char* scheme = g_uri_peek_scheme(text.c_str()); // interned, not ours to free
+        return excerpt(scheme ? std::string(scheme) + ":" : "(not a URL)");
+    }
+    text = g_uri_get_scheme(uri);
+    text += ":";
+    if (const char* host = g_uri_get_host(uri); host && *host) {
+        text += "//";
+        text += host;
+        if (g_uri_get_port(uri) > 0)
+            text += ":" + std::to_string(g_uri_get_port(uri));
+    }
+    g_uri_unref(uri);
+    return excerpt(text);
 }

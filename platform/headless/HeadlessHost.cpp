@@ -32,6 +32,8 @@ HeadlessHost::~HeadlessHost() = default;
 void HeadlessHost::start()
 {
     Screen::mainScreen().setScale(m_options.scale);
+    // No one sits at a desktop behind a headless run: links are logged, not launched.
+    Application::shared().setLaunchesSystemHandlers(false);
     if (!m_options.realtime) {
         m_clock = std::make_shared<ManualClock>();
         RunLoop::main().setClock(m_clock);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SystemURLPolicy.h"
 #include "platform/ui/views/ApplicationDelegate.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Font.h"
@@ -96,10 +97,14 @@ void Application::windowOrderChanged()
 
 bool Application::openURL(const std::string& url)
 {
-    if (url.empty())
+    if (url.empty() || !SystemURLPolicy::checkOpenWithSystem(url))
         return false;
     if (m_openURLHook)
         return m_openURLHook(url);
+    if (!m_launchesSystemHandlers) {
+        Log::write("Open with the system: " + Log::excerpt(url));
+        return true;
+    }
     return launchWithSystem(url);
 }
 
@@ -110,10 +115,12 @@ void Application::setOpenURLHook(OpenURLHook hook)
 
 bool Application::launchWithSystem(const std::string& url)
 {
+    if (!SystemURLPolicy::checkOpenWithSystem(url))
+        return false;
     GUniqueOutPtr<GError> error;
     bool launched = g_app_info_launch_default_for_uri(url.c_str(), nullptr, error.outPtr());
     if (error)
-        Log::writef("Could not open %s: %s", url.c_str(), error->message);
+        Log::write("Could not open " + Log::schemeAndHost(url) + ": " + Log::excerpt(error->message));
     return launched;
 }
 
@@ -259,6 +266,7 @@ void Application::reset()
     m_keyWindow.reset();
     m_touch = nullptr;
     m_openURLHook = nullptr;
+    m_launchesSystemHandlers = true;
     m_statusBarHidden = false;
     m_displayChanged = nullptr;
     m_delegate = nullptr;

@@ -47,12 +47,18 @@ public:
     bool hasWindow(const Window*) const;
     void windowOrderChanged();
 
-    // The system's URL handler. The default launches the URL in the desktop's
-    // default handler; tests install a hook that records instead.
+    // The system's URL handler. Only what SystemURLPolicy allows gets past
+    // the first step; the rest is refused (and logged by scheme). Then the
+    // hook, when one is installed (tests record), or the desktop's default
+    // handler. A run without the desktop launches nothing: it logs
+    // "Open with the system: <URL>" instead, which scripted runs read.
     using OpenURLHook = std::function<bool(const std::string& url)>;
     bool openURL(const std::string& url);
     void setOpenURLHook(OpenURLHook);
     static bool launchWithSystem(const std::string& url);
+    // False in headless runs: nothing may start on the desktop behind them.
+    bool launchesSystemHandlers() const { return m_launchesSystemHandlers; }
+    void setLaunchesSystemHandlers(bool launches) { m_launchesSystemHandlers = launches; }
 
     // Touches from the host, in screen points. One finger at a time: a new
     // press cancels a touch still down.
@@ -87,6 +93,7 @@ private:
     std::vector<std::weak_ptr<Window>> m_windows;
     std::weak_ptr<Window> m_keyWindow;
     OpenURLHook m_openURLHook;
+    bool m_launchesSystemHandlers { true };
     std::shared_ptr<Touch> m_touch;
     GRefPtr<cairo_surface_t> m_screen;
     double m_screenScale { 0 };

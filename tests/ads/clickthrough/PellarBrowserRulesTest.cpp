@@ -47,7 +47,12 @@ TEST_F(PellarBrowserRulesTest, RulesApplyInOrderFirstMatchWins)
         { "mailto:a@b.example", kSystem },
         { "storeapp://app/1", kSystem }, // a store scheme is not http: rule 3 wins over the cleaner
         { "HTTP://plain.example/", kSystem },
-        { "ftp://files.example/x", kSystem },
+        // Schemes the desktop may not be handed are refused, not loaded.
+        { "ftp://files.example/x", kRefuse },
+        { "javascript:alert(1)", kRefuse },
+        { "data:text/html;base64,PHNjcmlwdD4=", kRefuse },
+        { "x-hostile-scheme://run?cmd=id", kRefuse },
+        { "sms:5551234", kSystem },
         // Map prefixes: a host prefix, and a whole-address prefix.
         { "http://maps.example.org/?q=1", kSystem },
         { "https://maps.example.de/place", kSystem },

@@ -1,3 +1,4 @@
+#include "platform/foundation/Log.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/Script.h"
 #include "platform/headless/ScriptRunner.h"
@@ -139,4 +140,39 @@ TEST_F(HeadlessHostTest, TapLabelFindsVisibleControlsOnlyAndTimeIsVirtual)
     EXPECT_EQ(host.screenshot((dir / "s.png").string()), "");
     EXPECT_TRUE(std::filesystem::exists(dir / "s.png"));
     EXPECT_NE(host.screenshot("/nonexistent-dir/s.png"), "");
+}
+
+TEST_F(HeadlessHostTest, HeadlessRunsLogLinksInsteadOfLaunchingAndRefuseUnsafeOnes)
+{
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    HeadlessHost host({ 1.0, false });
+    host.start();
+    EXPECT_FALSE(Application::shared().launchesSystemHandlers());
+    EXPECT_TRUE(Application::shared().openURL("tel:5551234"));
+    EXPECT_TRUE(Application::shared().openURL("https://example.com/page?x=1"));
+    for (const char* hostile : { "javascript:alert(1)", "file:///etc/passwd", "/etc/passwd", "x-hostile-scheme://run?cmd=id",
+             "data:text/html;base64,PHNjcmlwdD4=" })
+        EXPECT_FALSE(Application::shared().openURL(hostile)) << hostile;
+    Log::setCaptureHook(nullptr);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "Open with the system: tel:5551234");
+    EXPECT_EQ(lines[1], "Open with the system: https://example.com/page?x=1");
+    for (size_t i = 2; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].starts_with("Refused to open")) << lines[i];
+        EXPECT_EQ(lines[i].find("passwd"), std::string::npos) << lines[i];
+        EXPECT_EQ(lines[i].find("cmd"), std::string::npos) << lines[i];
+    }
+
+    // A hook (a test's recorder) never sees a refused link either.
+    std::vector<std::string> opened;
+    Application::shared().setOpenURLHook([&](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    });
+    Log::setCaptureHook([](const std::string&) {});
+    Application::shared().openURL("javascript:alert(1)");
+    Application::shared().openURL("mailto:a@example.com");
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(opened, std::vector<std::string> { "mailto:a@example.com" });
 }

@@ -113,6 +113,8 @@ int VantrelLauncher::main(int argc, char** argv)
     }
     if (options->dataDirectory)
         Paths::setDataDirectoryOverride(std::filesystem::path(*options->dataDirectory));
+    // Files an older build left readable by others (a cached position among them) become private.
+    Paths::tightenPermissions(Paths::dataDirectory(), { "pellar", "webkit" });
     if (!loadBundle(resourceDirectory(), &error))
         return fail(error);
     // The interface description's banner host.

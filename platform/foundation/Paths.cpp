@@ -11,6 +11,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -81,8 +82,62 @@ void Paths::setDataDirectoryOverride(std::optional<std::filesystem::path> path)
 bool Paths::createDirectories(const std::filesystem::path& path)
 {
     std::error_code error;
-    std::filesystem::create_directories(path, error);
+    if (path.empty())
+        return false;
+    if (std::filesystem::is_directory(path, error))
+        return true;
+    // The missing folders, outermost first; each is made 0700 itself, since
+    // create_directories would give every one the umask's permissions.
+    std::vector<std::filesystem::path> missing;
+    for (auto folder = path; !folder.empty() && !std::filesystem::exists(std::filesystem::symlink_status(folder, error)); folder = folder.parent_path()) {
+        missing.push_back(folder);
+        if (folder == folder.parent_path())
+            break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (mkdir(it->c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
     return std::filesystem::is_directory(path, error);
+}
+
+namespace {
+
+// Failures are left alone: what we cannot change is not ours to fix.
+void tighten(const std::filesystem::path& path, const std::filesystem::file_status& status)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(status))
+        std::filesystem::permissions(path, Paths::kDirectoryPermissions, error);
+    else if (std::filesystem::is_regular_file(status))
+        std::filesystem::permissions(path, Paths::kFilePermissions, error);
+}
+
+} // namespace
+
+void Paths::tightenPermissions(const std::filesystem::path& directory, const std::vector<std::string>& ownedEntries)
+{
+    std::error_code error;
+    auto status = std::filesystem::symlink_status(directory, error);
+    if (!std::filesystem::is_directory(status))
+        return;
+    tighten(directory, status);
+    for (auto& name : ownedEntries) {
+        auto entry = directory / name;
+        auto entryStatus = std::filesystem::symlink_status(entry, error);
+        if (error || !std::filesystem::exists(entryStatus))
+            continue;
+        tighten(entry, entryStatus);
+        if (!std::filesystem::is_directory(entryStatus))
+            continue;
+        std::filesystem::recursive_directory_iterator it(entry, std::filesystem::directory_options::skip_permission_denied, error);
+        for (; !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            std::error_code itemError;
+            auto itemStatus = it->symlink_status(itemError);
+            if (!itemError)
+                tighten(it->path(), itemStatus);
+        }
+    }
 }
 
 bool Paths::writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
@@ -92,7 +147,7 @@ bool Paths::writeFileAtomically(const std::filesystem::path& path, std::string_v
     std::filesystem::path directory = path.parent_path().empty() ? "." : path.parent_path();
     // A hidden name in the same directory, so that the rename stays on one file system.
     std::string temporary = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
-    int fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0666);
+    int fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
 

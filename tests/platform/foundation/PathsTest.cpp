@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <thread>
 
@@ -119,4 +121,51 @@ TEST(PathsTest, ReaderNeverSeesAHalfWrittenFile)
     reader.join();
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+namespace {
+
+std::filesystem::perms permissionsOf(const std::filesystem::path& path)
+{
+    return std::filesystem::symlink_status(path).permissions() & std::filesystem::perms::mask;
+}
+
+} // namespace
+
+TEST(PathsTest, WrittenFilesAndCreatedFoldersArePrivateWhateverTheUmask)
+{
+    TempDir dir;
+    mode_t old = umask(0);
+    EXPECT_TRUE(Paths::createDirectories(dir / "a/b"));
+    EXPECT_TRUE(Paths::writeFileAtomically(dir / "a/b/file", "secret"));
+    EXPECT_TRUE(Paths::writeFileAtomically(dir / "a/b/file", "replaced"));
+    umask(old);
+    EXPECT_EQ(permissionsOf(dir / "a"), Paths::kDirectoryPermissions);
+    EXPECT_EQ(permissionsOf(dir / "a/b"), Paths::kDirectoryPermissions);
+    EXPECT_EQ(permissionsOf(dir / "a/b/file"), Paths::kFilePermissions);
+}
+
+TEST(PathsTest, TighteningReachesOnlyTheNamedEntriesAndFollowsNoLinks)
+{
+    TempDir dir;
+    TempDir outside;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir / "data/pellar/cache");
+    std::ofstream(dir / "data/pellar/cache/location.txt") << "52.123456,13.123456";
+    std::ofstream(dir / "data/users-own-file") << "not ours";
+    std::ofstream(outside / "linked") << "outside";
+    fs::create_directory_symlink(outside.path(), dir / "data/pellar/link");
+    for (auto path : { dir / "data", dir / "data/pellar", dir / "data/pellar/cache" })
+        fs::permissions(path, fs::perms(0755));
+    for (auto path : { dir / "data/pellar/cache/location.txt", dir / "data/users-own-file", outside / "linked" })
+        fs::permissions(path, fs::perms(0644));
+
+    Paths::tightenPermissions(dir / "data", { "pellar", "webkit" });
+    EXPECT_EQ(permissionsOf(dir / "data"), Paths::kDirectoryPermissions);
+    EXPECT_EQ(permissionsOf(dir / "data/pellar"), Paths::kDirectoryPermissions);
+    EXPECT_EQ(permissionsOf(dir / "data/pellar/cache"), Paths::kDirectoryPermissions);
+    EXPECT_EQ(permissionsOf(dir / "data/pellar/cache/location.txt"), Paths::kFilePermissions);
+    EXPECT_EQ(permissionsOf(dir / "data/users-own-file"), fs::perms(0644));
+    EXPECT_EQ(permissionsOf(outside / "linked"), fs::perms(0644));
+    Paths::tightenPermissions(dir / "missing", { "pellar" }); // nothing to do, no failure
 }

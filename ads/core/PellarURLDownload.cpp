@@ -76,8 +76,12 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const 
         request.timeoutInterval = timeoutInterval();
         request.maximumBodySize = maximumBodySize();
         request.headers.emplace_back("USER-AGENT", userAgent());
-        if (auto identifier = PellarAppData::deviceUniqueIdentifier())
+        if (auto identifier = PellarAppData::deviceUniqueIdentifier()) {
             request.headers.emplace_back("X-PELLAR-ISU", *identifier);
+            // The device identifier is for the server asked, not for wherever
+            // a click or pixel redirects to.
+            request.originOnlyHeaders.emplace_back("X-PELLAR-ISU");
+        }
         if (postBody) {
             request.method = "POST";
             request.body = *postBody;

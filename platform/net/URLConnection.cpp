@@ -9,6 +9,7 @@
 #include <gio/gio.h>
 #include <libsoup/soup.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -98,6 +99,29 @@ SoupSession* URLConnection::session()
     return shared;
 }
 
+SoupSession* URLConnection::backgroundSession()
+{
+    static SoupSession* shared = soup_session_new_with_options("timeout", 0u, "idle-timeout", 60u, nullptr);
+    return shared;
+}
+
+bool URLConnection::isOnOriginalHost(GUri* uri) const
+{
+    auto original = adoptGRef(g_uri_parse(m_request.url.c_str(), G_URI_FLAGS_ENCODED, nullptr));
+    if (!original)
+        return false;
+    const char* originalHost = g_uri_get_host(original.get());
+    const char* host = g_uri_get_host(uri);
+    // Ports compare as used: "http://h" and "http://h:80" are one place.
+    auto portOf = [](GUri* of) {
+        int port = g_uri_get_port(of);
+        if (port > 0)
+            return port;
+        return g_ascii_strcasecmp(g_uri_get_scheme(of), "https") == 0 ? 443 : 80;
+    };
+    return originalHost && host && g_ascii_strcasecmp(originalHost, host) == 0 && portOf(original.get()) == portOf(uri);
+}
+
 URLConnection::URLConnection(URLRequest request, URLConnectionDelegate* delegate)
     : m_request(std::move(request))
     , m_delegate(delegate)
@@ -159,8 +183,14 @@ void URLConnection::sendCurrentHop()
     }
     soup_message_add_flags(message.get(), SOUP_MESSAGE_NO_REDIRECT);
     SoupMessageHeaders* headers = soup_message_get_request_headers(message.get());
-    for (auto& [name, value] : m_request.headers)
+    bool onOriginalHost = m_redirects == 0 || isOnOriginalHost(soup_message_get_uri(message.get()));
+    for (auto& [name, value] : m_request.headers) {
+        bool originOnly = std::any_of(m_request.originOnlyHeaders.begin(), m_request.originOnlyHeaders.end(),
+            [&](auto& other) { return g_ascii_strcasecmp(other.c_str(), name.c_str()) == 0; });
+        if (originOnly && !onOriginalHost)
+            continue;
         soup_message_headers_replace(headers, name.c_str(), value.c_str());
+    }
     if (m_sendsBody) {
         auto bytes = adoptGRef(g_bytes_new(m_request.body->data(), m_request.body->size()));
         // No content type: the body goes out as the caller gave it.
@@ -170,8 +200,10 @@ void URLConnection::sendCurrentHop()
     m_message = std::move(message);
     if (!m_cancellable)
         m_cancellable = adoptGRef(g_cancellable_new());
-    restartTimeout();
-    soup_session_send_async(session(), m_message.get(), G_PRIORITY_DEFAULT, m_cancellable.get(), didSend,
+    if (!m_timeoutTimer)
+        startDeadline();
+    soup_session_send_async(m_request.background ? backgroundSession() : session(), m_message.get(), G_PRIORITY_DEFAULT,
+        m_cancellable.get(), didSend,
         new Token { shared_from_this(), m_hop });
 }
 
@@ -230,7 +262,6 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
     }
 
     m_stream = std::move(stream);
-    restartTimeout();
     if (m_delegate)
         m_delegate->connectionDidReceiveResponse(*this, response);
     if (m_finished)
@@ -273,18 +304,14 @@ void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
     }
     self->m_received += size;
     self->m_pending.didMakeProgress();
-    self->restartTimeout();
     if (self->m_delegate)
         self->m_delegate->connectionDidReceiveData(*self, std::string_view(chunk, size));
     if (!self->m_finished)
         self->readNextChunk();
 }
 
-void URLConnection::restartTimeout()
+void URLConnection::startDeadline()
 {
-    if (m_timeoutTimer)
-        m_timeoutTimer->invalidate();
-    m_timeoutTimer = nullptr;
     if (m_request.timeoutInterval <= 0)
         return;
     std::weak_ptr<URLConnection> weakThis = weak_from_this();

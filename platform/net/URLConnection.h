@@ -15,6 +15,7 @@ class Timer;
 class URLConnectionDelegate;
 struct URLResponse;
 
+typedef struct _GUri GUri;
 typedef struct _GAsyncResult GAsyncResult;
 typedef struct _GCancellable GCancellable;
 typedef struct _GInputStream GInputStream;
@@ -58,8 +59,10 @@ public:
     using FailureInjection = std::function<std::optional<NetworkError>(const URLRequest&)>;
     static void setFailureInjectionForTesting(FailureInjection);
 
-    // The process's one session, created on first use on the main context.
+    // The process's session for requests someone waits for, and the one for
+    // background traffic; each is created on first use on the main context.
     static SoupSession* session();
+    static SoupSession* backgroundSession();
 
 private:
     struct Token; // what an asynchronous call holds: the connection and its hop
@@ -75,7 +78,8 @@ private:
     void fail(NetworkError);
     void finish();
     void stop();
-    void restartTimeout();
+    void startDeadline();
+    bool isOnOriginalHost(GUri*) const;
 
     URLRequest m_request;
     URLConnectionDelegate* m_delegate;

@@ -17,10 +17,18 @@ struct URLRequest {
     std::string method { "GET" };
     std::optional<std::string> body;
     std::vector<std::pair<std::string, std::string>> headers;
-    // Seconds on the run loop's clock that the connection may stay without
-    // any progress (connecting, headers, a chunk of body) before it fails as
-    // timed out. 0 waits for ever.
+    // Seconds on the run loop's clock from the start of the request to the
+    // end of its body, redirects included, before it fails as timed out. An
+    // overall deadline, not an idle timer: a peer that trickles a byte now
+    // and then must not hold a connection for ever. 0 waits for ever.
     double timeoutInterval { kDefaultTimeoutInterval };
+    // Names of headers (in `headers`) sent only to the host (and port) of
+    // the original request: a redirect elsewhere does not carry them on.
+    std::vector<std::string> originOnlyHeaders;
+    // Traffic nobody waits for (counting pixels) goes through a session of
+    // its own, so that slow answers there never take the per-host
+    // connections that the requests someone waits for need.
+    bool background { false };
     // A body larger than this fails the connection instead of growing memory
     // without bound; the peer decides what it sends, so the cap is ours.
     size_t maximumBodySize { kDefaultMaximumBodySize };

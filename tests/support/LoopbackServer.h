@@ -29,6 +29,10 @@ public:
         std::map<std::string, std::string> headers;
         // Real seconds to wait before answering (for time-out tests).
         double delay { 0 };
+        // When above 0: the headers go out at once and the body follows one
+        // byte per this many real seconds, the way a hostile server keeps a
+        // connection busy without ever finishing.
+        double trickleInterval { 0 };
     };
 
     using Handler = std::function<Response(const Request&)>;

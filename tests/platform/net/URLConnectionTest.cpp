@@ -154,4 +154,58 @@ TEST_F(URLConnectionTest, ErrorStatusesAreAnswersNotFailures)
     EXPECT_EQ(recorder.body, "gone");
 }
 
+TEST_F(URLConnectionTest, OriginOnlyHeadersStayWithTheOriginalHost)
+{
+    LoopbackServer elsewhere;
+    server.redirect("/a", "/b");                   // same host: carried on
+    server.redirect("/b", elsewhere.url("/c"));    // another host (port): dropped
+    elsewhere.redirect("/c", server.url("/d"));    // back where it started: sent again
+    server.respond("/d", { .body = "ok" });
+    start({ .url = server.url("/a"),
+        .headers = { { "X-Device", "id-1234" }, { "User-Agent", "agent" } },
+        .originOnlyHeaders = { "x-device" } });
+    ASSERT_TRUE(loop().runUntil([&] { return recorder.done(); }));
+    EXPECT_TRUE(recorder.finished);
+    ASSERT_EQ(server.requests().size(), 3u);
+    for (auto& request : server.requests())
+        EXPECT_EQ(request.headers.at("x-device"), "id-1234") << request.path;
+    ASSERT_EQ(elsewhere.requests().size(), 1u);
+    EXPECT_EQ(elsewhere.requests()[0].headers.count("x-device"), 0u);
+    EXPECT_EQ(elsewhere.requests()[0].headers.at("user-agent"), "agent");
+}
+
+TEST_F(URLConnectionTest, ATricklingAnswerStillEndsAtTheDeadline)
+{
+    server.respond("/trickle", { .body = std::string(1000, 'x'), .trickleInterval = 0.01 });
+    auto connection = start({ .url = server.url("/trickle"), .timeoutInterval = 60 });
+    // Ten virtual seconds pass after every byte: an idle timer, restarted by
+    // each byte, would never fire.
+    size_t seen = 0;
+    for (int step = 0; step < 10 && !recorder.done(); ++step) {
+        ASSERT_TRUE(loop().runUntil([&] { return recorder.body.size() > seen || recorder.done(); }));
+        seen = recorder.body.size();
+        advance(10);
+    }
+    ASSERT_TRUE(recorder.error);
+    EXPECT_EQ(recorder.error->code, NetworkError::Code::TimedOut);
+    EXPECT_LT(recorder.body.size(), 1000u);
+}
+
+TEST_F(URLConnectionTest, BackgroundTrafficLeavesTheConnectionsOthersNeed)
+{
+    server.respond("/pixel", { .body = std::string(1000, 'p'), .trickleInterval = 0.05 });
+    server.respond("/ad", { .body = "ad" });
+    std::vector<Recorder> pixels(4);
+    std::vector<std::shared_ptr<URLConnection>> pixelConnections;
+    for (auto& pixel : pixels)
+        pixelConnections.push_back(URLConnection::start({ .url = server.url("/pixel"), .background = true }, &pixel));
+    ASSERT_TRUE(loop().runUntil([&] { return server.requestsTo("/pixel") >= 2; }));
+    start({ .url = server.url("/ad") });
+    bool answered = loop().runUntil([&] { return recorder.done(); }, 3);
+    for (auto& connection : pixelConnections)
+        connection->cancel();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(recorder.body, "ad");
+}
+
 } // namespace

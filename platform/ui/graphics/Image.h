@@ -11,16 +11,26 @@
 #include <string_view>
 
 // An immutable bitmap: a Cairo ARGB32 surface plus the number of pixels per
-// point. Decoding goes through gdk-pixbuf; the pixel count is checked against
-// a limit before any pixel is decoded, so a small file announcing a huge image
-// cannot exhaust memory.
+// point. Decoding goes through gdk-pixbuf, and only for the raster formats
+// images come in here: the bytes must start with a PNG, JPEG or GIF
+// signature before any loader sees them (other loaders parse vector and
+// container formats whose cost has no bound). The size is checked against
+// the caller's limits before any pixel is decoded, so a small file
+// announcing a huge image cannot exhaust memory, and an image must decode
+// completely: a truncated file is not an image, rather than half of one.
 class Image {
 public:
     // Largest image we decode: 4096 × 4096 pixels, far more than any screen here.
     static constexpr long long kMaxPixels = 4096LL * 4096LL;
 
-    // PNG, JPEG or GIF bytes; nullptr when they are not an image or too large.
-    static std::shared_ptr<Image> decode(std::string_view bytes, double scale = 1.0);
+    // PNG, JPEG or GIF bytes; nullptr when they are not such an image, do
+    // not decode completely, have more than maxPixels pixels, or (when
+    // maxDimension is above 0) are wider or taller than maxDimension.
+    // Safe on any thread.
+    static std::shared_ptr<Image> decode(std::string_view bytes, double scale = 1.0, long long maxPixels = kMaxPixels,
+        int maxDimension = 0);
+    // Whether the bytes start with a signature decode() accepts.
+    static bool hasRasterSignature(std::string_view bytes);
     static std::shared_ptr<Image> fromFile(const std::string& path, double scale = 1.0);
     // Takes a reference to `surface` (ARGB32 or RGB24).
     static std::shared_ptr<Image> fromSurface(cairo_surface_t* surface, double scale = 1.0);

@@ -3,6 +3,7 @@
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
@@ -108,6 +109,87 @@ TEST(Image, RefusesHugeImagesBeforeDecodingAndRoundTripsPNG)
     uint32_t p = pixelAt(*back, 3, 3);
     EXPECT_EQ(p >> 24, 0x80u);
     EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x80, 1);
+}
+
+namespace {
+
+// A 2 × 2 GIF, written out by hand (gdk-pixbuf cannot write GIF).
+std::string smallGIF()
+{
+    return std::string("\x47\x49\x46\x38\x39\x61\x02\x00\x02\x00\x81\x00\x00\xff\x00\x00\x00\x00\xff\x00\x00\x00"
+                       "\x00\x00\x00\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x03\x44\x02\x05\x00\x3b",
+        42);
+}
+
+std::string smallJPEG()
+{
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 32, 32);
+    gdk_pixbuf_fill(pixbuf, 0x3366ccff);
+    gchar* buffer = nullptr;
+    gsize size = 0;
+    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "jpeg", nullptr, nullptr);
+    std::string bytes(buffer, size);
+    g_free(buffer);
+    g_object_unref(pixbuf);
+    return bytes;
+}
+
+std::string smallPNG(int width, int height)
+{
+    ImageContext context({ static_cast<double>(width), static_cast<double>(height) }, 1);
+    context.context().setFillColor(Color::rgba(1, 0, 0, 1));
+    context.context().fillRect({ 0, 0, static_cast<double>(width), static_cast<double>(height) });
+    return *context.image()->encodePNG();
+}
+
+} // namespace
+
+TEST(Image, OnlyRasterSignaturesReachALoader)
+{
+    ASSERT_TRUE(Image::decode(smallPNG(8, 8)));
+    ASSERT_TRUE(Image::decode(smallJPEG()));
+    auto gif = Image::decode(smallGIF());
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->pixelWidth(), 2);
+
+    // Formats with their own unbounded costs are not images here, however
+    // well formed: vector drawings (an entity bomb among them), icons, bitmaps.
+    std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><rect width='10' height='10'/></svg>";
+    std::string laughs = "<?xml version='1.0'?><!DOCTYPE svg [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;'>]>"
+                         "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><text>&b;</text></svg>";
+    std::string ico("\x00\x00\x01\x00\x01\x00\x10\x10\x00\x00\x01\x00\x20\x00", 14);
+    std::string bmp = "BM" + std::string(60, '\0');
+    for (const std::string& bytes : { svg, laughs, ico, bmp, std::string("/* XPM */\nstatic char* x[] = {\"1 1 1 1\"};") }) {
+        EXPECT_FALSE(Image::hasRasterSignature(bytes));
+        EXPECT_EQ(Image::decode(bytes), nullptr);
+    }
+    // A raster signature in front of something else decodes as that format, and fails.
+    EXPECT_EQ(Image::decode(std::string("\x89PNG\r\n\x1a\n", 8) + svg), nullptr);
+}
+
+TEST(Image, AnImageThatDoesNotDecodeCompletelyIsNoImage)
+{
+    std::string png = smallPNG(40, 40);
+    std::string jpeg = smallJPEG();
+    std::string gif = smallGIF();
+    for (const std::string* bytes : { &png, &jpeg, &gif }) {
+        for (size_t keep : { bytes->size() - 1, bytes->size() * 3 / 4, bytes->size() / 2, size_t(20) })
+            EXPECT_EQ(Image::decode(bytes->substr(0, keep)), nullptr) << "kept " << keep << " of " << bytes->size();
+    }
+    // Chunks whole and IEND present, but the pixel data covers 1 row of 8.
+    EXPECT_EQ(Image::decode(pngBomb(64, 8)), nullptr);
+    // Padding after the end of the image is not a truncation.
+    EXPECT_TRUE(Image::decode(jpeg + std::string(16, '\0')));
+}
+
+TEST(Image, CallersLimitsRefuseLargeImagesBeforeDecoding)
+{
+    std::string png = smallPNG(600, 10);
+    EXPECT_TRUE(Image::decode(png));
+    EXPECT_EQ(Image::decode(png, 1, Image::kMaxPixels, 512), nullptr) << "wider than the side limit";
+    EXPECT_TRUE(Image::decode(smallPNG(512, 512), 1, Image::kMaxPixels, 512));
+    EXPECT_EQ(Image::decode(png, 1, 5999), nullptr) << "more pixels than allowed";
+    EXPECT_TRUE(Image::decode(png, 1, 6000));
 }
 
 TEST(Font, PlatformNamesMapToInstalledMetricCompatibleFamilies)

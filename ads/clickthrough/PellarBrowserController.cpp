@@ -8,6 +8,7 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ServerText.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/controls/ActionSheet.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
@@ -171,7 +172,8 @@ void PellarBrowserController::refreshTopToolbar()
             m_topToolbar->addSubview(m_spinner);
         }
     } else {
-        title = m_webView->stringByEvaluatingJavaScriptFromString("document.title");
+        // The page decides its title's length and direction marks; the bar shows one short line.
+        title = ServerText::forDisplay(m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
         if (m_spinner) {
             m_spinner->stopAnimating();
             m_spinner->removeFromSuperview();
@@ -254,7 +256,7 @@ void PellarBrowserController::mail()
 {
     if (!m_webView)
         return;
-    std::string title = m_webView->stringByEvaluatingJavaScriptFromString("document.title");
+    std::string title = ServerText::forDisplay(m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
     Application::shared().openURL(PellarBrowserRules::mailURL(title, m_webView->currentURL()));
 }
 

@@ -5,6 +5,7 @@
 #include "ads/core/PropertyListReader.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PercentEscaping.h"
+#include "platform/foundation/ServerText.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <system_error>
@@ -113,7 +114,8 @@ std::string PellarLocalizer::localizedStringForKey(const std::string& key)
 {
     loadStrings();
     auto found = m_strings->find(key);
+    // The table is the server's: its values are cut and cleaned like any server text.
     if (found != m_strings->end() && !found->second.empty())
-        return found->second;
+        return ServerText::forDisplay(found->second, ServerText::kStringsValueLength);
     return key;
 }

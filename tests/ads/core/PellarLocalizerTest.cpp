@@ -1,4 +1,5 @@
 #include "ads/core/PellarLocalizer.h"
+#include "platform/foundation/ServerText.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/ads/core/AdsCoreFixture.h"
 
@@ -37,6 +38,13 @@ TEST_F(PellarLocalizerTest, EmptyOrMissingTranslationsGiveTheKeyBack)
     EXPECT_EQ(localizer().localizedStringForKey("Cancel"), "Cancel");
     EXPECT_EQ(localizer().localizedStringForKey("Ok"), "Gut");
     EXPECT_EQ(localizer().localizedStringForKey("Call %@?"), "Call %@?");
+}
+
+TEST_F(PellarLocalizerTest, ServerValuesAreCutAndLoseTheirDirectionControls)
+{
+    writeTable("de", "\"Ok\" = \"\u202Eelif.exe\";\n\"Cancel\" = \"" + std::string(100000, 'w') + "\";\n");
+    EXPECT_EQ(localizer().localizedStringForKey("Ok"), "elif.exe");
+    EXPECT_EQ(localizer().localizedStringForKey("Cancel"), std::string(ServerText::kStringsValueLength, 'w'));
 }
 
 TEST_F(PellarLocalizerTest, TableIsFetchedOnceWrittenWholeAndUsedFromTheNextRun)

@@ -1,5 +1,7 @@
 #include "platform/foundation/Log.h"
 
+#include "platform/foundation/GRefPtr.h"
+
 #include <glib.h>
 
 #include <cstdarg>
@@ -88,20 +90,19 @@ std::string Log::excerpt(std::string_view text, size_t limit)
 std::string Log::schemeAndHost(std::string_view url)
 {
     std::string text(url);
-    GUri* uri = g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_NON_DNS), nullptr);
+    auto uri = adoptGRef(g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_NON_DNS), nullptr));
     if (!uri) {
         // Not a URL at all: only what looks like a scheme may be shown.
         const char* scheme = g_uri_peek_scheme(text.c_str()); // interned, not ours to free
         return excerpt(scheme ? std::string(scheme) + ":" : "(not a URL)");
     }
-    text = g_uri_get_scheme(uri);
+    text = g_uri_get_scheme(uri.get());
     text += ":";
-    if (const char* host = g_uri_get_host(uri); host && *host) {
+    if (const char* host = g_uri_get_host(uri.get()); host && *host) {
         text += "//";
         text += host;
-        if (g_uri_get_port(uri) > 0)
-            text += ":" + std::to_string(g_uri_get_port(uri));
+        if (g_uri_get_port(uri.get()) > 0)
+            text += ":" + std::to_string(g_uri_get_port(uri.get()));
     }
-    g_uri_unref(uri);
     return excerpt(text);
 }

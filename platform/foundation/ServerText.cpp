@@ -1,6 +1,10 @@
 #include "platform/foundation/ServerText.h"
 
+#include "platform/foundation/GUniquePtr.h"
+
 #include <glib.h>
+
+#include <algorithm>
 
 bool ServerText::isDirectionControl(char32_t c)
 {
@@ -13,17 +17,16 @@ std::string ServerText::forDisplay(std::string_view text, size_t maxCharacters)
     // costs no more than its first characters. Four bytes per character is
     // the most UTF-8 needs; invalid bytes count as one character each.
     std::string_view head = text.substr(0, std::min(text.size(), maxCharacters * 4 + 4));
-    gchar* valid = g_utf8_make_valid(head.data(), static_cast<gssize>(head.size()));
+    GUniquePtr<char> valid(g_utf8_make_valid(head.data(), static_cast<gssize>(head.size())));
     std::string result;
     result.reserve(std::min(head.size(), maxCharacters * 4));
     size_t count = 0;
-    for (const gchar* p = valid; *p && count < maxCharacters; p = g_utf8_next_char(p)) {
+    for (const gchar* p = valid.get(); *p && count < maxCharacters; p = g_utf8_next_char(p)) {
         gunichar c = g_utf8_get_char(p);
         if (isDirectionControl(c))
             continue;
         result.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
         ++count;
     }
-    g_free(valid);
     return result;
 }

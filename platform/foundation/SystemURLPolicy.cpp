@@ -1,5 +1,6 @@
 #include "platform/foundation/SystemURLPolicy.h"
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/foundation/Log.h"
 
 #include <glib.h>
@@ -67,12 +68,11 @@ bool SystemURLPolicy::mayOpenWithSystem(std::string_view url)
         return true;
     // A web link must name a host; "http:/etc/passwd" names a file.
     std::string text(url);
-    GUri* uri = g_uri_parse(text.c_str(), G_URI_FLAGS_ENCODED, nullptr);
+    auto uri = adoptGRef(g_uri_parse(text.c_str(), G_URI_FLAGS_ENCODED, nullptr));
     if (!uri)
         return false;
-    const char* host = g_uri_get_host(uri);
+    const char* host = g_uri_get_host(uri.get());
     bool hasHost = host && *host;
-    g_uri_unref(uri);
     return hasHost;
 }
 

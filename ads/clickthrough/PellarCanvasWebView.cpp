@@ -2,16 +2,13 @@
 
 #include "ads/clickthrough/PellarModalViewController.h"
 #include "ads/core/PellarEndpoints.h"
-#include "ads/core/PellarStoreURLCleaner.h"
-#include "platform/foundation/Log.h"
 #include "platform/foundation/PercentEscaping.h"
+#include "platform/foundation/SystemURLPolicy.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/WebView.h"
 #include "platform/ui/views/Application.h"
 
-#include <algorithm>
-#include <cctype>
 
 std::shared_ptr<PellarCanvasWebView> PellarCanvasWebView::create(const Rect& frame)
 {
@@ -117,26 +114,11 @@ void PellarCanvasWebView::launch(const std::map<std::string, std::string>& param
     if (found == parameters.end())
         return;
     auto link = URL::withString(found->second);
-    if (!link)
+    // The page may ask for anything: only what the system may open leaves,
+    // and a refusal is logged by the scheme alone.
+    if (!link || !SystemURLPolicy::checkOpenWithSystem(link->absoluteString()))
         return;
-    if (!mayLaunch(*link)) {
-        // The scheme only: the link itself may carry personal data.
-        Log::writef("Pellar: the canvas page may not open links of scheme \"%s\"; ignored",
-            link->scheme().value_or("").c_str());
-        return;
-    }
     Application::shared().openURL(link->absoluteString());
-}
-
-bool PellarCanvasWebView::mayLaunch(const URL& url)
-{
-    if (!url.scheme())
-        return false;
-    std::string scheme = *url.scheme();
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (scheme == "http" || scheme == "https" || scheme == "mailto" || scheme == "tel")
-        return true;
-    return PellarStoreURLCleaner::isStoreURL(url);
 }
 
 // MARK: Query parser

@@ -54,9 +54,6 @@ public:
     // both sides are unescaped as ASCII ("+" stays "+") and a piece that does
     // not unescape is skipped. A later key replaces an earlier one.
     static std::map<std::string, std::string> dictionaryWithQueryString(std::string_view query);
-    // Whether the page may have the system open this link: web, mail and
-    // phone links, and the store links the library knows.
-    static bool mayLaunch(const URL&);
 
     // WebViewDelegate
     bool webViewShouldStartLoad(WebView&, const std::string& url, NavigationType) override;

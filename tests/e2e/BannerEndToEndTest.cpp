@@ -185,6 +185,8 @@ TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndIts
         "tap 160 24\n"
         "wait 1.5\n"
         "screenshot " + (dir / "canvas.png").string() + "\n"
+        "tap 86 353\n"
+        "wait 0.5\n"
         "tap 234 353\n"
         "wait 1\n"
         "screenshot " + (dir / "after.png").string() + "\n"
@@ -192,6 +194,8 @@ TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndIts
     ASSERT_EQ(run.status, 0) << run.log;
     EXPECT_EQ(service.requestsTo("/click/canvas").size(), 1u);
     EXPECT_EQ(service.requestsTo("/static/mobile/canvas.html").size(), 1u);
+    // "Open outside" hands the content to the system (a headless run logs it) and the canvas stays.
+    EXPECT_EQ(run.count("Open with the system: " + service.baseURL() + "/landing/canvas\n"), 1) << run.log;
 
     auto banner = shot("banner.png"), canvas = shot("canvas.png"), after = shot("after.png");
     ASSERT_TRUE(banner && canvas && after);

@@ -158,7 +158,7 @@ TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigat
         EXPECT_FALSE(page->navigate(refused)) << refused;
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),
-                  [](auto& line) { return line.find("may not open links of scheme") != std::string::npos; }),
+                  [](auto& line) { return line.find("Refused to open a link with the scheme") != std::string::npos; }),
         4);
     for (auto& line : logLines)
         EXPECT_EQ(line.find("passwd"), std::string::npos) << line;

@@ -6,12 +6,30 @@
 
 namespace {
 
-// The default rotation brings the "contact" ad with the refresh at 180 s.
+// The default rotation brings the "call" ad with the refresh at 120 s and the
+// "contact" ad with the one at 180 s.
 class CallAndContactEndToEndTest : public EndToEndTest {
 protected:
     std::string contactsEnvironment() const { return "VANTREL_CONTACTS_DIR=" + (dir / "contacts").string(); }
+    static constexpr const char* kToCallAd = "wait 0.5\ntap-label I understood\nwait 121\n";
     static constexpr const char* kToContactAd = "wait 0.5\ntap-label I understood\nwait 181\n";
 };
+
+// A headless run hands nothing to the desktop: it logs the link instead.
+TEST_F(CallAndContactEndToEndTest, CallIsConfirmedReportedThenHandedToTheSystem)
+{
+    DemoService service(VANTREL_SOURCE_DIR "/server/scenarios/default", dir / "requests.jsonl");
+    ASSERT_FALSE(service.baseURL().empty());
+    auto run = runVantrel(service,
+        std::string(kToCallAd) + "tap-label Advertisement\nwait 1\nscreenshot " + (dir / "alert.png").string()
+            + "\ntap-label Call\nwait 1\nquit\n",
+        contactsEnvironment());
+    ASSERT_EQ(run.status, 0) << run.log;
+    EXPECT_EQ(service.requestsTo("/click/call").size(), 1u) << run.log;
+    EXPECT_EQ(service.requestsTo("/acquisition/call").size(), 1u) << run.log;
+    EXPECT_EQ(run.count("Open with the system: tel:+15555550100"), 1) << run.log;
+    EXPECT_EQ(run.count("Failed to record click-to-call acquisition."), 0);
+}
 
 TEST_F(CallAndContactEndToEndTest, ContactIsAddedWithItsPictureToTheContactsFolder)
 {

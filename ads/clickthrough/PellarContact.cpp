@@ -59,10 +59,11 @@ bool isOrganizationEntry(const PersonRecord& record, const std::string& organiza
 }
 
 // The organization comes from the server: in a log line its line breaks and
-// other control characters would start lines of their own.
+// other control characters would start lines of their own, and its length is
+// the server's choice.
 std::string loggable(const std::string& text)
 {
-    std::string result = text;
+    std::string result = Log::excerpt(text);
     for (char& c : result) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = ' ';

@@ -32,10 +32,9 @@ std::shared_ptr<VdirAddressBook> VdirAddressBook::open(const std::filesystem::pa
 {
     std::error_code error;
     if (!std::filesystem::exists(directory, error)) {
+        // Made 0700, like every folder of ours: the book holds other people's details.
         if (!Paths::createDirectories(directory))
             return nullptr;
-        // The book holds other people's details: ours alone, whatever the umask.
-        std::filesystem::permissions(directory, std::filesystem::perms::owner_all, error);
     }
     if (!std::filesystem::is_directory(directory, error))
         return nullptr;
@@ -90,10 +89,8 @@ std::optional<std::string> VdirAddressBook::removeFromStore(const std::string& i
 std::optional<std::string> VdirAddressBook::writeToStore(PersonRecord& record)
 {
     auto file = fileForIdentifier(record.identifier);
+    // Written 0600, like every file of ours.
     if (!Paths::writeFileAtomically(file, VCard::serialize(record)))
         return "Could not write " + file.filename().string();
-    // Other people's details: readable by the user alone, whatever the umask.
-    std::error_code ignored;
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ignored);
     return std::nullopt;
 }

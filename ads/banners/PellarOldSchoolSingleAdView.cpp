@@ -9,6 +9,7 @@
 #include "platform/ui/controls/ImageView.h"
 #include "json/JSONValue.h"
 
+#include <algorithm>
 #include <numbers>
 #include <span>
 
@@ -96,8 +97,12 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
     Size attributionSize;
     double blockHeight = textSize.height;
     if (withAttribution) {
+        // One line under the text, whatever the strings table says: a
+        // translation with line breaks would push the text off the banner.
         attribution = PellarLocalizer::sharedLocalizer().localizedStringForKey(kAttributionKey);
-        attributionSize = attributionFont().sizeWithText(attribution);
+        std::replace_if(attribution.begin(), attribution.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        double lineHeight = attributionFont().sizeWithText("A").height;
+        attributionSize = attributionFont().sizeWithText(attribution, {rightX - leftX, lineHeight});
         blockHeight += kAttributionGap + attributionSize.height;
     }
     double textY = (H - blockHeight) * 0.5;

@@ -12,6 +12,8 @@ PellarSingleAdView::PellarSingleAdView(const Rect& frame)
     : View(frame)
 {
     setOpaque(true);
+    // Nothing an ad brings (an oversized icon, a long text) may paint over the host's screen.
+    setClipsToBounds(true);
 }
 
 PellarSingleAdView::~PellarSingleAdView()

@@ -14,7 +14,9 @@
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Screen.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -79,10 +81,6 @@ void PellarAd::loadBrowserIcons()
     auto& cache = PellarImageCache::sharedCache();
     bool started = false;
     for (const char* name : browserIcons()) {
-        // A download that cannot even start fails the ad at once; the
-        // remaining icons are then of no use.
-        if (m_state != PellarAdState::LoadingBrowserIcons)
-            return;
         if (cache.imageIsInCache(name))
             continue;
         addDownload(PellarEndpoints::browserIconURL(name), std::string(name), std::nullopt);
@@ -119,8 +117,8 @@ void PellarAd::addDownload(
     auto download = PellarURLDownload::create();
     download->setDelegate(shared_from_this(), &PellarAd::downloadDidSucceed, &PellarAd::downloadDidFail);
     download->setIdentifier(identifier);
-    // Tracked before it starts: a download that cannot start reports at once
-    // and must find itself in the set.
+    // Tracked before it starts: a download that cannot start reports on the
+    // next pass and must find itself in the set.
     m_activeDownloads->insert(download);
     download->loadContentsOfURLAtString(url, body);
 }
@@ -185,38 +183,87 @@ void PellarAd::downloadDidFail(PellarURLDownload& download)
 
 void PellarAd::iconDownloadDidSucceed(PellarURLDownload& download)
 {
-    auto image = Image::decode(download.data().value_or(std::string()));
-    if (!image) {
-        requestDidFail();
-        return;
-    }
-    if (download.identifier()) {
-        if (auto png = image->encodePNG())
-            PellarImageCache::sharedCache().storeImage(*png, *download.identifier());
-    }
-    if (m_activeDownloads && m_activeDownloads->empty())
-        browserIconsDidFinishLoading();
+    std::optional<std::string> name = download.identifier();
+    decodeImage(download.data().value_or(std::string()), Image::kMaxPixels, kMaximumIconSide,
+        [name](PellarAd& ad, std::shared_ptr<const Image> image) {
+            if (ad.m_state != PellarAdState::LoadingBrowserIcons)
+                return;
+            if (!image) {
+                ad.requestDidFail();
+                return;
+            }
+            if (name) {
+                if (auto png = image->encodePNG())
+                    PellarImageCache::sharedCache().storeImage(*png, *name);
+            }
+            if (ad.imagesComplete())
+                ad.browserIconsDidFinishLoading();
+        });
 }
 
 void PellarAd::imageDownloadDidSucceed(PellarURLDownload& download)
 {
     const auto& identifier = download.identifier();
-    if (identifier == kUserImageIdentifier || identifier == kActionIconIdentifier) {
-        auto image = Image::decode(download.data().value_or(std::string()));
-        if (!image) {
-            requestDidFail();
-            return;
-        }
-        if (identifier == kUserImageIdentifier) {
-            m_userImage = std::move(image);
-        } else {
-            if (auto png = image->encodePNG(); png && m_answer.actionImageName)
-                PellarImageCache::sharedCache().storeImage(*png, *m_answer.actionImageName);
-            m_actionImage = std::move(image);
-        }
+    bool isUserImage = identifier == kUserImageIdentifier;
+    if (!isUserImage && identifier != kActionIconIdentifier) {
+        if (imagesComplete())
+            requestDidSucceed();
+        return;
     }
-    if (m_activeDownloads && m_activeDownloads->empty())
-        requestDidSucceed();
+    // An image banner fills the banner; every other picture is an icon.
+    bool isBanner = isUserImage && m_answer.medium == PellarAdMedium::Banner;
+    decodeImage(download.data().value_or(std::string()), isBanner ? maximumBannerPixels() : Image::kMaxPixels,
+        isBanner ? 0 : kMaximumIconSide, [isUserImage](PellarAd& ad, std::shared_ptr<const Image> image) {
+            if (ad.m_state != PellarAdState::LoadingImages)
+                return;
+            if (!image) {
+                ad.requestDidFail();
+                return;
+            }
+            if (isUserImage) {
+                ad.m_userImage = std::move(image);
+            } else {
+                if (auto png = image->encodePNG(); png && ad.m_answer.actionImageName)
+                    PellarImageCache::sharedCache().storeImage(*png, *ad.m_answer.actionImageName);
+                ad.m_actionImage = std::move(image);
+            }
+            if (ad.imagesComplete())
+                ad.requestDidSucceed();
+        });
+}
+
+void PellarAd::decodeImage(std::string bytes, long long maxPixels, int maxDimension, DecodeReply done)
+{
+    // Decoding costs time in proportion to the image, and the server picks
+    // the image: it runs on a worker so that drawing never waits for it.
+    ++m_decodesInFlight;
+    std::weak_ptr<PellarAd> weakThis = weak_from_this();
+    RunLoop::main().performInBackground(
+        [bytes = std::move(bytes), maxPixels, maxDimension]() -> std::shared_ptr<const Image> {
+            return Image::decode(bytes, 1.0, maxPixels, maxDimension);
+        },
+        [weakThis, done = std::move(done)](std::shared_ptr<const Image> image) {
+            auto self = weakThis.lock();
+            if (!self)
+                return;
+            --self->m_decodesInFlight;
+            done(*self, std::move(image));
+        });
+}
+
+long long PellarAd::maximumBannerPixels() const
+{
+    Size size { 320, 48 };
+    if (auto owner = adDelegate())
+        size = owner->adSize();
+    double scale = Screen::mainScreen().scale();
+    double pixels = kBannerAreaFactor * size.width * scale * size.height * scale;
+    return std::max<long long>(1, static_cast<long long>(pixels));
+}
+
+bool PellarAd::imagesComplete() const
+{
+    return m_activeDownloads && m_activeDownloads->empty() && m_decodesInFlight == 0;
 }
 
 // MARK: The answer
@@ -285,14 +332,12 @@ void PellarAd::loadImages(const std::string& imageURL)
 {
     m_state = PellarAdState::LoadingImages;
     addDownload(imageURL, std::string(kUserImageIdentifier), std::nullopt);
-    if (m_state != PellarAdState::LoadingImages)
-        return; // the image download could not start and failed the ad
 
     const std::string& iconName = *m_answer.actionImageName;
     auto& cache = PellarImageCache::sharedCache();
     if (cache.imageIsInCache(iconName)) {
         if (auto bytes = cache.fetchImageNamed(iconName))
-            m_actionImage = Image::decode(*bytes);
+            m_actionImage = Image::decode(*bytes, 1.0, Image::kMaxPixels, kMaximumIconSide);
     }
     // A cached icon that no longer reads is fetched again rather than shown as nothing.
     if (!m_actionImage && iconName != kSearchActionImageName)
@@ -415,6 +460,8 @@ void PellarAd::startPixel(const std::string& url, const char* identifier)
     auto finish = [self](PellarURLDownload& finished) { self->pixelDownloadDidFinish(finished); };
     download->setCallbacks(finish, finish);
     download->setIdentifier(std::string(identifier));
+    // Nobody waits for a pixel: it must not take the connections others need.
+    download->setBackground(true);
     m_pixelDownloads.insert(download);
     download->loadContentsOfURLAtString(url);
 }

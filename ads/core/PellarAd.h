@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -45,6 +46,11 @@ class PellarAd final : public PellarFlexAdDelegate, public std::enable_shared_fr
 public:
     static constexpr const char* kUserImageIdentifier = "userImage";
     static constexpr const char* kActionIconIdentifier = "actionIcon";
+    // Images are refused before decoding when larger than their place can
+    // use: icons above this side, banners above four times the banner's
+    // pixel area at the screen's scale.
+    static constexpr int kMaximumIconSide = 512;
+    static constexpr double kBannerAreaFactor = 4;
     static constexpr const char* kAccountingPixelIdentifier = "accountingPixel";
     static constexpr const char* kTrackingPixelIdentifier = "trackingPixel";
     // An action icon of this name is drawn by the search banner itself.
@@ -139,6 +145,13 @@ private:
     // Finished downloads, by the state the ad was in.
     void iconDownloadDidSucceed(PellarURLDownload&);
     void imageDownloadDidSucceed(PellarURLDownload&);
+    // Decodes on a worker and calls `done` on the main thread with the image,
+    // or null when the bytes are not one within the limits. Not called when
+    // the ad is gone.
+    using DecodeReply = std::function<void(PellarAd&, std::shared_ptr<const Image>)>;
+    void decodeImage(std::string bytes, long long maxPixels, int maxDimension, DecodeReply done);
+    long long maximumBannerPixels() const;
+    bool imagesComplete() const;
     std::shared_ptr<PellarURLDownload> takeTrackedDownload(PellarURLDownload&);
 
     // Clicks.
@@ -160,6 +173,7 @@ private:
     bool m_accountingPixelLoaded { false };
     std::shared_ptr<const Image> m_userImage;
     std::shared_ptr<const Image> m_actionImage;
+    int m_decodesInFlight { 0 };
     std::shared_ptr<PellarFlexAd> m_flexAd;
     // Pixel downloads in flight. Each one's callbacks hold the ad, so the ad
     // lives until its pixels have answered.

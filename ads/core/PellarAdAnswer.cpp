@@ -1,5 +1,7 @@
 #include "ads/core/PellarAdAnswer.h"
 
+#include "platform/foundation/ServerText.h"
+
 namespace {
 
 // The answer's values are strings; anything else counts as missing.
@@ -19,6 +21,14 @@ std::optional<std::string> nonEmptyStringValue(const JSONValue& answer, const ch
     return value;
 }
 
+std::optional<std::string> displayValue(const JSONValue& answer, const char* key, size_t maxCharacters)
+{
+    auto value = answer.find(key);
+    if (!value || !value->isString())
+        return std::nullopt;
+    return ServerText::forDisplay(value->stringValue(), maxCharacters);
+}
+
 bool hasKey(const JSONValue& answer, const char* key)
 {
     return answer.find(key).has_value();
@@ -31,7 +41,8 @@ PellarAdAnswer PellarAdAnswer::fromJSON(const JSONValue& answer)
     // find() answers nothing on a value that is not an object, so such an
     // answer reads as one with every key missing.
     PellarAdAnswer result;
-    result.text = stringValue(answer, kTextKey);
+    // Texts the banner draws are cut and cleaned before anything measures them.
+    result.text = displayValue(answer, kTextKey, ServerText::kAdTextLength);
     result.action = stringValue(answer, kActionKey);
     result.clickAction = clickActionFromName(result.action);
     result.actionImageName = stringValue(answer, kActionImageNameKey);
@@ -40,7 +51,7 @@ PellarAdAnswer PellarAdAnswer::fromJSON(const JSONValue& answer)
     result.userString = stringValue(answer, kUserStringKey);
     result.jsonpUrl = stringValue(answer, kJsonpURLKey);
     result.suggestionUrl = stringValue(answer, kSuggestionURLKey);
-    result.searchPlaceholder = stringValue(answer, kSearchPlaceholderKey);
+    result.searchPlaceholder = displayValue(answer, kSearchPlaceholderKey, ServerText::kPlaceholderLength);
     result.searchHelpURL = stringValue(answer, kSearchHelpURLKey);
 
     if (hasKey(answer, kBannerKey)) {

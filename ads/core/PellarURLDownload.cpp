@@ -67,6 +67,7 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url)
 void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const std::optional<std::string>& postBody)
 {
     std::optional<int> failure;
+    ++m_attempt;
     try {
         m_targetURL = trimmed(url);
         m_error.reset();
@@ -75,6 +76,7 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const 
         request.url = m_targetURL;
         request.timeoutInterval = timeoutInterval();
         request.maximumBodySize = maximumBodySize();
+        request.background = m_background;
         request.headers.emplace_back("USER-AGENT", userAgent());
         if (auto identifier = PellarAppData::deviceUniqueIdentifier()) {
             request.headers.emplace_back("X-PELLAR-ISU", *identifier);
@@ -107,12 +109,22 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const 
     } catch (...) {
         failure = kExceptionError;
     }
-    if (failure)
-        reportFailure(*failure);
+    if (!failure)
+        return;
+    // Reported on the next pass, as a connection reports its own failures:
+    // the caller has not even stored the download yet. A restart or a
+    // cancel() meanwhile wins over this report.
+    uint64_t attempt = ++m_attempt;
+    std::weak_ptr<PellarURLDownload> weakThis = weak_from_this();
+    RunLoop::main().post([weakThis, attempt, code = *failure] {
+        if (auto self = weakThis.lock(); self && self->m_attempt == attempt)
+            self->reportFailure(code);
+    });
 }
 
 void PellarURLDownload::cancel()
 {
+    ++m_attempt;
     if (m_activeConnection) {
         m_activeConnection->cancel();
         m_activeConnection = nullptr;

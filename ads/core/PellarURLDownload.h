@@ -4,6 +4,7 @@
 #include "platform/net/URLConnectionDelegate.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,7 +19,8 @@ class URLConnection;
 //
 // Callbacks run with the download kept alive until the current run-loop pass
 // ends, so a delegate may drop its last reference inside the callback. A
-// download that cannot start reports failure before the start call returns.
+// download that cannot start reports failure on the next pass of the run
+// loop, never inside the start call: its caller has not stored it yet.
 class PellarURLDownload final : public URLConnectionDelegate,
                                 public std::enable_shared_from_this<PellarURLDownload> {
 public:
@@ -71,6 +73,11 @@ public:
     void setCallbacks(Callback success, Callback failure);
     bool hasDelegate() const { return m_successCallback || m_failureCallback; }
 
+    // Background traffic (pixels) goes through connections of its own, so
+    // that slow answers there cannot hold up ads, images and clicks.
+    bool isBackground() const { return m_background; }
+    void setBackground(bool background) { m_background = background; }
+
     // The body received so far; nullopt before the start and after cancel().
     const std::optional<std::string>& data() const { return m_data; }
     const std::optional<PellarError>& error() const { return m_error; }
@@ -117,4 +124,6 @@ private:
     std::shared_ptr<URLConnection> m_activeConnection;
     std::optional<PellarError> m_error;
     std::string m_targetURL;
+    bool m_background { false };
+    uint64_t m_attempt { 0 }; // a failure posted for an earlier start is dropped
 };

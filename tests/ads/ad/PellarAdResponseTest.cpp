@@ -88,6 +88,11 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
     server.respond("/bad.png", { .body = "GIF89a but not really" });
     server.respond("/huge.png", { .body = oversizedPNG() });
     server.respond("/m/static/mobile/img/broken.png", { .body = "nope" });
+    server.respond("/m/static/mobile/img/wide.png", { .body = pngOfSize(600, 20) });
+    server.respond("/big.png", { .body = pngOfSize(640, 400) });
+    server.respond("/vector.png", { .body = "<svg xmlns='http://www.w3.org/2000/svg' width='320' height='48'/>" });
+    std::string whole = pngOfSize(320, 48);
+    server.respond("/cut.png", { .body = whole.substr(0, whole.size() / 2) });
     std::string click = server.url("/click");
     std::string banner = server.url("/banner.png");
     struct Case {
@@ -107,6 +112,11 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
         { "image undecodable", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/bad.png") + "\"}", 200 },
         { "image too large", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/huge.png") + "\"}", 200 },
         { "icon undecodable", R"({"6":"url","18":"broken","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        // Larger than their place can use: refused before decoding.
+        { "icon over 512 pixels", R"({"6":"url","18":"wide","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "banner over four banners", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/big.png") + "\"}", 200 },
+        { "vector image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/vector.png") + "\"}", 200 },
+        { "truncated image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/cut.png") + "\"}", 200 },
     };
     for (auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);

@@ -1,5 +1,6 @@
 #include "ads/core/PellarController.h"
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
 #include "ads/core/PellarViewInternal.h"
@@ -297,6 +298,58 @@ TEST_F(ControllerTest, ClickAnswerAfterTheBannerWasReplacedLeavesTheNewOneAloneB
     EXPECT_EQ(opened, (std::vector<std::string> {"sms:1"}));
     EXPECT_FALSE(banner()->removeSpinnerRequested());
     EXPECT_TRUE(banner()->isUserInteractionEnabled());
+}
+
+TEST_F(ControllerTest, DownloadsThatCannotEvenStartStillReachTheHostAndTheBanner)
+{
+    // A media host without a scheme: the first ad's picture cannot start,
+    // and the failure comes after the controller has stored the ad.
+    auto configuration = PellarEndpoints::defaultConfiguration();
+    configuration.adServerURL = server.url("/ad_request");
+    configuration.mediaHostURL = "127.0.0.1:9";
+    PellarEndpoints::setConfiguration(configuration);
+    answerAdRequest(R"({"text": "Ad", "6": "sms", "204": "/icon.png", "jsonp_url": "/click"})");
+    start();
+    ASSERT_TRUE(waitForFirstAd());
+    EXPECT_EQ(host->failed, 1);
+
+    // A relative click URL fails inside the tap; the spinner still goes.
+    configuration.mediaHostURL = server.url("/m");
+    PellarEndpoints::setConfiguration(configuration);
+    host->failed = 0;
+    view = nullptr;
+    start();
+    ASSERT_TRUE(waitForFirstAd());
+    ASSERT_EQ(host->received, 1);
+    tapBanner();
+    ASSERT_TRUE(waitWhileBusy());
+    loop().runUntilIdle();
+    EXPECT_TRUE(banner()->removeSpinnerRequested());
+    advance(1.1);
+    EXPECT_TRUE(banner()->isUserInteractionEnabled());
+}
+
+TEST_F(ControllerTest, HostileClickTargetsNeverReachTheSystemNorTheLog)
+{
+    for (const char* target : { "javascript:alert(1)", "data:text/html;base64,PHNjcmlwdD4=", "file:///etc/passwd",
+             "/etc/passwd", "/", "x-hostile-scheme://run?cmd=id" }) {
+        SCOPED_TRACE(target);
+        opened.clear();
+        logLines.clear();
+        stageTextAd("sms", target);
+        view = nullptr;
+        start();
+        ASSERT_TRUE(waitForFirstAd());
+        host->received = 0;
+        tapBanner();
+        ASSERT_TRUE(waitWhileBusy());
+        EXPECT_TRUE(opened.empty());
+        for (auto& line : logLines) {
+            EXPECT_EQ(line.find("passwd"), std::string::npos) << line;
+            EXPECT_EQ(line.find("cmd=id"), std::string::npos) << line;
+            EXPECT_EQ(line.find("alert"), std::string::npos) << line;
+        }
+    }
 }
 
 TEST_F(ControllerTest, RedirectThatIsNotTextEndsTheClickAsFailed)

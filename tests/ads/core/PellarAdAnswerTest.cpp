@@ -1,6 +1,7 @@
 #include "ads/core/PellarAdAnswer.h"
 
 #include "json/JSONDeserializer.h"
+#include "platform/foundation/ServerText.h"
 
 #include <gtest/gtest.h>
 
@@ -121,3 +122,14 @@ TEST(PellarAdAnswerTest, ClickAnswerTellsAMistypedRedirectFromAMissingOne)
 }
 
 } // namespace
+
+TEST(PellarAdAnswerTest, DrawnTextsAreCutAndLoseTheirDirectionControls)
+{
+    std::string longWord(2 * 1024 * 1024, 'w');
+    auto read = answer(R"({"text":")" + longWord + R"(","21":"\u202Eelif.exe)" + std::string(5000, 'p') + R"("})");
+    ASSERT_TRUE(read.text);
+    EXPECT_EQ(read.text->size(), ServerText::kAdTextLength);
+    ASSERT_TRUE(read.searchPlaceholder);
+    EXPECT_TRUE(read.searchPlaceholder->starts_with("elif.exe"));
+    EXPECT_EQ(read.searchPlaceholder->size(), ServerText::kPlaceholderLength);
+}

@@ -102,18 +102,30 @@ TEST_F(PellarURLDownloadTest, AnyBodyMakesAPostWithoutContentTypeAndNoBodyAGet)
     EXPECT_EQ(server.requests()[2].method, "GET");
 }
 
-TEST_F(PellarURLDownloadTest, FailuresBeforeStartReturnAreReportedAtOnceAndMayCancelAndDrop)
+TEST_F(PellarURLDownloadTest, FailuresToStartAreReportedOnTheNextPassAndMayCancelAndDrop)
 {
-    // -2: the text makes no URL. The delegate cancels and drops its only
-    // reference inside the callback.
+    // -2: the text makes no URL. The report waits for the next pass (the
+    // caller has not stored the download yet); the delegate cancels and
+    // drops its only reference inside the callback.
     auto download = makeDownload();
     receiver.inside = [&](PellarURLDownload& d) {
         d.cancel();
         download = nullptr;
     };
     download->loadContentsOfURLAtString("http://exa mple/");
+    EXPECT_EQ(receiver.failures, 0);
+    loop().runUntilIdle();
     EXPECT_EQ(receiver.failures, 1);
     EXPECT_EQ(download, nullptr);
+
+    // Cancelled before the pass: nothing is reported.
+    Receiver quiet;
+    auto cancelled = PellarURLDownload::create();
+    cancelled->setDelegate(quiet, &Receiver::downloadDidSucceed, &Receiver::downloadDidFail);
+    cancelled->loadContentsOfURLAtString("/click");
+    cancelled->cancel();
+    loop().runUntilIdle();
+    EXPECT_EQ(quiet.failures, 0);
 
     // -1: preparing the connection threw.
     Receiver thrown;
@@ -128,6 +140,7 @@ TEST_F(PellarURLDownloadTest, FailuresBeforeStartReturnAreReportedAtOnceAndMayCa
         d.cancel();
     };
     second->loadContentsOfURLAtString(server.url("/x"));
+    loop().runUntilIdle();
     EXPECT_EQ(thrown.failures, 1);
     EXPECT_EQ(code, -1);
     EXPECT_FALSE(second->data());

@@ -64,14 +64,15 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
         return;
     if (!m_dateOfFirstRender)
         m_dateOfFirstRender = RunLoop::main().now();
-    // Every ad that reaches the screen counts as seen, text ads included.
-    shown->loadAccountingPixel();
 
     double W = bounds().size.width;
     double H = bounds().size.height;
     if (shown->medium() == PellarAdMedium::Banner) {
         if (shown->userImage())
             context->drawImage(*shown->userImage(), Point {0, 0});
+        // The accounting pixel goes out from here for image banners only: the
+        // ad service counts impressions by what clients send.
+        shown->loadAccountingPixel();
         return;
     }
     drawShineBackgroundWithBaseColor(*context, shown->backgroundColor());

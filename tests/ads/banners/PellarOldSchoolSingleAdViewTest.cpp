@@ -1,4 +1,5 @@
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "platform/foundation/PendingWork.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/ImageView.h"
 #include "tests/ads/ad/AdTestSupport.h"
@@ -84,6 +85,27 @@ TEST_F(TextBannerTest, ImageBannerDrawsItsImageAloneAtTheOriginAndFiresItsPixel)
     EXPECT_EQ(banner->clickAnimationView()->frame(), (Rect {290, 11, 26, 26}));
     EXPECT_TRUE(matchesGolden(*renderView(*banner), "image-banner"));
     ASSERT_TRUE(waitUntil([&] { return server.requestsTo("/cpm") == 1; }));
+}
+
+TEST_F(TextBannerTest, TextAdFiresNoPixelWhenDrawn)
+{
+    server.respond("/cpm", {});
+    server.respond("/track", {});
+    answerAdRequest(R"({"text": "Find dead pixels fast", "6": "url", "204": "/icon.png", "jsonp_url": ")"
+        + server.url("/click") + R"(", "cpm_url": ")" + server.url("/cpm") + R"(", "tracking_pixel": ")"
+        + server.url("/track") + R"("})");
+    show();
+    ASSERT_EQ(ad->medium(), PellarAdMedium::Text);
+    ASSERT_FALSE(PendingWork::any());
+    renderView(*banner);
+    renderView(*banner);
+    EXPECT_FALSE(ad->accountingPixelLoaded());
+    // A pixel would be a connection under way; let anything started finish.
+    EXPECT_FALSE(PendingWork::any());
+    ASSERT_TRUE(PendingWork::waitUntilTimeIsFree(5.0));
+    loop().runUntilIdle();
+    EXPECT_EQ(server.requestsTo("/cpm"), 0);
+    EXPECT_EQ(server.requestsTo("/track"), 0);
 }
 
 TEST_F(TextBannerTest, HighlightAndSpinnerStatesLookRight)

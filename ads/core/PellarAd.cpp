@@ -311,7 +311,10 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
     }
 
     auto url = imageURL();
-    if (!m_answer.actionImageName || !url || (!m_answer.text && m_answer.medium == PellarAdMedium::Text)) {
+    // The icon's name is one file name on the media host: "." or ".." would
+    // reach another folder, so such an ad has no icon to fetch and fails.
+    if (!m_answer.actionImageName || !PercentEscaping::addingPercentEscapesToPathSegment(*m_answer.actionImageName)
+        || !url || (!m_answer.text && m_answer.medium == PellarAdMedium::Text)) {
         requestDidFail();
         return;
     }
@@ -340,9 +343,10 @@ void PellarAd::loadImages(const std::string& imageURL)
             m_actionImage = Image::decode(*bytes, 1.0, Image::kMaxPixels, kMaximumIconSide);
     }
     // A cached icon that no longer reads is fetched again rather than shown as nothing.
-    if (!m_actionImage && iconName != kSearchActionImageName)
-        addDownload(PellarEndpoints::actionIconURL(PercentEscaping::addingPercentEscapesUTF8(iconName)),
-            std::string(kActionIconIdentifier), std::nullopt);
+    if (m_actionImage || iconName == kSearchActionImageName)
+        return;
+    if (auto segment = PercentEscaping::addingPercentEscapesToPathSegment(iconName))
+        addDownload(PellarEndpoints::actionIconURL(*segment), std::string(kActionIconIdentifier), std::nullopt);
 }
 
 void PellarAd::requestDidSucceed()

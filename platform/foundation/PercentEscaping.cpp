@@ -8,19 +8,23 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+void appendEscaped(std::string& escaped, char c)
+{
+    auto byte = static_cast<unsigned char>(c);
+    escaped += '%';
+    escaped += kHexDigits[byte >> 4];
+    escaped += kHexDigits[byte & 0xF];
+}
+
 std::string escapeBytes(std::string_view text)
 {
     std::string escaped;
     escaped.reserve(text.size());
     for (char c : text) {
-        if (PercentEscaping::isAllowedUnescaped(c)) {
+        if (PercentEscaping::isAllowedUnescaped(c))
             escaped += c;
-        } else {
-            auto byte = static_cast<unsigned char>(c);
-            escaped += '%';
-            escaped += kHexDigits[byte >> 4];
-            escaped += kHexDigits[byte & 0xF];
-        }
+        else
+            appendEscaped(escaped, c);
     }
     return escaped;
 }
@@ -70,6 +74,26 @@ std::optional<std::string> PercentEscaping::addingPercentEscapesASCII(std::strin
 std::string PercentEscaping::addingPercentEscapesUTF8(std::string_view text)
 {
     return escapeBytes(text);
+}
+
+std::optional<std::string> PercentEscaping::addingPercentEscapesToPathSegment(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        bool isEscape = c == '%' && i + 2 < text.size() && g_ascii_isxdigit(text[i + 1])
+            && g_ascii_isxdigit(text[i + 2]);
+        bool isSegmentCharacter = g_ascii_isalnum(c) || std::strchr("-._~!$&'()*+,;=:@", c) != nullptr;
+        if (isEscape || (c != '\0' && isSegmentCharacter))
+            escaped += c;
+        else
+            appendEscaped(escaped, c);
+    }
+    auto decoded = unescapeBytes(escaped, false);
+    if (!decoded || *decoded == "." || *decoded == "..")
+        return std::nullopt;
+    return escaped;
 }
 
 std::optional<std::string> PercentEscaping::replacingPercentEscapesASCII(std::string_view text)

@@ -18,6 +18,14 @@ public:
     // The bytes of the text as given (UTF-8); never fails.
     static std::string addingPercentEscapesUTF8(std::string_view text);
 
+    // The text as one URL path segment (RFC 3986 "pchar"s): every byte that
+    // cannot stand in a segment is escaped ("/", "?", "#", the space, controls,
+    // non-ASCII bytes, a "%" that starts no escape), while a "%XX" already in
+    // the text is kept as it comes, so a name escaped by its sender is not
+    // escaped twice. nullopt for "." and ".." (escaped or not): they name no
+    // file, they move up or stay in the path.
+    static std::optional<std::string> addingPercentEscapesToPathSegment(std::string_view text);
+
     // Decodes every "%XX"; other characters are copied as they are. nullopt on
     // a "%" not followed by two hex digits, or when a decoded byte is not ASCII.
     static std::optional<std::string> replacingPercentEscapesASCII(std::string_view text);

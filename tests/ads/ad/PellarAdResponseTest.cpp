@@ -117,6 +117,8 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
         { "banner over four banners", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/big.png") + "\"}", 200 },
         { "vector image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/vector.png") + "\"}", 200 },
         { "truncated image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/cut.png") + "\"}", 200 },
+        { "icon named ..", R"({"6":"url","18":"..","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "icon named %2e", R"({"6":"url","18":"%2e","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
     };
     for (auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
@@ -129,6 +131,41 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
         EXPECT_EQ(ad->state(), PellarAdState::Failed);
         EXPECT_FALSE(ad->readyForDisplay());
     }
+}
+
+TEST_F(PellarAdResponseTest, ActionIconNameIsOnePathSegmentOnTheMediaHost)
+{
+    // The server decodes the path once: an icon found under the decoded name
+    // was escaped exactly once, where it had to be.
+    struct Case {
+        const char* name; // as JSON
+        const char* file; // the file asked for, decoded
+    };
+    const Case cases[] {
+        { "my%20icon", "my icon" },
+        { "caf\u00e9 icon", "caf\xC3\xA9 icon" },
+        { "a\tb?c#d", "a\tb?c#d" },
+        { "100%", "100%" },
+        { "...", "..." },
+        // The server refuses a path whose escapes hide "..": no icon, no ad,
+        // and above all no file from elsewhere on the host.
+        { "../../../../tmp/x", nullptr },
+    };
+    server.respond("/tmp/x.png", { .body = pngOfSize(4, 4), .contentType = "image/png" });
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        std::string path = std::string("/m/static/mobile/img/") + (testCase.file ? testCase.file : "") + ".png";
+        if (testCase.file)
+            server.respond(path, { .body = pngOfSize(4, 4), .contentType = "image/png" });
+        answerAdRequest(std::string(R"({"6":"url","18":")") + testCase.name + R"(","jsonp_url":"http://x/","banner":")"
+            + server.url("/banner.png") + "\"}");
+        owner = std::make_shared<RecordingOwner>();
+        startAd(std::make_shared<MinimalHost>());
+        ASSERT_TRUE(waitForOutcome());
+        EXPECT_EQ(owner->loaded, testCase.file ? 1 : 0);
+        EXPECT_EQ(server.requestsTo(path), testCase.file ? 1 : 0);
+    }
+    EXPECT_EQ(server.requestsTo("/tmp/x.png"), 0);
 }
 
 TEST_F(PellarAdResponseTest, MarkupAnswerHandsOverToAFlexibleAdThatFailsCleanly)

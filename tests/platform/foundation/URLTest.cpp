@@ -23,6 +23,18 @@ TEST(PercentEscapingTest, NonASCIITextHasNoASCIIFormButAUTF8One)
     EXPECT_EQ(PercentEscaping::addingPercentEscapesUTF8("a b&c"), "a%20b&c");
 }
 
+TEST(PercentEscapingTest, PathSegmentEscapesSeparatorsKeepsEscapesAndRefusesDotSegments)
+{
+    EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment("../a/b"), "..%2Fa%2Fb");
+    EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment("a b%20c%zz%4"), "a%20b%20c%25zz%254");
+    EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment(std::string("\0\x1f\x7f?#\xC3\xA9", 7)),
+        "%00%1F%7F%3F%23%C3%A9");
+    EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment("-._~!$&'()*+,;=:@Az9"), "-._~!$&'()*+,;=:@Az9");
+    EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment("..."), "...");
+    for (const char* dots : { ".", "..", "%2E", "%2e.", ".%2E" })
+        EXPECT_EQ(PercentEscaping::addingPercentEscapesToPathSegment(dots), std::nullopt) << dots;
+}
+
 TEST(PercentEscapingTest, UnescapingFailsCleanlyOnBadInput)
 {
     EXPECT_EQ(PercentEscaping::replacingPercentEscapesASCII("a%20b%2f"), "a b/");

@@ -7,8 +7,7 @@
 std::shared_ptr<PellarView> PellarView::requestAdWithDelegate(std::weak_ptr<PellarDelegate> delegate)
 {
     auto view = View::make<PellarViewInternal>(Rect {0, 0, kWidth, kHeight});
-    // The banner keeps its size whatever its superview does.
-    view->setAutoresizingMask(view->autoresizingMask() & ~(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight));
+    keepSizeFixed(*view);
     view->setBackgroundColor(Color::clear());
     auto controller = PellarController::create();
     controller->setView(view.get());
@@ -16,6 +15,13 @@ std::shared_ptr<PellarView> PellarView::requestAdWithDelegate(std::weak_ptr<Pell
     view->setController(controller);
     controller->startFirstAdRequest();
     return view;
+}
+
+void PellarView::keepSizeFixed(View& view)
+{
+    // The banner keeps its size whatever its superview does; its margins are
+    // the host's to choose.
+    view.setAutoresizingMask(view.autoresizingMask() & ~(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight));
 }
 
 PellarView::PellarView(const Rect& frame)

@@ -24,6 +24,8 @@ public:
     // Asks for a fresh ad; the controller may decline (see PellarController).
     virtual void requestFreshAd() { }
     static std::string version() { return kVersion; }
+    // Clears the flexible width and height of an ad view's autoresizing mask.
+    static void keepSizeFixed(View&);
 
     explicit PellarView(const Rect& frame);
     ~PellarView() override;

@@ -1,5 +1,6 @@
 #include "ads/core/PellarController.h"
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "ads/clickthrough/PellarBrowserController.h"
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/views/Application.h"
 #include "platform/ui/layers/TransitionAnimation.h"
 #include "tests/ads/ad/AdTestSupport.h"
+#include "tests/ads/clickthrough/ClickthroughTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,13 @@ TEST_F(ControllerTest, AdViewIsABannerSizedClearViewThatOwnsItsController)
     EXPECT_EQ(view->frame(), (Rect {0, 0, 320, 48}));
     EXPECT_EQ(view->backgroundColor(), Color::clear());
     EXPECT_EQ(view->autoresizingMask() & (AutoresizingFlexibleWidth | AutoresizingFlexibleHeight), 0u);
+    // From a mask with every flexible bit set, only the size bits go.
+    auto flexible = View::make(Rect {0, 0, 320, 48});
+    unsigned margins = AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin
+        | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin;
+    flexible->setAutoresizingMask(margins | AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
+    PellarView::keepSizeFixed(*flexible);
+    EXPECT_EQ(flexible->autoresizingMask(), margins);
     EXPECT_EQ(view->accessibilityLabel(), "Advertisement");
     EXPECT_EQ(controller->view(), view.get());
     ASSERT_TRUE(controller->currentlyDisplayedAd());
@@ -274,6 +283,32 @@ TEST_F(ControllerTest, ClickActionsFollowTheTableOrder)
     // The number is the user's business: it never reaches the log.
     for (auto& line : logLines)
         EXPECT_EQ(line.find("5555550100"), std::string::npos) << line;
+}
+
+TEST_F(ControllerTest, UrlActionOpensTheRedirectInTheEmbeddedBrowser)
+{
+    std::vector<std::shared_ptr<ScriptedWebView>> pages;
+    WebView::setFactory([&](const Rect& frame) {
+        pages.push_back(std::make_shared<ScriptedWebView>(frame));
+        return pages.back();
+    });
+    std::string landing = server.url("/landing");
+    stageTextAd("url", landing);
+    start();
+    ASSERT_TRUE(waitForFirstAd());
+    tapBanner();
+    ASSERT_TRUE(waitWhileBusy());
+    advance(1);
+    auto browser = std::dynamic_pointer_cast<PellarBrowserController>(PellarModalViewController::activeModalController());
+    WebView::setFactory(nullptr);
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->adView(), view);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(browser->webView(), pages[0]);
+    EXPECT_EQ(pages[0]->requests, std::vector<std::string> {landing});
+    EXPECT_TRUE(opened.empty());
+    browser->dismissModal();
+    advance(2);
 }
 
 TEST_F(ControllerTest, ClickAnswerAfterTheBannerWasReplacedLeavesTheNewOneAloneButStillActs)

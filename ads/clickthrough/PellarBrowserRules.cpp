@@ -48,7 +48,10 @@ PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
         // schemes of installed applications).
         if (!SystemURLPolicy::checkOpenWithSystem(url.absoluteString()))
             return { .allowLoad = false };
-        return { .openWithSystem = true };
+        // Handed to the system and not loaded as well: the engine cannot show
+        // "tel:" or "mailto:" and would report a failure right after the
+        // hand-off worked.
+        return { .allowLoad = false, .openWithSystem = true };
     }
     if (isMapServiceURL(url) || isVideoURL(url))
         return { .openWithSystem = true };

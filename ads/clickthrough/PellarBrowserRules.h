@@ -24,8 +24,8 @@ public:
     };
 
     // The rules, first match wins: "file" is refused; "about" stays; any
-    // other scheme but http and https goes to the system when the system
-    // policy allows it and is refused otherwise; the map service and
+    // other scheme but http and https goes to the system (and is not loaded)
+    // when the system policy allows it and is refused otherwise; the map service and
     // video links ("/watch", "/v/" on the video hosts) go to the system;
     // store links go to a cleaner; everything else stays in the browser.
     // Comparisons are exact and case-sensitive.

@@ -120,7 +120,7 @@ TEST_F(PellarBrowserControllerTest, FailedLoadsShowTheTablesAlertExceptWhenCance
 TEST_F(PellarBrowserControllerTest, NavigationsFollowTheRules)
 {
     present();
-    EXPECT_TRUE(page->navigate("tel:+15551234"));
+    EXPECT_FALSE(page->navigate("tel:+15551234"));
     EXPECT_FALSE(page->navigate("file:///etc/passwd"));
     EXPECT_TRUE(page->navigate("http://127.0.0.1:1/next"));
     EXPECT_EQ(opened, std::vector<std::string> { "tel:+15551234" });

@@ -11,6 +11,7 @@ using Decision = PellarBrowserRules::Decision;
 const Decision kStay { .allowLoad = true };
 const Decision kRefuse { .allowLoad = false };
 const Decision kSystem { .allowLoad = true, .openWithSystem = true };
+const Decision kHandOff { .allowLoad = false, .openWithSystem = true };
 const Decision kClean { .allowLoad = true, .cleanStoreLink = true };
 
 class PellarBrowserRulesTest : public ::testing::Test {
@@ -42,17 +43,17 @@ TEST_F(PellarBrowserRulesTest, RulesApplyInOrderFirstMatchWins)
         // file is refused before anything else, about stays.
         { "file:///etc/passwd", kRefuse },
         { "about:blank", kStay },
-        // Other schemes go to the system and may still load; case matters.
-        { "tel:+15551234", kSystem },
-        { "mailto:a@b.example", kSystem },
-        { "storeapp://app/1", kSystem }, // a store scheme is not http: rule 3 wins over the cleaner
-        { "HTTP://plain.example/", kSystem },
+        // Other schemes go to the system and are not loaded; case matters.
+        { "tel:+15551234", kHandOff },
+        { "mailto:a@b.example", kHandOff },
+        { "storeapp://app/1", kHandOff }, // a store scheme is not http: rule 3 wins over the cleaner
+        { "HTTP://plain.example/", kHandOff },
         // Schemes the desktop may not be handed are refused, not loaded.
         { "ftp://files.example/x", kRefuse },
         { "javascript:alert(1)", kRefuse },
         { "data:text/html;base64,PHNjcmlwdD4=", kRefuse },
         { "x-hostile-scheme://run?cmd=id", kRefuse },
-        { "sms:5551234", kSystem },
+        { "sms:5551234", kHandOff },
         // Map prefixes: a host prefix, and a whole-address prefix.
         { "http://maps.example.org/?q=1", kSystem },
         { "https://maps.example.de/place", kSystem },

@@ -78,7 +78,11 @@ TEST_F(PellarBrowserWebKitTest, LinksHandedToTheSystemShowNoErrorAfterwards)
     browser = PellarBrowserController::create();
     browser->presentBrowserFromView(banner, *URL::withString(server.url("/landing")), host);
     ASSERT_TRUE(RunLoop::main().runUntil(
-        [&] { return browser->webView()->stringByEvaluatingJavaScriptFromString("document.readyState") == "complete"; },
+        [&] {
+            return browser->webView()->stringByEvaluatingJavaScriptFromString(
+                       "document.readyState == 'complete' && !!document.getElementById('sms')")
+                == "true";
+        },
         20));
     ASSERT_TRUE(settles());
     const std::pair<const char*, const char*> links[] {

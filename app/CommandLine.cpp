@@ -36,13 +36,37 @@ std::optional<CommandLine> CommandLine::parse(const std::vector<std::string>& ar
             options.realtime = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--fullscreen") {
+            options.fullScreen = true;
         } else if (argument == "--scale") {
             auto v = value();
             auto n = v ? number(*v) : std::nullopt;
             // More than 8 would make a surface of over 10 million pixels for nothing.
-            if (!n || *n <= 0 || *n > 8)
-                return fail("--scale needs a number above 0 and at most 8");
+            if (!n || *n < kSmallestScale || *n > 8)
+                return fail("--scale needs a number from 0.25 to 8");
             options.scale = *n;
+        } else if (argument == "--square-size") {
+            auto v = value();
+            auto n = v ? number(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 1000)
+                return fail("--square-size needs a number of points from 1 to 1000");
+            options.squareSize = *n;
+        } else if (argument == "--screen-size") {
+            auto v = value();
+            auto x = v ? v->find('x') : std::string::npos;
+            auto width = x != std::string::npos ? number(v->substr(0, x)) : std::nullopt;
+            auto height = x != std::string::npos ? number(v->substr(x + 1)) : std::nullopt;
+            // The layout is made for the device's screen at least; 8192 points is beyond any monitor.
+            if (!width || !height || *width < 320 || *height < 480 || *width > 8192 || *height > 8192)
+                return fail("--screen-size needs WIDTHxHEIGHT in points, at least 320x480");
+            options.screenSize = Size { *width, *height };
+        } else if (argument == "--monitor") {
+            auto v = value();
+            if (!v || v->empty())
+                return fail("--monitor needs a monitor number or connector name");
+            options.monitor = *v;
         } else if (argument == "--quit-after") {
             auto v = value();
             auto n = v ? number(*v) : std::nullopt;
@@ -75,16 +99,27 @@ std::string CommandLine::usage()
            "Options:\n"
            "  --headless          run without a window (renders off screen; virtual time)\n"
            "  --realtime          headless only: run on the wall clock instead of virtual time\n"
-           "  --scale N           pixels per point (window size and screenshots; default: the monitor's)\n"
+           "  --scale N           pixels per point, 0.25 to 8 (default 1, less when the window would\n"
+           "                      not fit the monitor)\n"
+           "  --fullscreen        start in full screen (F11 or a double click switches)\n"
+           "  --monitor N|NAME    the monitor for full screen: a number from 0 or a connector (DP-1)\n"
+           "  --square-size PT    the test square's size in points (default 50)\n"
+           "  --screen-size WxH   headless only: the screen's size in points (default 320x480)\n"
            "  --data-dir DIR      where caches and downloaded tables are kept\n"
            "  --script FILE       run the script's commands, one a line:\n"
            "                        tap X Y | press X Y | move X Y | release X Y\n"
-           "                        drag X1 Y1 X2 Y2 SECONDS | tap-label TEXT\n"
+           "                        drag X1 Y1 X2 Y2 SECONDS | tap-label TEXT | key NAME\n"
            "                        wait SECONDS | screenshot PATH | quit\n"
-           "                      coordinates are points on the 320 x 480 screen\n"
+           "                      coordinates are points on the screen (320 x 480 by default);\n"
+           "                      keys are named like space, Escape, shift+Right, F11, question\n"
            "  --screenshot PATH   write the screen as a PNG before quitting\n"
            "  --quit-after SECS   quit after this many seconds (after the script, if any)\n"
+           "  --version           show the version\n"
            "  -h, --help          show this help\n"
+           "\n"
+           "Keys: Space start/stop, arrows move the square one pixel (Shift: ten), [ ] its size,\n"
+           "+ - the interval, F solid fills, I the square's position, C customize, F11 full screen,\n"
+           "Escape back, ? all keys, Ctrl+Q quit.\n"
            "\n"
            "Without a script or --quit-after the headless host quits at once; the window stays until closed.\n";
 }

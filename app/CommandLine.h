@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/graphics/Size.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,11 +12,19 @@ public:
     bool headless { false };
     bool realtime { false };
     std::optional<double> scale;
+    bool fullScreen { false };
+    std::optional<std::string> monitor;
+    std::optional<double> squareSize;
+    std::optional<Size> screenSize;
     std::optional<std::string> dataDirectory;
     std::optional<std::string> scriptPath;
     std::optional<std::string> screenshotPath;
     std::optional<double> quitAfter;
     bool help { false };
+    bool version { false };
+
+    // Scales below this make the 320-point screen narrower than 80 pixels.
+    static constexpr double kSmallestScale = 0.25;
 
     // nullopt with `error` set when the arguments cannot be used.
     static std::optional<CommandLine> parse(const std::vector<std::string>& arguments, std::string* error);

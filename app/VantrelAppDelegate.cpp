@@ -20,3 +20,8 @@ void VantrelAppDelegate::applicationDidFinishLaunching(Application& application)
     m_window->addSubview(m_screen->view());
     m_window->makeKeyAndVisible();
 }
+
+bool VantrelAppDelegate::applicationKeyPressed(Application&, const Key& key)
+{
+    return m_screen && m_screen->keyPressed(key);
+}

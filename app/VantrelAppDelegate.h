@@ -17,6 +17,8 @@ public:
     void setWindow(std::shared_ptr<Window> window) { m_window = std::move(window); }
 
     void applicationDidFinishLaunching(Application&) override;
+    // Keys no text field took drive the test screen.
+    bool applicationKeyPressed(Application&, const Key&) override;
 
     // The test screen; it lives until the process ends.
     const std::shared_ptr<vcVantrel>& screen() const { return m_screen; }

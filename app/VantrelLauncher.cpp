@@ -2,6 +2,7 @@
 
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
+#include "app/vcVantrel.h"
 #include "json/JSONDeserializer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Paths.h"
@@ -26,6 +27,9 @@
 #ifndef VANTREL_SOURCE_RESOURCES
 #define VANTREL_SOURCE_RESOURCES ""
 #endif
+#ifndef VANTREL_VERSION
+#define VANTREL_VERSION "unknown"
+#endif
 
 std::filesystem::path VantrelLauncher::resourceDirectory()
 {
@@ -34,9 +38,12 @@ std::filesystem::path VantrelLauncher::resourceDirectory()
     std::error_code error;
     auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (!error) {
-        auto beside = executable.parent_path() / "resources";
-        if (std::filesystem::exists(beside / "Info.json"))
-            return beside;
+        // A build folder keeps them beside the binary; an installed tree under share/.
+        for (auto candidate : { executable.parent_path() / "resources",
+                 executable.parent_path().parent_path() / "share" / "vantrel" / "resources" }) {
+            if (std::filesystem::exists(candidate / "Info.json"))
+                return candidate;
+        }
     }
     return VANTREL_SOURCE_RESOURCES;
 }
@@ -105,6 +112,10 @@ int VantrelLauncher::main(int argc, char** argv)
         std::cout << CommandLine::usage();
         return 0;
     }
+    if (options->version) {
+        std::cout << "vantrel " << VANTREL_VERSION << "\n";
+        return 0;
+    }
     std::optional<Script> script;
     if (options->scriptPath) {
         script = Script::load(*options->scriptPath, &error);
@@ -120,56 +131,86 @@ int VantrelLauncher::main(int argc, char** argv)
     // The interface description's banner host.
     AdViewController::registerInterfaceClass();
 
-    int status = 0;
-    bool quitRequested = false;
-    auto runScript = [&](ScriptHost& host, bool realtime, std::function<bool()> abandoned = nullptr) {
-        if (!script)
-            return;
-        bool done = false;
-        auto runner = std::make_shared<ScriptRunner>(*script, host);
-        runner->run([&](bool ok, bool quit, const std::string& message) {
-            done = true;
-            quitRequested = quit;
-            if (!ok) {
-                std::cerr << "vantrel: " << *options->scriptPath << ": " << message << "\n";
-                status = 1;
-            }
-        });
-        // A closed window ends a script that is still waiting.
-        if (realtime && !done)
-            RunLoop::main().runUntil([&] { return done || (abandoned && abandoned()); }, 1e9);
-    };
-
-    bool headless = options->headless;
+    if (options->headless)
+        return runHeadless(*options, script);
 #ifdef VANTREL_HAVE_GTK
-    if (!headless && !hasDisplay())
-        return fail("no display; use --headless");
-    if (!headless) {
-        if (!GtkHost::initialize())
-            return fail("cannot open the display; use --headless");
-        GtkHost host({ options->scale });
-        host.start();
-        launch();
-        runScript(host, true, [&host] { return host.isClosed(); });
-        if (status == 0 && !quitRequested && !host.isClosed()) {
-            if (options->quitAfter)
-                RunLoop::main().performAfterDelay(*options->quitAfter, [] { RunLoop::main().quit(); });
-            if (!script || options->quitAfter)
-                RunLoop::main().run();
-        }
-        if (options->screenshotPath) {
-            std::string problem = host.screenshot(*options->screenshotPath);
-            if (!problem.empty())
-                return fail(problem);
-        }
-        host.close();
-        return status;
-    }
+    if (options->screenSize)
+        return fail("--screen-size is for --headless; a window's screen is the window");
+    return runDesktop(*options, script);
 #else
-    if (!headless)
-        return fail("this build has no window; use --headless");
+    return fail("this build has no window; use --headless");
 #endif
-    HeadlessHost host({ options->scale.value_or(1.0), options->realtime });
+}
+
+VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& options, const std::optional<Script>& script,
+    ScriptHost& host, bool realtime, std::function<bool()> abandoned)
+{
+    ScriptOutcome outcome;
+    if (!script)
+        return outcome;
+    bool done = false;
+    auto runner = std::make_shared<ScriptRunner>(*script, host);
+    runner->run([&](bool ok, bool quit, const std::string& message) {
+        done = true;
+        outcome.quitRequested = quit;
+        if (!ok) {
+            std::cerr << "vantrel: " << *options.scriptPath << ": " << message << "\n";
+            outcome.status = 1;
+        }
+    });
+    // A closed window ends a script that is still waiting.
+    if (realtime && !done)
+        RunLoop::main().runUntil([&] { return done || (abandoned && abandoned()); }, 1e9);
+    return outcome;
+}
+
+void VantrelLauncher::applyScreenOptions(const CommandLine& options, VantrelAppDelegate& delegate)
+{
+    if (options.squareSize && delegate.screen())
+        delegate.screen()->setSquareSize(*options.squareSize);
+}
+
+#ifdef VANTREL_HAVE_GTK
+int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<Script>& script)
+{
+    if (!hasDisplay())
+        return fail("no display; use --headless");
+    if (!GtkHost::initialize())
+        return fail("cannot open the display; use --headless");
+    // Scripted and timed runs are tools: they may run beside the app and each other.
+    bool tool = script || options.screenshotPath || options.quitAfter;
+    GtkHost host({ options.scale, options.fullScreen, options.monitor, kApplicationId, tool });
+    switch (host.start()) {
+    case GtkHost::StartResult::HandedOver:
+        std::cerr << "vantrel: already running; brought its window to the front\n";
+        return 0;
+    case GtkHost::StartResult::NoSuchMonitor:
+        return fail("no monitor " + *options.monitor + " (monitors are numbered from 0 or named by connector, e.g. DP-1)");
+    case GtkHost::StartResult::Started:
+        break;
+    }
+    auto delegate = launch();
+    applyScreenOptions(options, *delegate);
+    auto outcome = runScript(options, script, host, true, [&host] { return host.isClosed(); });
+    if (outcome.status == 0 && !outcome.quitRequested && !host.isClosed()) {
+        if (options.quitAfter)
+            RunLoop::main().performAfterDelay(*options.quitAfter, [] { RunLoop::main().quit(); });
+        if (!script || options.quitAfter)
+            RunLoop::main().run();
+    }
+    if (options.screenshotPath) {
+        std::string problem = host.screenshot(*options.screenshotPath);
+        if (!problem.empty())
+            return fail(problem);
+    }
+    host.close();
+    return outcome.status;
+}
+#endif
+
+int VantrelLauncher::runHeadless(const CommandLine& options, const std::optional<Script>& script)
+{
+    HeadlessHost host({ options.scale.value_or(1.0), options.realtime, options.screenSize });
     host.start();
 #ifdef VANTREL_HAVE_WEBKIT
     // With a display (a virtual one will do) pages render off screen; without
@@ -177,15 +218,18 @@ int VantrelLauncher::main(int argc, char** argv)
     if (hasDisplay())
         GtkWebView::registerOffscreen();
 #endif
-    launch();
+    auto delegate = launch();
+    applyScreenOptions(options, *delegate);
     host.settle();
-    runScript(host, options->realtime);
-    if (status == 0 && !quitRequested && options->quitAfter)
-        host.runFor(*options->quitAfter);
-    if (options->screenshotPath) {
-        std::string problem = host.screenshot(*options->screenshotPath);
+    auto outcome = runScript(options, script, host, options.realtime);
+    if (outcome.status == 0 && !outcome.quitRequested && options.quitAfter)
+        host.runFor(*options.quitAfter);
+    if (options.screenshotPath) {
+        std::string problem = host.screenshot(*options.screenshotPath);
         if (!problem.empty())
             return fail(problem);
     }
-    return status;
+    if (!script && !options.quitAfter && !options.screenshotPath)
+        std::cerr << "vantrel: started and quit at once: headless runs need --script, --quit-after or --screenshot\n";
+    return outcome.status;
 }

@@ -1,17 +1,22 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "platform/headless/Script.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
+class ScriptHost;
 class VantrelAppDelegate;
 
 // Everything between the command line and the running app, shared by the
 // executable and the end-to-end tests: finds the resources, reads the
 // application's property list into the main bundle, sets the data directory,
-// installs the delegate and launches it on the chosen host.
+// installs the delegate and launches it on the chosen host: the desktop
+// window, or the headless host that renders off screen on virtual time.
 class VantrelLauncher {
 public:
     // The resource folder: $VANTREL_RESOURCES, else "resources" beside the
@@ -22,6 +27,20 @@ public:
     // Creates the delegate, makes it the application's and launches it.
     static std::shared_ptr<VantrelAppDelegate> launch();
 
+    // The desktop's application id (reverse DNS; the desktop file is named after it).
+    static constexpr const char* kApplicationId = "org.vantrel.Vantrel";
+
     // The whole program; answers the exit status.
     static int main(int argc, char** argv);
+
+private:
+    struct ScriptOutcome {
+        int status { 0 };
+        bool quitRequested { false };
+    };
+    static int runDesktop(const CommandLine&, const std::optional<Script>&);
+    static int runHeadless(const CommandLine&, const std::optional<Script>&);
+    static ScriptOutcome runScript(const CommandLine&, const std::optional<Script>&, ScriptHost&, bool realtime,
+        std::function<bool()> abandoned = nullptr);
+    static void applyScreenOptions(const CommandLine&, VantrelAppDelegate&);
 };

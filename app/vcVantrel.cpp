@@ -1,5 +1,6 @@
 #include "app/vcVantrel.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/controls/AlertView.h"
 #include "platform/ui/views/Application.h"
@@ -7,7 +8,14 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/TextView.h"
+#include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include <glib.h>
 
@@ -74,6 +82,7 @@ void vcVantrel::viewDidLoad()
         std::static_pointer_cast<AlertViewDelegate>(std::dynamic_pointer_cast<vcVantrel>(shared_from_this())),
         std::string(kWarningButton));
     warning->show();
+    m_warningVisible = true;
 
     m_interval = 1.0f;
     m_pixelIsWhite = true;
@@ -92,12 +101,11 @@ void vcVantrel::viewDidLoad()
     m_squareBorder->addSubview(m_square);
     if (m_helperView) {
         screen->addSubview(m_helperView);
-        m_helperView->setCenter({ 480, 350 });
+        m_helperView->setAutoresizingMask(AutoresizingFlexibleTopMargin);
     }
-    if (m_infopageView) {
+    if (m_infopageView)
         screen->addSubview(m_infopageView);
-        m_infopageView->setCenter({ 160, 720 });
-    }
+    layoutForScreen();
 
     ViewController::viewDidLoad();
 
@@ -135,7 +143,8 @@ void vcVantrel::beat()
 {
     View::beginAnimations();
     View::setAnimationDuration(1.0);
-    if (m_isOn) {
+    // Less motion: the square flashes but does not pulse.
+    if (m_isOn && !Application::shared().isReduceMotionEnabled()) {
         m_beatUp = !m_beatUp;
         m_squareBorder->setTransform(m_beatUp ? AffineTransform::makeScale(1.5, 1.5) : AffineTransform::makeScale(0.8, 0.8));
     } else {
@@ -173,6 +182,8 @@ void vcVantrel::startStop()
     m_isOn = !m_isOn;
     if (m_startStopButton)
         m_startStopButton->setTitle(m_isOn ? "Stop" : "Start");
+    // Nobody is at the keyboard while watching the square.
+    Application::shared().setIdleTimerDisabled(m_isOn);
 }
 
 void vcVantrel::customize()
@@ -180,10 +191,10 @@ void vcVantrel::customize()
     m_customizeVisible = !m_customizeVisible;
     if (m_customizeButton)
         m_customizeButton->setTitle(m_customizeVisible ? "Hide" : "Customize");
+    m_panelPlace = m_customizeVisible ? PanelPlace::Shown : PanelPlace::Left;
     View::beginAnimations();
     View::setAnimationDuration(0.5);
-    if (m_helperView)
-        m_helperView->setCenter(m_customizeVisible ? Point { 160, 350 } : Point { -160, 350 });
+    layoutForScreen();
     View::commitAnimations();
 }
 
@@ -216,18 +227,19 @@ void vcVantrel::showInfopage()
         return;
     m_description->setCenter({ 150, 220 });
     m_infopageView->addSubview(m_description);
+    m_infopageShown = true;
     View::beginAnimations();
     View::setAnimationDuration(0.5);
-    m_infopageView->setCenter({ 160, 240 });
+    layoutForScreen();
     View::commitAnimations();
 }
 
 void vcVantrel::hideInfopage()
 {
+    m_infopageShown = false;
     View::beginAnimations();
     View::setAnimationDuration(0.5);
-    if (m_infopageView)
-        m_infopageView->setCenter({ 160, 720 });
+    layoutForScreen();
     View::commitAnimations();
 }
 
@@ -242,4 +254,339 @@ void vcVantrel::touchesMoved(const TouchSet& touches, const Event&)
     if (!touch || !m_square || touch->view() != m_square)
         return;
     m_squareBorder->setCenter(touch->locationInView(view().get()));
+}
+
+void vcVantrel::layoutForScreen()
+{
+    // The panel and the information page keep their places relative to the
+    // screen's edges, so the 320 × 480 layout is the same as ever and a bigger
+    // screen has the panel above the toolbar and the page over everything.
+    Size size = view()->bounds().size;
+    if (m_helperView) {
+        double x = m_panelPlace == PanelPlace::Shown ? 160 : m_panelPlace == PanelPlace::Left ? -160 : size.width + 160;
+        m_helperView->setCenter({ x, size.height - 130 });
+    }
+    if (m_infopageView) {
+        m_infopageView->setBounds({ 0, 0, size.width, size.height });
+        m_infopageView->setCenter({ size.width / 2, m_infopageShown ? size.height / 2 : size.height * 1.5 });
+    }
+    if (m_keyHelp)
+        m_keyHelp->setCenter({ std::round(size.width / 2), std::round(size.height / 2) });
+}
+
+void vcVantrel::viewDidChangeSize(Size)
+{
+    layoutForScreen();
+    // The square stays on screen however the screen shrinks.
+    if (m_squareBorder) {
+        Size size = view()->bounds().size;
+        Point center = m_squareBorder->center();
+        m_squareBorder->setCenter({ std::clamp(center.x, 0.0, size.width), std::clamp(center.y, 0.0, size.height) });
+    }
+    updateSquareInfo();
+}
+
+void vcVantrel::alertViewDidDismissWithButtonIndex(AlertView&, int)
+{
+    m_warningVisible = false;
+}
+
+void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
+{
+    auto touch = touches.anyObject();
+    // A double tap on the background switches full screen, as a double click
+    // on a video does.
+    if (touch && touch->view() == view() && touch->tapCount() == 2)
+        toggleFullScreen();
+    if (touch && m_fillView && touch->view() == m_fillView) {
+        hideFill();
+        return;
+    }
+    if (touch && m_square && touch->view() == m_square)
+        updateSquareInfo();
+}
+
+void vcVantrel::toggleFullScreen()
+{
+    Application::shared().setFullScreen(!Application::shared().isFullScreen());
+}
+
+void vcVantrel::setSquareSize(double points)
+{
+    m_squareSize = std::clamp(points, kMinimumSquareSize, kMaximumSquareSize);
+    if (!m_square || !m_squareBorder)
+        return;
+    // Bounds and centre, not frame: the frame may be pulsing.
+    Point center = m_squareBorder->center();
+    m_squareBorder->setBounds({ 0, 0, m_squareSize + 2, m_squareSize + 2 });
+    m_squareBorder->setCenter(center);
+    m_square->setFrame({ 1, 1, m_squareSize, m_squareSize });
+    updateSquareInfo();
+}
+
+void vcVantrel::nudgeSquare(int dx, int dy)
+{
+    if (!m_squareBorder)
+        return;
+    double pixel = 1.0 / Screen::mainScreen().scale();
+    Size size = view()->bounds().size;
+    Point center = m_squareBorder->center();
+    // Whole pixels from wherever the square is, kept on screen.
+    m_squareBorder->setCenter({ std::clamp(center.x + dx * pixel, 0.0, size.width),
+        std::clamp(center.y + dy * pixel, 0.0, size.height) });
+    updateSquareInfo();
+}
+
+Point vcVantrel::squarePixelPosition() const
+{
+    if (!m_squareBorder)
+        return {};
+    double scale = Screen::mainScreen().scale();
+    Point center = m_squareBorder->center();
+    return { std::round((center.x - m_squareSize / 2) * scale), std::round((center.y - m_squareSize / 2) * scale) };
+}
+
+std::string vcVantrel::squareInfoText() const
+{
+    Point at = squarePixelPosition();
+    long size = std::lround(m_squareSize * Screen::mainScreen().scale());
+    char text[96];
+    std::snprintf(text, sizeof text, "x %ld  y %ld  ·  %ld × %ld px", std::lround(at.x), std::lround(at.y), size, size);
+    return text;
+}
+
+void vcVantrel::updateSquareInfo()
+{
+    if (m_squareInfo)
+        m_squareInfo->setText(squareInfoText());
+}
+
+void vcVantrel::toggleSquareInfo()
+{
+    if (m_squareInfo) {
+        m_squareInfo->removeFromSuperview();
+        m_squareInfo = nullptr;
+        return;
+    }
+    // Along the top, under a banner if one shows, across the whole width.
+    m_squareInfo = View::make<Label>(Rect { 0, 48, view()->bounds().width(), 20 });
+    m_squareInfo->setAutoresizingMask(AutoresizingFlexibleWidth);
+    m_squareInfo->setBackgroundColor(Color::black().withAlpha(0.6));
+    m_squareInfo->setTextColor(Color::whiteColor());
+    m_squareInfo->setFont(Font::systemFont(13));
+    m_squareInfo->setTextAlignment(TextAlignment::Center);
+    m_squareInfo->setUserInteractionEnabled(false);
+    updateSquareInfo();
+    view()->addSubview(m_squareInfo);
+}
+
+void vcVantrel::toggleKeyHelp()
+{
+    if (m_keyHelp) {
+        m_keyHelp->removeFromSuperview();
+        m_keyHelp = nullptr;
+        return;
+    }
+    constexpr double kWidth = 300, kLineHeight = 18, kMargin = 12;
+    std::string text = kKeyHelpText;
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    double height = lines * kLineHeight + 2 * kMargin + 24;
+    m_keyHelp = View::make<View>(Rect { 0, 0, kWidth, height });
+    m_keyHelp->setBackgroundColor(Color::rgba(0.12f, 0.12f, 0.14f, 0.95f));
+    auto title = View::make<Label>(Rect { kMargin, kMargin - 4, kWidth - 2 * kMargin, 22 });
+    title->setText("Keys");
+    title->setFont(Font::boldSystemFont(15));
+    title->setTextColor(Color::whiteColor());
+    m_keyHelp->addSubview(title);
+    // Two columns: the key, then what it does.
+    double y = kMargin + 22;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        size_t tab = line.find('\t');
+        auto key = View::make<Label>(Rect { kMargin, y, 64, kLineHeight });
+        key->setText(line.substr(0, tab));
+        key->setFont(Font::boldSystemFont(12));
+        key->setTextColor(Color::whiteColor());
+        auto meaning = View::make<Label>(Rect { kMargin + 66, y, kWidth - 2 * kMargin - 66, kLineHeight });
+        meaning->setText(tab == std::string::npos ? std::string() : line.substr(tab + 1));
+        meaning->setFont(Font::systemFont(12));
+        meaning->setTextColor(Color::rgba(0.85f, 0.85f, 0.85f, 1));
+        m_keyHelp->addSubview(key);
+        m_keyHelp->addSubview(meaning);
+        y += kLineHeight;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    m_keyHelp->setAutoresizingMask(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin
+        | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin);
+    view()->addSubview(m_keyHelp);
+    layoutForScreen();
+}
+
+Color vcVantrel::fillColor(int index)
+{
+    switch (index) {
+    case 0:
+        return Color::black();
+    case 1:
+        return Color::whiteColor();
+    case 2:
+        return Color::redColor();
+    case 3:
+        return Color::greenColor();
+    case 4:
+        return Color::blueColor();
+    case 5:
+        return Color::rgba(0.5f, 0.5f, 0.5f, 1);
+    default:
+        // The flash colour; a random one is drawn once and kept, so the fill never flashes.
+        if (!m_flashFill)
+            m_flashFill = generateColor();
+        return m_flashFill.value_or(Color::whiteColor());
+    }
+}
+
+void vcVantrel::showFill()
+{
+    if (m_fillView)
+        return;
+    // The test stops: a fill is for looking, and nothing may flash behind it.
+    if (m_isOn)
+        startStop();
+    m_flashFill.reset();
+    // Over every control of the screen, banner included; a tap on it comes
+    // back here through the responder chain.
+    m_fillView = View::make<View>(view()->bounds());
+    m_fillView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
+    m_fillView->setAccessibilityLabel(std::string("Solid fill"));
+    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+    view()->addSubview(m_fillView);
+}
+
+void vcVantrel::stepFill(int step)
+{
+    if (!m_fillView)
+        return;
+    m_fillIndex = ((m_fillIndex + step) % kFillCount + kFillCount) % kFillCount;
+    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+}
+
+void vcVantrel::hideFill()
+{
+    if (!m_fillView)
+        return;
+    m_fillView->removeFromSuperview();
+    m_fillView = nullptr;
+}
+
+void vcVantrel::changeIntervalBy(int steps)
+{
+    if (!m_intervalSlider)
+        return;
+    // The slider runs from slow (left) to fast (right); its value is the negated interval.
+    m_intervalSlider->setValue(m_intervalSlider->value() + steps * kIntervalStep);
+    changeInterval();
+}
+
+bool vcVantrel::keyPressed(const Key& key)
+{
+    using Code = Key::Code;
+    if (key.code() == Code::Function && key.functionNumber() == 11) {
+        toggleFullScreen();
+        return true;
+    }
+    // The warning comes first: until it is understood, only Return (its button) works.
+    if (m_warningVisible) {
+        if (key.code() != Code::Return)
+            return false;
+        for (auto& alert : AlertView::visibleAlerts()) {
+            if (alert->title() == kWarningTitle)
+                alert->dismissWithClickedButtonIndex(alert->cancelButtonIndex(), true);
+        }
+        m_warningVisible = false;
+        return true;
+    }
+    if (m_fillView) {
+        switch (key.code()) {
+        case Code::Space:
+        case Code::Right:
+        case Code::Down:
+            stepFill(1);
+            return true;
+        case Code::Left:
+        case Code::Up:
+            stepFill(-1);
+            return true;
+        case Code::Escape:
+            hideFill();
+            return true;
+        default:
+            if (key.isCharacter("f") || key.isCharacter("F")) {
+                hideFill();
+                return true;
+            }
+            return false;
+        }
+    }
+    int step = key.hasModifier(Key::Shift) ? 10 : 1;
+    switch (key.code()) {
+    case Code::Space:
+        startStop();
+        return true;
+    case Code::Left:
+        nudgeSquare(-step, 0);
+        return true;
+    case Code::Right:
+        nudgeSquare(step, 0);
+        return true;
+    case Code::Up:
+        nudgeSquare(0, -step);
+        return true;
+    case Code::Down:
+        nudgeSquare(0, step);
+        return true;
+    case Code::Escape:
+        // One step back at a time: the help, the page, the panel, full screen.
+        if (m_keyHelp)
+            toggleKeyHelp();
+        else if (m_infopageShown)
+            hideInfopage();
+        else if (m_customizeVisible)
+            customize();
+        else if (Application::shared().isFullScreen())
+            Application::shared().setFullScreen(false);
+        else
+            return false;
+        return true;
+    case Code::Character:
+        break;
+    default:
+        return false;
+    }
+    if (key.hasModifier(Key::Control) || key.hasModifier(Key::Alt))
+        return false;
+    const std::string& c = key.text();
+    if (c == "+" || c == "=") {
+        changeIntervalBy(1);
+    } else if (c == "-" || c == "_") {
+        changeIntervalBy(-1);
+    } else if (c == "[") {
+        setSquareSize(std::max(kMinimumSquareSize, m_squareSize - (m_squareSize > 10 ? 10 : 1)));
+    } else if (c == "]") {
+        setSquareSize(m_squareSize + (m_squareSize >= 10 ? 10 : 1));
+    } else if (c == "c" || c == "C") {
+        customize();
+    } else if (c == "f" || c == "F") {
+        showFill();
+    } else if (c == "i" || c == "I") {
+        toggleSquareInfo();
+    } else if (c == "?") {
+        toggleKeyHelp();
+    } else {
+        return false;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/controls/AlertViewDelegate.h"
+#include "platform/ui/graphics/Color.h"
 #include "platform/ui/views/ViewController.h"
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 
 class BarButtonItem;
 class ImageView;
+class Label;
+class Window;
 class SegmentedControl;
 class Slider;
 class TextView;
@@ -23,6 +26,11 @@ struct Color;
 // pulses in size once a second. The user drags it around to inspect every
 // part of the display. A slide-in panel holds the settings, a slide-up page
 // the information text, and a donate action opens the maker's page.
+//
+// On a desktop the screen may be any size; the layout follows it. The whole
+// screen is driven from the keyboard too: the square moves by single device
+// pixels, solid fills cover the screen for finding dead pixels, and a key
+// help lists the keys.
 class vcVantrel final : public ViewController, public AlertViewDelegate {
 public:
     static constexpr const char* kDonationURL
@@ -32,6 +40,27 @@ public:
         = "This applications uses rapid color changes. If anybody in you family has ever suffered from seizures or "
           "epilepsy, please be careful. If you are unsure we advise to consult a doctor first.";
     static constexpr const char* kWarningButton = "I understood";
+
+    static constexpr double kDefaultSquareSize = 50;
+    static constexpr double kMinimumSquareSize = 1;
+    static constexpr double kMaximumSquareSize = 1000;
+    // One press of + or - moves the interval slider this far (seconds).
+    static constexpr double kIntervalStep = 0.1;
+    // The solid fills, in the order Space and the arrow keys step through;
+    // the last is the flash colour chosen in the panel.
+    static constexpr int kFillCount = 7;
+    static constexpr const char* kKeyHelpText
+        = "Space\tstart or stop the test\n"
+          "Arrows\tmove the square one pixel (Shift: ten)\n"
+          "[  ]\tsmaller or bigger square\n"
+          "+  -\tfaster or slower flashing\n"
+          "F\tsolid fills (Space, arrows: next colour)\n"
+          "I\tshow the square's position\n"
+          "C\tcustomize\n"
+          "F11\tfull screen (or double-click)\n"
+          "Escape\tback, leave full screen\n"
+          "?\tthis help\n"
+          "Ctrl+Q\tquit";
 
     explicit vcVantrel(std::string interfaceName = "MainView");
     ~vcVantrel() override;
@@ -46,6 +75,39 @@ public:
     void touchesMoved(const TouchSet&, const Event&) override;
     bool setOutlet(const std::string& name, const std::shared_ptr<Responder>& object) override;
     bool performAction(const std::string& action, Responder* sender) override;
+    void touchesEnded(const TouchSet&, const Event&) override;
+    bool keyPressed(const Key&) override;
+    void viewDidChangeSize(Size oldSize) override;
+
+    // AlertViewDelegate
+    void alertViewDidDismissWithButtonIndex(AlertView&, int) override;
+
+    // The square's size in points (of the inner square, without its frame).
+    double squareSize() const { return m_squareSize; }
+    void setSquareSize(double points);
+    // Moves the square by whole device pixels.
+    void nudgeSquare(int dx, int dy);
+    // The inner square's top-left corner in device pixels.
+    Point squarePixelPosition() const;
+    std::string squareInfoText() const;
+    bool squareInfoVisible() const { return m_squareInfo != nullptr; }
+    void toggleSquareInfo();
+    bool keyHelpVisible() const { return m_keyHelp != nullptr; }
+    void toggleKeyHelp();
+
+    // Solid fills
+    bool isFilling() const { return m_fillView != nullptr; }
+    int fillIndex() const { return m_fillIndex; }
+    Color fillColor(int index);
+    void showFill();
+    void stepFill(int step);
+    void hideFill();
+    const std::shared_ptr<View>& fillView() const { return m_fillView; }
+
+    // One slider step faster (positive) or slower.
+    void changeIntervalBy(int steps);
+    void toggleFullScreen();
+    bool warningVisible() const { return m_warningVisible; }
 
     // Timers
     void counter();
@@ -103,4 +165,18 @@ private:
     bool m_customizeVisible { false };
     bool m_pixelIsWhite { false };
     RandomSource m_random;
+
+    void layoutForScreen();
+    void updateSquareInfo();
+
+    enum class PanelPlace { Right, Shown, Left };
+    PanelPlace m_panelPlace { PanelPlace::Right };
+    bool m_infopageShown { false };
+    bool m_warningVisible { false };
+    double m_squareSize { kDefaultSquareSize };
+    std::shared_ptr<View> m_fillView;
+    int m_fillIndex { 0 };
+    std::optional<Color> m_flashFill; // a random flash colour, chosen once per fill
+    std::shared_ptr<Label> m_squareInfo;
+    std::shared_ptr<View> m_keyHelp;
 };

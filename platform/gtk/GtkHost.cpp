@@ -1,33 +1,81 @@
 #include "platform/gtk/GtkHost.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/gtk/GtkWindowManager.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
+#include "platform/ui/graphics/Image.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
-#include "platform/ui/graphics/Image.h"
-#include "platform/ui/views/Responder.h"
 #include "platform/ui/views/Screen.h"
 
 #ifdef VANTREL_HAVE_WEBKIT
 #include "platform/gtk/GtkWebView.h"
 #endif
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Room for a title bar and a panel the work area may not account for.
+constexpr int kDecorationAllowance = 48;
+constexpr double kSmallestScale = 0.25;
+
+} // namespace
+
 GtkHost::GtkHost(Options options)
-    : m_scale(options.scale && *options.scale > 0 ? *options.scale : 1.0)
+    : m_options(std::move(options))
+    , m_scale(m_options.scale && *m_options.scale > 0 ? *m_options.scale : 1.0)
 {
 }
 
 GtkHost::~GtkHost()
 {
     Application::shared().setDisplayChangedHook(nullptr);
+    Application::shared().setFullScreenHook(nullptr);
+    Application::shared().setIdleTimerHook(nullptr);
     AnimationEngine::shared().setFrameDriver(nullptr);
+    if (m_settingsHandler)
+        g_signal_handler_disconnect(gtk_settings_get_default(), m_settingsHandler);
+    if (m_inhibitCookie && m_application)
+        gtk_application_uninhibit(m_application, m_inhibitCookie);
     if (m_window && !m_closed)
         gtk_window_destroy(GTK_WINDOW(m_window));
+    if (m_application)
+        g_object_unref(m_application);
 }
 
 bool GtkHost::initialize()
 {
     return gtk_init_check();
+}
+
+GdkMonitor* GtkHost::findMonitor(const std::string& name)
+{
+    GListModel* monitors = gdk_display_get_monitors(gdk_display_get_default());
+    guint count = g_list_model_get_n_items(monitors);
+    bool numeric = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (guint i = 0; i < count; ++i) {
+        auto* monitor = GDK_MONITOR(g_list_model_get_item(monitors, i));
+        // The list keeps the monitor alive; the item's own reference is not needed.
+        g_object_unref(monitor);
+        const char* connector = gdk_monitor_get_connector(monitor);
+        if (numeric ? name.size() < 4 && std::stoul(name) == i : (connector && name == connector))
+            return monitor;
+    }
+    return nullptr;
+}
+
+double GtkHost::fittingScale(double wanted, int availableWidth, int availableHeight)
+{
+    if (availableWidth <= 0 || availableHeight <= 0)
+        return wanted;
+    double fits = std::min(availableWidth / Screen::kDefaultSize.width, availableHeight / Screen::kDefaultSize.height);
+    if (fits >= wanted)
+        return wanted;
+    // Quarter steps keep points on whole pixels as often as possible.
+    return std::max(kSmallestScale, std::floor(fits * 4) / 4);
 }
 
 double GtkHost::renderScale() const
@@ -60,16 +108,67 @@ void GtkHost::draw(GtkDrawingArea*, cairo_t* cr, int, int, gpointer data)
     cairo_paint(cr);
 }
 
-void GtkHost::start()
+void GtkHost::areaResized(int width, int height)
 {
-    m_window = gtk_window_new();
+    // The screen is the window's content in points; views follow it by their masks.
+    Screen::mainScreen().setSize({ width / m_scale, height / m_scale });
+    Application::shared().setNeedsDisplay();
+}
+
+GtkHost::StartResult GtkHost::start()
+{
+    if (!m_options.applicationId.empty()) {
+        auto flags = m_options.nonUnique ? G_APPLICATION_NON_UNIQUE : static_cast<GApplicationFlags>(0);
+        m_application = gtk_application_new(m_options.applicationId.c_str(), flags);
+        GError* error = nullptr;
+        if (!g_application_register(G_APPLICATION(m_application), nullptr, &error)) {
+            // Without a session bus the program still runs, as a lone instance.
+            Log::writef("Running without single-instance support: %s", error ? error->message : "unknown error");
+            g_clear_error(&error);
+        } else if (g_application_get_is_remote(G_APPLICATION(m_application))) {
+            g_application_activate(G_APPLICATION(m_application));
+            return StartResult::HandedOver;
+        }
+        g_signal_connect(m_application, "activate", G_CALLBACK(+[](GApplication*, gpointer data) {
+            auto* host = static_cast<GtkHost*>(data);
+            if (host->m_window && !host->m_closed)
+                gtk_window_present(GTK_WINDOW(host->m_window));
+        }),
+            this);
+    }
+
+    if (m_options.monitor) {
+        m_monitor = findMonitor(*m_options.monitor);
+        if (!m_monitor)
+            return StartResult::NoSuchMonitor;
+    } else {
+        GListModel* monitors = gdk_display_get_monitors(gdk_display_get_default());
+        if (g_list_model_get_n_items(monitors) > 0) {
+            m_monitor = GDK_MONITOR(g_list_model_get_item(monitors, 0));
+            g_object_unref(m_monitor);
+        }
+    }
+    if (m_monitor && !m_options.fullScreen) {
+        GdkRectangle area = GtkWindowManager::workArea(m_monitor);
+        m_scale = fittingScale(m_scale, area.width, area.height - kDecorationAllowance);
+    }
+
+    m_window = m_application ? gtk_application_window_new(m_application) : gtk_window_new();
     gtk_window_set_title(GTK_WINDOW(m_window), "Vantrel");
-    gtk_window_set_resizable(GTK_WINDOW(m_window), FALSE);
+    gtk_window_set_icon_name(GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
     m_area = gtk_drawing_area_new();
-    int width = static_cast<int>(320 * m_scale + 0.5), height = static_cast<int>(480 * m_scale + 0.5);
+    // The device's screen is the smallest the layout is made for.
+    int width = static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5);
+    int height = static_cast<int>(Screen::kDefaultSize.height * m_scale + 0.5);
     gtk_drawing_area_set_content_width(GTK_DRAWING_AREA(m_area), width);
     gtk_drawing_area_set_content_height(GTK_DRAWING_AREA(m_area), height);
+    gtk_widget_set_hexpand(m_area, TRUE);
+    gtk_widget_set_vexpand(m_area, TRUE);
     gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(m_area), draw, this, nullptr);
+    g_signal_connect(m_area, "resize", G_CALLBACK(+[](GtkDrawingArea*, int width, int height, gpointer data) {
+        static_cast<GtkHost*>(data)->areaResized(width, height);
+    }),
+        this);
     // Web pages are real widgets laid over the composited screen.
     GtkWidget* overlay = gtk_overlay_new();
     gtk_overlay_set_child(GTK_OVERLAY(overlay), m_area);
@@ -100,23 +199,10 @@ void GtkHost::start()
         this);
     gtk_widget_add_controller(m_area, GTK_EVENT_CONTROLLER(drag));
 
-    // Keys go to the first responder: typed text as UTF-8, other keys by name.
     GtkEventController* keys = gtk_event_controller_key_new();
     g_signal_connect(keys, "key-pressed",
-        G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType, gpointer) -> gboolean {
-            Responder* responder = Responder::firstResponder();
-            if (!responder)
-                return FALSE;
-            gunichar character = gdk_keyval_to_unicode(keyval);
-            std::string key;
-            if (character >= 0x20 && character != 0x7F) {
-                char utf8[8] = {};
-                g_unichar_to_utf8(character, utf8);
-                key = utf8;
-            } else if (const char* name = gdk_keyval_name(keyval)) {
-                key = name;
-            }
-            return !key.empty() && responder->keyPressed(key);
+        G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType state, gpointer data) -> gboolean {
+            return static_cast<GtkHost*>(data)->keyPressed(keyval, state);
         }),
         this);
     gtk_widget_add_controller(m_window, keys);
@@ -124,9 +210,25 @@ void GtkHost::start()
     g_signal_connect(m_window, "close-request", G_CALLBACK(+[](GtkWindow*, gpointer data) -> gboolean {
         auto* host = static_cast<GtkHost*>(data);
         host->m_closed = true;
+        host->updateIdleInhibition();
         AnimationEngine::shared().setFrameDriver(nullptr);
         RunLoop::main().quit();
         return FALSE;
+    }),
+        this);
+    g_signal_connect(m_window, "notify::fullscreened", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
+        auto* host = static_cast<GtkHost*>(data);
+        Application::shared().fullScreenDidChange(gtk_window_is_fullscreen(GTK_WINDOW(host->m_window)));
+    }),
+        this);
+    // A hidden or minimised window does not keep the desktop awake.
+    auto visibilityChanged = G_CALLBACK(+[](GtkWidget*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); });
+    g_signal_connect_after(m_window, "map", visibilityChanged, this);
+    g_signal_connect_after(m_window, "unmap", visibilityChanged, this);
+    g_signal_connect_after(m_window, "realize", G_CALLBACK(+[](GtkWidget* window, gpointer data) {
+        g_signal_connect(gtk_native_get_surface(GTK_NATIVE(window)), "notify::state",
+            G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); }),
+            data);
     }),
         this);
 
@@ -135,6 +237,11 @@ void GtkHost::start()
         if (m_area && !m_closed)
             gtk_widget_queue_draw(m_area);
     });
+    Application::shared().setFullScreenHook([this](bool fullScreen) { setFullScreen(fullScreen); });
+    Application::shared().setIdleTimerHook([this](bool) { updateIdleInhibition(); });
+    readAnimationSetting();
+    m_settingsHandler = g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-enable-animations",
+        G_CALLBACK(+[](gpointer data) { static_cast<GtkHost*>(data)->readAnimationSetting(); }), this);
     // Animations step on the display's frame clock: a tick callback runs only
     // while something animates and removes itself when the last one ends.
     AnimationEngine::shared().setFrameDriver([this] {
@@ -146,19 +253,150 @@ void GtkHost::start()
             nullptr, nullptr);
     });
     Screen::mainScreen().setScale(renderScale());
+    Screen::mainScreen().setSize(Screen::kDefaultSize);
+    if (m_options.fullScreen)
+        setFullScreen(true);
     gtk_window_present(GTK_WINDOW(m_window));
+    return StartResult::Started;
+}
+
+void GtkHost::setFullScreen(bool fullScreen)
+{
+    if (!m_window || m_closed)
+        return;
+    if (!GtkWindowManager::supportsFullScreen(gtk_widget_get_display(m_window))) {
+        // No window manager: the window itself takes the monitor's size (a bare
+        // X server puts every window at the top left of the first monitor).
+        GdkRectangle area { 0, 0, 0, 0 };
+        if (m_monitor)
+            gdk_monitor_get_geometry(m_monitor, &area);
+        if (fullScreen && area.width > 0) {
+            gtk_window_set_default_size(GTK_WINDOW(m_window), area.width, area.height);
+        } else {
+            gtk_window_set_default_size(GTK_WINDOW(m_window), static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5),
+                static_cast<int>(Screen::kDefaultSize.height * m_scale + 0.5));
+        }
+        m_emulatedFullScreen = fullScreen && area.width > 0;
+        Application::shared().fullScreenDidChange(m_emulatedFullScreen);
+        return;
+    }
+    if (!fullScreen) {
+        gtk_window_unfullscreen(GTK_WINDOW(m_window));
+        return;
+    }
+    if (m_options.monitor && m_monitor)
+        gtk_window_fullscreen_on_monitor(GTK_WINDOW(m_window), m_monitor);
+    else
+        gtk_window_fullscreen(GTK_WINDOW(m_window));
+}
+
+void GtkHost::readAnimationSetting()
+{
+    gboolean enabled = TRUE;
+    g_object_get(gtk_settings_get_default(), "gtk-enable-animations", &enabled, nullptr);
+    Application::shared().setReduceMotionEnabled(!enabled);
+}
+
+void GtkHost::updateIdleInhibition()
+{
+    bool visible = m_window && !m_closed && gtk_widget_get_mapped(m_window);
+    if (visible) {
+        if (GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(m_window)); surface && GDK_IS_TOPLEVEL(surface))
+            visible = !(gdk_toplevel_get_state(GDK_TOPLEVEL(surface)) & GDK_TOPLEVEL_STATE_MINIMIZED);
+    }
+    bool wanted = visible && Application::shared().isIdleTimerDisabled();
+    if (wanted && !m_inhibitCookie && m_application) {
+        m_inhibitCookie = gtk_application_inhibit(m_application, GTK_WINDOW(m_window), GTK_APPLICATION_INHIBIT_IDLE,
+            "Testing the screen's pixels");
+    } else if (!wanted && m_inhibitCookie) {
+        gtk_application_uninhibit(m_application, m_inhibitCookie);
+        m_inhibitCookie = 0;
+    }
 }
 
 void GtkHost::close()
 {
     if (m_window && !m_closed) {
         m_closed = true;
+        updateIdleInhibition();
         AnimationEngine::shared().setFrameDriver(nullptr);
 #ifdef VANTREL_HAVE_WEBKIT
         GtkWebView::unregister();
 #endif
         gtk_window_destroy(GTK_WINDOW(m_window));
     }
+}
+
+std::optional<Key> GtkHost::keyFromEvent(guint keyval, GdkModifierType state)
+{
+    unsigned modifiers = Key::None;
+    if (state & GDK_SHIFT_MASK)
+        modifiers |= Key::Shift;
+    if (state & GDK_CONTROL_MASK)
+        modifiers |= Key::Control;
+    if (state & GDK_ALT_MASK)
+        modifiers |= Key::Alt;
+    switch (keyval) {
+    case GDK_KEY_space:
+    case GDK_KEY_KP_Space:
+        return Key(Key::Code::Space, modifiers);
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+        return Key(Key::Code::Return, modifiers);
+    case GDK_KEY_Escape:
+        return Key(Key::Code::Escape, modifiers);
+    case GDK_KEY_BackSpace:
+        return Key(Key::Code::BackSpace, modifiers);
+    case GDK_KEY_Delete:
+    case GDK_KEY_KP_Delete:
+        return Key(Key::Code::Delete, modifiers);
+    case GDK_KEY_Tab:
+    case GDK_KEY_ISO_Left_Tab:
+        return Key(Key::Code::Tab, modifiers);
+    case GDK_KEY_Left:
+    case GDK_KEY_KP_Left:
+        return Key(Key::Code::Left, modifiers);
+    case GDK_KEY_Right:
+    case GDK_KEY_KP_Right:
+        return Key(Key::Code::Right, modifiers);
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+        return Key(Key::Code::Up, modifiers);
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+        return Key(Key::Code::Down, modifiers);
+    case GDK_KEY_Home:
+        return Key(Key::Code::Home, modifiers);
+    case GDK_KEY_End:
+        return Key(Key::Code::End, modifiers);
+    case GDK_KEY_Page_Up:
+        return Key(Key::Code::PageUp, modifiers);
+    case GDK_KEY_Page_Down:
+        return Key(Key::Code::PageDown, modifiers);
+    default:
+        break;
+    }
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24)
+        return Key::function(static_cast<int>(keyval - GDK_KEY_F1) + 1, modifiers);
+    gunichar character = gdk_keyval_to_unicode(keyval);
+    if (character < 0x20 || character == 0x7F)
+        return std::nullopt;
+    char utf8[8] = {};
+    g_unichar_to_utf8(character, utf8);
+    return Key::character(utf8, modifiers);
+}
+
+bool GtkHost::keyPressed(guint keyval, GdkModifierType state)
+{
+    auto key = keyFromEvent(keyval, state);
+    if (!key)
+        return false;
+    // Ctrl+Q quits whatever the application does with keys.
+    if (key->hasModifier(Key::Control) && (key->text() == "q" || key->text() == "Q")) {
+        gtk_window_close(GTK_WINDOW(m_window));
+        return true;
+    }
+    return Application::shared().sendKey(*key);
 }
 
 void GtkHost::pointerPressed(double x, double y)
@@ -186,6 +424,11 @@ void GtkHost::pointerCancelled()
 void GtkHost::injectTouch(TouchPhase phase, Point point)
 {
     Application::shared().sendTouch(phase, point);
+}
+
+void GtkHost::injectKey(const Key& key)
+{
+    Application::shared().sendKey(key);
 }
 
 void GtkHost::wait(double seconds, std::function<void()> then)

@@ -4,27 +4,52 @@
 
 #include <gtk/gtk.h>
 #include <optional>
+#include <string>
 
-// The desktop host: one GTK 4 window of 320 × 480 points times the scale,
-// showing the application's composited screen. The pointer becomes a single
-// touch (press, motion, release; a lost grab cancels it). The screen is
-// composited into a backing surface only when something changed, and GTK is
-// asked for a frame only then, so an idle app draws nothing.
+// The desktop host: one resizable GTK 4 window showing the application's
+// composited screen. The screen follows the window: its size in points is the
+// window's size divided by the scale, so a bigger or full-screen window gives
+// the application a bigger screen. The pointer becomes a single touch (press,
+// motion, release; a lost grab cancels it) and key presses become Key values
+// for the application. The screen is composited into a backing surface only
+// when something changed, and GTK is asked for a frame only then, so an idle
+// app draws nothing.
+//
+// With an application id the window belongs to a GtkApplication: a second
+// start of the program hands over to the running one, which comes to the
+// front. While the application asks for it, the desktop is kept from idling.
 class GtkHost final : public ScriptHost {
 public:
     struct Options {
         // Points to window units; the monitor's own scale factor comes on top.
+        // Unset: 1, or less when 320 × 480 points would not fit the monitor.
         std::optional<double> scale;
+        bool fullScreen { false };
+        // A monitor's number (from 0) or connector name ("DP-1").
+        std::optional<std::string> monitor;
+        // Reverse-DNS id; empty: no GtkApplication (tests).
+        std::string applicationId;
+        // Several instances may run side by side (scripted runs).
+        bool nonUnique { false };
     };
+
+    enum class StartResult { Started, HandedOver, NoSuchMonitor };
 
     explicit GtkHost(Options);
     ~GtkHost() override;
 
     // Initialises GTK; false when there is no display.
     static bool initialize();
-    // Creates and shows the window.
-    void start();
+    // Creates and shows the window, or hands over to an instance that runs already.
+    StartResult start();
     void close();
+
+    // The monitor `name` designates: a number counts from 0 in the display's
+    // order, anything else is a connector name. Null when there is none.
+    static GdkMonitor* findMonitor(const std::string& name);
+    // The largest scale (in quarter steps, at most `wanted`) at which 320 × 480
+    // points fit in `available` (window units, decorations left aside).
+    static double fittingScale(double wanted, int availableWidth, int availableHeight);
 
     // The user closed the window (or close() was called).
     bool isClosed() const { return m_closed; }
@@ -36,28 +61,44 @@ public:
     // How many times the screen was drawn into the window (tests use it).
     int drawCount() const { return m_drawCount; }
     int compositeCount() const { return m_compositeCount; }
+    bool isInhibitingIdle() const { return m_inhibitCookie != 0; }
 
     // Pointer input in widget coordinates.
     void pointerPressed(double x, double y);
     void pointerMoved(double x, double y);
     void pointerReleased(double x, double y);
     void pointerCancelled();
+    // A key event as GTK reports it; answers whether it was used.
+    bool keyPressed(guint keyval, GdkModifierType state);
+    // The key value of a GTK key event; nullopt for keys the application has no name for.
+    static std::optional<Key> keyFromEvent(guint keyval, GdkModifierType state);
 
     // ScriptHost
     void injectTouch(TouchPhase, Point) override;
+    void injectKey(const Key&) override;
     void wait(double seconds, std::function<void()> then) override;
     std::string screenshot(const std::string& path) override;
 
 private:
     static void draw(GtkDrawingArea*, cairo_t*, int width, int height, gpointer);
     Point toPoints(double x, double y) const;
+    void setFullScreen(bool);
+    void areaResized(int width, int height);
+    void updateIdleInhibition();
+    void readAnimationSetting();
 
+    Options m_options;
     double m_scale { 1.0 };
+    GtkApplication* m_application { nullptr };
+    GdkMonitor* m_monitor { nullptr };
     GtkWidget* m_window { nullptr };
     GtkWidget* m_area { nullptr };
+    guint m_inhibitCookie { 0 };
+    gulong m_settingsHandler { 0 };
     double m_dragStartX { 0 };
     double m_dragStartY { 0 };
     int m_drawCount { 0 };
     int m_compositeCount { 0 };
     bool m_closed { false };
+    bool m_emulatedFullScreen { false };
 };

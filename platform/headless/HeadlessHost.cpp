@@ -34,6 +34,8 @@ void HeadlessHost::start()
     Screen::mainScreen().setScale(m_options.scale);
     // No one sits at a desktop behind a headless run: links are logged, not launched.
     Application::shared().setLaunchesSystemHandlers(false);
+    if (m_options.screenSize)
+        Screen::mainScreen().setSize(*m_options.screenSize);
     if (!m_options.realtime) {
         m_clock = std::make_shared<ManualClock>();
         RunLoop::main().setClock(m_clock);
@@ -76,6 +78,15 @@ void HeadlessHost::awaitOutsideWork()
 void HeadlessHost::injectTouch(TouchPhase phase, Point point)
 {
     Application::shared().sendTouch(phase, point);
+    if (!m_options.realtime)
+        awaitOutsideWork();
+    else
+        settle();
+}
+
+void HeadlessHost::injectKey(const Key& key)
+{
+    Application::shared().sendKey(key);
     if (!m_options.realtime)
         awaitOutsideWork();
     else

@@ -2,7 +2,10 @@
 
 #include "platform/headless/ScriptHost.h"
 
+#include "platform/ui/graphics/Size.h"
+
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -25,6 +28,8 @@ public:
     struct Options {
         double scale { 1.0 };
         bool realtime { false };
+        // The screen in points; the default is the device's 320 × 480.
+        std::optional<Size> screenSize;
     };
 
     explicit HeadlessHost(Options);
@@ -44,6 +49,7 @@ public:
 
     // ScriptHost
     void injectTouch(TouchPhase, Point) override;
+    void injectKey(const Key&) override;
     void wait(double seconds, std::function<void()> then) override;
     std::string screenshot(const std::string& path) override;
 

@@ -1,6 +1,11 @@
 #include "platform/headless/Script.h"
 
+#include "platform/ui/views/Key.h"
+
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
+#include <glib.h>
 #include <fstream>
 #include <sstream>
 
@@ -86,6 +91,11 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
             if (label.empty())
                 return fail("expected a label");
             script.m_steps.push_back({ Kind::TapLabel, {}, 0, label, number });
+        } else if (command == "key") {
+            std::string name;
+            if (!(in >> name) || !atEnd(in) || !Key::fromName(name))
+                return fail("expected a key name");
+            script.m_steps.push_back({ Kind::Key, {}, 0, name, number });
         } else if (command == "wait") {
             double seconds;
             // A day is far longer than any script needs; more is surely a typo.
@@ -110,13 +120,25 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
 
 std::optional<Script> Script::load(const std::string& path, std::string* error)
 {
+    // Say why: a folder or an unreadable file would otherwise read as an empty script.
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        if (error)
+            *error = "is a folder, not a script file";
+        return std::nullopt;
+    }
     std::ifstream in(path);
     if (!in) {
         if (error)
-            *error = "cannot read " + path;
+            *error = std::string("cannot read: ") + g_strerror(errno);
         return std::nullopt;
     }
     std::stringstream text;
     text << in.rdbuf();
+    if (in.bad()) {
+        if (error)
+            *error = std::string("cannot read: ") + g_strerror(errno);
+        return std::nullopt;
+    }
     return parse(text.str(), error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/graphics/Point.h"
+#include "platform/ui/views/Key.h"
 #include "platform/ui/views/Touch.h"
 
 #include <functional>
@@ -11,6 +12,7 @@ class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
     virtual void injectTouch(TouchPhase, Point) = 0;
+    virtual void injectKey(const Key&) = 0;
     // Lets `seconds` pass, then calls `then` (at once for virtual time, from
     // the run loop for real time).
     virtual void wait(double seconds, std::function<void()> then) = 0;

@@ -3,6 +3,9 @@
 #include "platform/headless/ScriptHost.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
+#include "platform/ui/views/Window.h"
+
+#include <cmath>
 
 ScriptRunner::ScriptRunner(Script script, ScriptHost& host)
     : m_script(std::move(script))
@@ -25,6 +28,34 @@ void ScriptRunner::finish(bool ok, bool quit, const std::string& message)
         auto completion = std::move(m_completion);
         completion(ok, quit, message);
     }
+}
+
+std::optional<std::string> ScriptRunner::coveringView(const std::string& label, Point point)
+{
+    std::shared_ptr<Window> window;
+    View* hit = Application::shared().hitTest(point, &window);
+    if (!hit)
+        return std::nullopt;
+    // The labelled element belongs to the view that takes the touch or to one
+    // of its superviews (a bar button belongs to its bar, a label passes
+    // touches to its superview): then nothing covers it.
+    for (View* view = hit; view; view = view->superview()) {
+        for (auto& element : view->accessibleElements()) {
+            if (element.label != label)
+                continue;
+            Rect inWindow = view->convertRectToView(element.frame, nullptr);
+            Point onScreen = window->convertPointToScreen(inWindow.center());
+            if (std::abs(onScreen.x - point.x) < 0.5 && std::abs(onScreen.y - point.y) < 0.5)
+                return std::nullopt;
+        }
+    }
+    if (window && window->windowLevel() >= Window::kLevelAlert)
+        return std::string("an alert");
+    for (View* view = hit; view; view = view->superview()) {
+        if (auto text = view->accessibilityText(); text && !text->empty())
+            return "\"" + *text + "\"";
+    }
+    return std::string("another view");
 }
 
 void ScriptRunner::proceed()
@@ -58,7 +89,8 @@ void ScriptRunner::proceed()
         case Kind::TapLabel: {
             Rect screen = Screen::mainScreen().bounds();
             std::optional<Point> target;
-            for (auto& [label, frame] : Application::shared().accessibleElementsOnScreen()) {
+            // Covered elements are found too, so the failure can say what covers them.
+            for (auto& [label, frame] : Application::shared().accessibleElementsOnScreen(true)) {
                 Point center = frame.center();
                 if (label == step.text && screen.contains(center)) {
                     target = center;
@@ -69,10 +101,20 @@ void ScriptRunner::proceed()
                 finish(false, false, where + "tap-label: nothing labelled \"" + step.text + "\" on screen");
                 break;
             }
+            // A user could not tap what another view or an alert covers; a
+            // script must not either.
+            if (auto covering = coveringView(step.text, *target)) {
+                finish(false, false, where + "tap-label: \"" + step.text + "\" is covered by " + *covering);
+                break;
+            }
             m_host.injectTouch(TouchPhase::Began, *target);
             m_host.injectTouch(TouchPhase::Ended, *target);
             break;
         }
+        case Kind::Key:
+            if (auto key = Key::fromName(step.text))
+                m_host.injectKey(*key);
+            break;
         case Kind::Wait: {
             m_waiting = true;
             std::weak_ptr<ScriptRunner> weakThis = weak_from_this();

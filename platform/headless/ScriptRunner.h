@@ -2,7 +2,10 @@
 
 #include "platform/headless/Script.h"
 
+#include "platform/ui/graphics/Point.h"
+
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -23,6 +26,9 @@ public:
 private:
     void proceed();
     void finish(bool ok, bool quit, const std::string& message);
+    // What covers the labelled element at `point` (its description), or
+    // nullopt when a tap there would reach it.
+    static std::optional<std::string> coveringView(const std::string& label, Point point);
 
     Script m_script;
     ScriptHost& m_host;

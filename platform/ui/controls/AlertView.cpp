@@ -118,6 +118,9 @@ void AlertView::show()
     m_window->setWindowLevel(Window::kLevelAlert);
     // The dimmed window catches every touch that misses the alert: modal.
     m_window->setBackgroundColor(Color::black().withAlpha(0.4));
+    // The alert stays centred when the screen changes size under it.
+    setAutoresizingMask(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin | AutoresizingFlexibleTopMargin
+        | AutoresizingFlexibleBottomMargin);
     m_window->addSubview(self);
     m_window->makeKeyAndVisible();
 }

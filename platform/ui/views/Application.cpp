@@ -5,6 +5,7 @@
 #include "platform/foundation/SystemURLPolicy.h"
 #include "platform/ui/views/ApplicationDelegate.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
+#include "platform/ui/views/Responder.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/views/Screen.h"
@@ -130,20 +131,16 @@ void Application::sendTouch(TouchPhase phase, Point location)
     if (phase == TouchPhase::Began) {
         if (m_touch)
             sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
-        // The topmost visible window that takes the point gets the touch.
-        auto stack = windows();
         std::shared_ptr<Window> target;
-        View* hit = nullptr;
-        for (auto it = stack.rbegin(); it != stack.rend() && !hit; ++it) {
-            if ((*it)->isHidden())
-                continue;
-            hit = (*it)->hitTest((*it)->convertPointFromScreen(location));
-            if (hit)
-                target = *it;
-        }
+        View* hit = hitTest(location, &target);
         if (!hit)
             return;
         m_touch = std::make_shared<Touch>(hit->sharedView(), target, location, now);
+        // A tap soon after the last one, on the same view and near it, counts on.
+        if (m_lastTap.view.lock().get() == hit && now - m_lastTap.time <= kMultipleTapInterval
+            && std::abs(location.x - m_lastTap.location.x) <= kMultipleTapDistance
+            && std::abs(location.y - m_lastTap.location.y) <= kMultipleTapDistance)
+            m_touch->setTapCount(m_lastTap.count + 1);
     } else {
         if (!m_touch)
             return;
@@ -152,6 +149,12 @@ void Application::sendTouch(TouchPhase phase, Point location)
     auto touch = m_touch;
     if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled)
         m_touch = nullptr;
+    if (phase == TouchPhase::Ended) {
+        // A touch that wandered off is a drag, not a tap.
+        bool tapped = std::abs(location.x - touch->tapLocation().x) <= kMultipleTapDistance
+            && std::abs(location.y - touch->tapLocation().y) <= kMultipleTapDistance;
+        m_lastTap = tapped ? LastTap { touch->view(), location, now, touch->tapCount() } : LastTap {};
+    }
     auto view = touch->view();
     if (!view)
         return;
@@ -174,10 +177,63 @@ void Application::sendTouch(TouchPhase phase, Point location)
     }
 }
 
+View* Application::hitTest(Point location, std::shared_ptr<Window>* window) const
+{
+    // The topmost visible window that takes the point gets the touch.
+    auto stack = windows();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+        if ((*it)->isHidden())
+            continue;
+        if (View* hit = (*it)->hitTest((*it)->convertPointFromScreen(location))) {
+            if (window)
+                *window = *it;
+            return hit;
+        }
+    }
+    return nullptr;
+}
+
 void Application::cancelTouch()
 {
     if (m_touch)
         sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
+}
+
+bool Application::sendKey(const Key& key)
+{
+    if (auto* responder = Responder::firstResponder(); responder && responder->keyPressed(key))
+        return true;
+    // Keys nobody focused on still reach the application, so a screen without
+    // text fields can be driven from the keyboard.
+    return m_delegate && m_delegate->applicationKeyPressed(*this, key);
+}
+
+void Application::setFullScreen(bool fullScreen)
+{
+    if (m_fullScreenHook)
+        m_fullScreenHook(fullScreen);
+    else
+        m_fullScreen = fullScreen;
+}
+
+void Application::setIdleTimerDisabled(bool disabled)
+{
+    if (m_idleTimerDisabled == disabled)
+        return;
+    m_idleTimerDisabled = disabled;
+    if (m_idleTimerHook)
+        m_idleTimerHook(disabled);
+}
+
+void Application::screenDidChangeBounds(Rect oldBounds)
+{
+    Rect bounds = Screen::mainScreen().bounds();
+    for (auto& window : windows()) {
+        Rect frame = window->frame();
+        if (frame.origin == oldBounds.origin && frame.size == oldBounds.size)
+            window->setFrame(bounds);
+    }
+    setNeedsDisplay();
 }
 
 void Application::setNeedsDisplay()
@@ -193,9 +249,11 @@ cairo_surface_t* Application::compositeScreen(double scale)
     Rect screen = Screen::mainScreen().bounds();
     int width = static_cast<int>(std::ceil(screen.width() * scale));
     int height = static_cast<int>(std::ceil(screen.height() * scale));
-    if (!m_screen || m_screenScale != scale) {
+    if (!m_screen || m_screenScale != scale || m_screenWidth != width || m_screenHeight != height) {
         m_screen = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
         m_screenScale = scale;
+        m_screenWidth = width;
+        m_screenHeight = height;
     }
     m_needsDisplay = false;
     auto owner = adoptGRef(cairo_create(m_screen.get()));
@@ -230,7 +288,7 @@ cairo_surface_t* Application::compositeScreen(double scale)
     return m_screen.get();
 }
 
-std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScreen()
+std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScreen(bool includeCovered)
 {
     std::vector<std::pair<std::string, Rect>> found;
     auto stack = windows();
@@ -253,8 +311,9 @@ std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScree
         };
         visit(window.get());
         // A window covering the whole screen and taking touches hides the ones below.
-        if (window->isUserInteractionEnabled() && window->frame().contains({ 0, 0 })
-            && window->frame().maxX() >= 320 && window->frame().maxY() >= 480 && window->windowLevel() > 0)
+        if (!includeCovered && window->isUserInteractionEnabled() && window->frame().contains({ 0, 0 })
+            && window->frame().maxX() >= Screen::mainScreen().bounds().maxX()
+            && window->frame().maxY() >= Screen::mainScreen().bounds().maxY() && window->windowLevel() > 0)
             break;
     }
     return found;
@@ -265,10 +324,17 @@ void Application::reset()
     m_windows.clear();
     m_keyWindow.reset();
     m_touch = nullptr;
+    m_lastTap = {};
     m_openURLHook = nullptr;
     m_launchesSystemHandlers = true;
     m_statusBarHidden = false;
     m_displayChanged = nullptr;
     m_delegate = nullptr;
     m_needsDisplay = true;
+    m_fullScreen = false;
+    m_fullScreenHook = nullptr;
+    m_idleTimerDisabled = false;
+    m_idleTimerHook = nullptr;
+    m_reduceMotion = false;
+    Screen::mainScreen().resetSize();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/graphics/Rect.h"
+#include "platform/ui/views/Key.h"
 #include "platform/ui/views/Touch.h"
 
 #include "platform/ui/graphics/CairoRefPtr.h"
@@ -22,6 +23,9 @@ class Window;
 class Application {
 public:
     static constexpr double kStatusBarHeight = 20;
+    // How close in time and place taps must follow to count as a double tap.
+    static constexpr double kMultipleTapInterval = 0.4;
+    static constexpr double kMultipleTapDistance = 10;
 
     static Application& shared();
 
@@ -63,12 +67,38 @@ public:
     // Touches from the host, in screen points. One finger at a time: a new
     // press cancels a touch still down.
     void sendTouch(TouchPhase, Point screenLocation);
+    // The view a touch at this screen point would go to, and its window.
+    View* hitTest(Point screenLocation, std::shared_ptr<Window>* window = nullptr) const;
     bool isTouchDown() const { return m_touch != nullptr; }
     // Cancels the touch that is down, where it is (a lost pointer grab).
     void cancelTouch();
 
+    // A key press from the host: the first responder's chain gets it first,
+    // then the delegate. Answers whether anything used it.
+    bool sendKey(const Key&);
+
+    // Full screen is the host's to grant: setFullScreen asks it (through the
+    // hook), and the host reports the state it reached. Without a host hook
+    // the request is simply recorded.
+    bool isFullScreen() const { return m_fullScreen; }
+    void setFullScreen(bool);
+    void setFullScreenHook(std::function<void(bool)> hook) { m_fullScreenHook = std::move(hook); }
+    void fullScreenDidChange(bool fullScreen) { m_fullScreen = fullScreen; }
+
+    // While set, the host keeps the display from blanking or locking.
+    bool isIdleTimerDisabled() const { return m_idleTimerDisabled; }
+    void setIdleTimerDisabled(bool);
+    void setIdleTimerHook(std::function<void(bool disabled)> hook) { m_idleTimerHook = std::move(hook); }
+
+    // The desktop asks for less motion: slides and flips should be instant.
+    bool isReduceMotionEnabled() const { return m_reduceMotion; }
+    void setReduceMotionEnabled(bool enabled) { m_reduceMotion = enabled; }
+
+    // The screen changed size: windows that covered the old bounds cover the new.
+    void screenDidChangeBounds(Rect oldBounds);
+
     // Composites the visible windows, bottom to top, and the status bar into
-    // one surface of 320 × 480 points at `scale`. The surface is reused.
+    // one surface of the screen's size at `scale`. The surface is reused.
     cairo_surface_t* compositeScreen(double scale);
     // Something on screen changed since the last composite.
     bool needsDisplay() const { return m_needsDisplay; }
@@ -79,7 +109,8 @@ public:
     // Everything on screen that has a findable text, top window first, with
     // its frame in screen points. Covered views of lower windows are left out
     // when a window above takes all touches.
-    std::vector<std::pair<std::string, Rect>> accessibleElementsOnScreen();
+    // With `includeCovered`, those are listed too.
+    std::vector<std::pair<std::string, Rect>> accessibleElementsOnScreen(bool includeCovered = false);
 
     // Forgets windows, touches, hooks and the status bar state (tests).
     void reset();
@@ -95,8 +126,22 @@ private:
     OpenURLHook m_openURLHook;
     bool m_launchesSystemHandlers { true };
     std::shared_ptr<Touch> m_touch;
+    struct LastTap {
+        std::weak_ptr<View> view;
+        Point location;
+        double time { 0 };
+        int count { 0 };
+    };
+    LastTap m_lastTap;
     GRefPtr<cairo_surface_t> m_screen;
     double m_screenScale { 0 };
+    int m_screenWidth { 0 };
+    int m_screenHeight { 0 };
+    bool m_fullScreen { false };
+    std::function<void(bool)> m_fullScreenHook;
+    bool m_idleTimerDisabled { false };
+    std::function<void(bool)> m_idleTimerHook;
+    bool m_reduceMotion { false };
     bool m_needsDisplay { true };
     std::function<void()> m_displayChanged;
 };

@@ -170,10 +170,6 @@ void InterfaceLoader::configureView(View& view, const JSONValue& d)
         if (auto frame = rectFrom(*v))
             view.setFrame(*frame);
     }
-    // A screen's root view takes the application frame as it is when the
-    // description loads: the whole screen once the status bar is hidden.
-    if (auto v = d.find("fillsApplicationFrame"); v && v->boolValue())
-        view.setFrame(Screen::mainScreen().applicationFrame());
     if (auto v = d.find("backgroundColor"))
         view.setBackgroundColor(colorFrom(*v));
     if (auto a = numberFor(d, "alpha"))
@@ -265,6 +261,11 @@ void InterfaceLoader::configureView(View& view, const JSONValue& d)
                 view.addSubview(child);
         }
     }
+    // A screen's root view takes the application frame as it is when the
+    // description loads: the whole screen once the status bar is hidden. Last,
+    // so its subviews follow their masks from the frames they were drawn in.
+    if (auto v = d.find("fillsApplicationFrame"); v && v->boolValue())
+        view.setFrame(Screen::mainScreen().applicationFrame());
 }
 
 std::shared_ptr<Responder> InterfaceLoader::build(const JSONValue& d)

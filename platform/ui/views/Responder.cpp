@@ -62,7 +62,7 @@ Responder* Responder::firstResponder()
     return firstResponderSlot().lock().get();
 }
 
-bool Responder::keyPressed(const std::string& key)
+bool Responder::keyPressed(const Key& key)
 {
     if (auto* next = nextResponder())
         return next->keyPressed(key);

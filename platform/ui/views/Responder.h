@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/views/Key.h"
 #include "platform/ui/views/Touch.h"
 
 #include <memory>
@@ -29,6 +30,7 @@ public:
     bool resignFirstResponder();
     bool isFirstResponder() const;
     static Responder* firstResponder();
-    // A typed character (UTF-8) or a named key ("BackSpace", "Return"); answers whether it was used.
-    virtual bool keyPressed(const std::string& key);
+    // A key press; answers whether it was used. Unused keys go along the
+    // responder chain; what nothing on it uses reaches the application's delegate.
+    virtual bool keyPressed(const Key&);
 };

@@ -8,6 +8,7 @@ Touch::Touch(std::weak_ptr<View> view, std::weak_ptr<Window> window, Point scree
     , m_window(std::move(window))
     , m_location(screenLocation)
     , m_previousLocation(screenLocation)
+    , m_tapLocation(screenLocation)
     , m_timestamp(timestamp)
 {
 }

@@ -26,6 +26,8 @@ public:
     Point locationInView(const View* view) const;
     Point previousLocationInView(const View* view) const;
     Point screenLocation() const { return m_location; }
+    // Where the finger came down, in screen points.
+    Point tapLocation() const { return m_tapLocation; }
 
     // The host's side: where the finger is now.
     void update(TouchPhase, Point screenLocation, double timestamp);
@@ -37,6 +39,7 @@ private:
     TouchPhase m_phase { TouchPhase::Began };
     Point m_location;
     Point m_previousLocation;
+    Point m_tapLocation;
     double m_timestamp;
     int m_tapCount { 1 };
 };

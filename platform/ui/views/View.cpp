@@ -39,6 +39,8 @@ void View::setFrame(const Rect& frame)
         propertyChanged("bounds", oldBounds);
         resizeSubviews(oldBounds.size);
         setNeedsLayout();
+        if (m_viewController && m_layer->bounds().size != oldBounds.size)
+            m_viewController->viewDidChangeSize(oldBounds.size);
     }
 }
 
@@ -52,6 +54,8 @@ void View::setBounds(const Rect& bounds)
     if (bounds.size != oldBounds.size) {
         resizeSubviews(oldBounds.size);
         setNeedsLayout();
+        if (m_viewController)
+            m_viewController->viewDidChangeSize(oldBounds.size);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/ui/layers/BasicAnimation.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/layers/TransitionAnimation.h"
 
@@ -27,7 +28,8 @@ std::shared_ptr<ViewAnimationBlock> ViewAnimationBlock::current()
 
 bool ViewAnimationBlock::enabled()
 {
-    return animationsEnabled();
+    // A desktop that asks for less motion gets every slide and flip at once.
+    return animationsEnabled() && !Application::shared().isReduceMotionEnabled();
 }
 
 void ViewAnimationBlock::setEnabled(bool e)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/graphics/Size.h"
 #include "platform/ui/views/Responder.h"
 
 #include <memory>
@@ -34,6 +35,8 @@ public:
     virtual void viewWillDisappear(bool) { }
     virtual void viewDidDisappear(bool) { }
     virtual void didReceiveMemoryWarning() { }
+    // The view's size changed (after its subviews followed their masks).
+    virtual void viewDidChangeSize(Size /*oldSize*/) { }
     // Called on the objects of an interface description once it has been loaded.
     virtual void awakeFromInterface() { }
 

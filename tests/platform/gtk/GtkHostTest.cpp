@@ -2,6 +2,7 @@
 #include "platform/gtk/GtkHost.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -85,5 +86,69 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     host.pointerCancelled();
     EXPECT_EQ(square->cancelled, 1);
     EXPECT_FALSE(Application::shared().isTouchDown());
+    host.close();
+}
+
+TEST_F(GtkHostTest, KeyEventsBecomeKeysAndTheWindowSizesTheScreen)
+{
+    EXPECT_EQ(GtkHost::keyFromEvent(GDK_KEY_space, GdkModifierType(0)), Key(Key::Code::Space));
+    EXPECT_EQ(GtkHost::keyFromEvent(GDK_KEY_Right, GDK_SHIFT_MASK), Key(Key::Code::Right, Key::Shift));
+    EXPECT_EQ(GtkHost::keyFromEvent(GDK_KEY_F11, GdkModifierType(0)), Key::function(11));
+    EXPECT_EQ(GtkHost::keyFromEvent(GDK_KEY_question, GDK_SHIFT_MASK), Key::character("?", Key::Shift));
+    EXPECT_EQ(GtkHost::keyFromEvent(GDK_KEY_KP_Add, GdkModifierType(0)), Key::character("+"));
+    EXPECT_FALSE(GtkHost::keyFromEvent(GDK_KEY_Shift_L, GDK_SHIFT_MASK));
+    // The scale shrinks in quarter steps until 320 × 480 points fit.
+    EXPECT_EQ(GtkHost::fittingScale(2, 1280, 800 - 48), 1.5);
+    EXPECT_EQ(GtkHost::fittingScale(1, 3840, 2160), 1);
+    EXPECT_EQ(GtkHost::fittingScale(1, 100, 100), 0.25);
+
+    GtkHost host({ 1.0 });
+    ASSERT_EQ(host.start(), GtkHost::StartResult::Started);
+    auto window = View::make<Window>(Screen::mainScreen().bounds());
+    window->makeKeyAndVisible();
+    ASSERT_TRUE(waitForDraws(host, 1));
+    EXPECT_EQ(Screen::mainScreen().bounds(), (Rect { 0, 0, 320, 480 }));
+    // A bigger window is a bigger screen, and the full-screen window follows it.
+    gtk_window_set_default_size(GTK_WINDOW(host.window()), 640, 500);
+    EXPECT_TRUE(RunLoop::main().runUntil([] { return Screen::mainScreen().bounds().width() == 640; }, 5.0));
+    EXPECT_EQ(window->frame(), Screen::mainScreen().bounds());
+    EXPECT_EQ(Screen::mainScreen().bounds().height(), 500);
+
+    // Keys reach the application's delegate with no first responder.
+    EXPECT_FALSE(host.keyPressed(GDK_KEY_a, GdkModifierType(0)));
+    EXPECT_FALSE(GtkHost::findMonitor("no-such-connector"));
+    EXPECT_TRUE(GtkHost::findMonitor("0"));
+    host.close();
+}
+
+// Run by its own CTest entry on a bare 3840 × 2160 X server (no window
+// manager); skipped on any other display.
+TEST_F(GtkHostTest, FullScreenCoversA4KMonitorWithoutAWindowManager)
+{
+    GdkMonitor* monitor = GtkHost::findMonitor("0");
+    ASSERT_TRUE(monitor);
+    GdkRectangle geometry;
+    gdk_monitor_get_geometry(monitor, &geometry);
+    if (geometry.width != 3840 || geometry.height != 2160)
+        GTEST_SKIP() << "needs a 3840 x 2160 display";
+    GtkHost::Options options;
+    options.fullScreen = true;
+    GtkHost host(options);
+    ASSERT_EQ(host.start(), GtkHost::StartResult::Started);
+    auto window = View::make<Window>(Screen::mainScreen().bounds());
+    auto square = View::make<DraggableSquare>(Rect { 99, 99, 52, 52 });
+    square->setBackgroundColor(Color::whiteColor());
+    window->addSubview(square);
+    window->makeKeyAndVisible();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return gtk_widget_get_width(host.window()) == 3840; }, 10.0));
+    EXPECT_EQ(gtk_widget_get_height(host.window()), 2160);
+    EXPECT_TRUE(Application::shared().isFullScreen());
+    EXPECT_EQ(Screen::mainScreen().bounds(), (Rect { 0, 0, 3840, 2160 }));
+    EXPECT_EQ(window->frame(), Screen::mainScreen().bounds());
+    // The square reaches the bottom-right pixel.
+    host.pointerPressed(125, 125);
+    host.pointerMoved(3839.5, 2159.5);
+    host.pointerReleased(3839.5, 2159.5);
+    EXPECT_EQ(square->center(), (Point { 3839.5, 2159.5 }));
     host.close();
 }

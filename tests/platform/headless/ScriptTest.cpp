@@ -2,6 +2,7 @@
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/Script.h"
 #include "platform/headless/ScriptRunner.h"
+#include "platform/ui/views/Key.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/views/Window.h"
@@ -30,7 +31,8 @@ TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
     for (auto [text, line] : std::vector<std::pair<std::string, std::string>> { { "tap 1\n", "line 1" },
              { "wait 1\nwait -2\n", "line 2" }, { "\n\nfly 1 2\n", "line 3" }, { "tap 1 2 3\n", "line 1" },
              { "drag 0 0 1 1\n", "line 1" }, { "tap-label\n", "line 1" }, { "wait inf\n", "line 1" },
-             { "quit now\n", "line 1" }, { "screenshot\n", "line 1" } }) {
+             { "quit now\n", "line 1" }, { "screenshot\n", "line 1" }, { "key\n", "line 1" },
+             { "key F99\n", "line 1" }, { "key nonsense\n", "line 1" }, { "key space space\n", "line 1" } }) {
         EXPECT_FALSE(Script::parse(text, &error)) << text;
         EXPECT_EQ(error.rfind(line, 0), 0u) << text << " → " << error;
     }
@@ -40,6 +42,7 @@ TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
 class FakeHost : public ScriptHost {
 public:
     void injectTouch(TouchPhase phase, Point p) override { touches.emplace_back(phase, p); }
+    void injectKey(const Key& key) override { keys.push_back(key.name()); }
     void wait(double seconds, std::function<void()> then) override
     {
         waited += seconds;
@@ -51,6 +54,7 @@ public:
     std::string screenshot(const std::string& path) override { return path == "bad" ? "cannot write bad" : ""; }
 
     std::vector<std::pair<TouchPhase, Point>> touches;
+    std::vector<std::string> keys;
     std::vector<std::function<void()>> pending;
     double waited { 0 };
     bool realTime { false };
@@ -91,6 +95,41 @@ TEST(ScriptRunner, RunsStepsInOrderAndStopsAtTheFirstFailure)
     EXPECT_TRUE(done);
     EXPECT_TRUE(quit);
     EXPECT_EQ(later.touches.size(), 2u);
+}
+
+TEST(Key, NamesRoundTripAndModifiersComeFirst)
+{
+    for (std::string name : { "space", "Escape", "shift+Right", "ctrl+q", "F11", "?", "[", "é", "ctrl+shift+Up", "+",
+             "shift++" }) {
+        auto key = Key::fromName(name);
+        ASSERT_TRUE(key) << name;
+        EXPECT_EQ(Key::fromName(key->name()), key) << name;
+    }
+    EXPECT_EQ(Key::fromName("plus"), Key::character("+"));
+    EXPECT_EQ(Key::fromName("ESCAPE"), Key(Key::Code::Escape));
+    EXPECT_EQ(Key::fromName("Shift+Left"), Key(Key::Code::Left, Key::Shift));
+    EXPECT_EQ(Key::fromName("shift++"), Key::character("+", Key::Shift));
+    EXPECT_TRUE(Key::fromName("shift+?")->isCharacter("?")); // Shift is how "?" is typed
+    EXPECT_FALSE(Key::fromName("ctrl+f")->isCharacter("f"));
+    for (std::string bad : { "", "ab", "F0", "F25", "Fx", "shift+", "ctrl+ab", "\xff" })
+        EXPECT_FALSE(Key::fromName(bad)) << bad;
+}
+
+TEST(Script, KeysAndUnreadableFiles)
+{
+    auto script = Script::parse("key space\nkey shift+Left\n");
+    ASSERT_TRUE(script);
+    FakeHost host;
+    auto runner = std::make_shared<ScriptRunner>(*script, host);
+    runner->run([](bool, bool, const std::string&) { });
+    EXPECT_EQ(host.keys, (std::vector<std::string> { "space", "shift+Left" }));
+
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(Script::load(dir.path().string(), &error));
+    EXPECT_EQ(error, "is a folder, not a script file");
+    EXPECT_FALSE(Script::load((dir / "missing").string(), &error));
+    EXPECT_EQ(error, "cannot read: No such file or directory");
 }
 
 class HeadlessHostTest : public RunLoopFixture {
@@ -175,4 +214,43 @@ TEST_F(HeadlessHostTest, HeadlessRunsLogLinksInsteadOfLaunchingAndRefuseUnsafeOn
     Application::shared().openURL("mailto:a@example.com");
     Log::setCaptureHook(nullptr);
     EXPECT_EQ(opened, std::vector<std::string> { "mailto:a@example.com" });
+}
+
+TEST_F(HeadlessHostTest, TapLabelRefusesControlsUnderOtherViewsAndKeysReachTheDelegate)
+{
+    HeadlessHost host({ 1.0, false });
+    host.start();
+    auto window = View::make<Window>(Rect { 0, 0, 320, 480 });
+    window->makeKeyAndVisible();
+    int taps = 0;
+    auto button = View::make<Button>(Rect { 10, 10, 100, 40 });
+    button->setTitle("Go");
+    button->addHandler([&](Control&) { ++taps; }, ControlEventTouchUpInside);
+    window->addSubview(button);
+    auto cover = View::make<View>(Rect { 0, 0, 200, 100 });
+    cover->setAccessibilityLabel(std::string("Banner"));
+    window->addSubview(cover);
+
+    std::string report;
+    auto runner = std::make_shared<ScriptRunner>(*Script::parse("tap-label Go\n"), host);
+    runner->run([&](bool, bool, const std::string& message) { report = message; });
+    EXPECT_EQ(taps, 0);
+    EXPECT_EQ(report, "line 1: tap-label: \"Go\" is covered by \"Banner\"");
+
+    // A view that lets touches through covers nothing.
+    cover->setUserInteractionEnabled(false);
+    report.clear();
+    runner = std::make_shared<ScriptRunner>(*Script::parse("tap-label Go\n"), host);
+    runner->run([&](bool, bool, const std::string& message) { report = message; });
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(taps, 1);
+
+    // A window above that takes every touch (as an alert's does) covers it too.
+    auto modal = View::make<Window>(Rect { 0, 0, 320, 480 });
+    modal->setWindowLevel(Window::kLevelAlert);
+    modal->makeKeyAndVisible();
+    runner = std::make_shared<ScriptRunner>(*Script::parse("tap-label Go\n"), host);
+    runner->run([&](bool, bool, const std::string& message) { report = message; });
+    EXPECT_EQ(report, "line 1: tap-label: \"Go\" is covered by an alert");
+    EXPECT_EQ(taps, 1);
 }

@@ -1,0 +1,198 @@
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/graphics/Image.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/support/GoldenImage.h"
+
+// The test screen driven from the keyboard, on a screen of any size, as the
+// desktop host would: keys go to the application with no first responder.
+class KeyboardTest : public AppTest {
+protected:
+    bool key(const std::string& name)
+    {
+        bool used = Application::shared().sendKey(*Key::fromName(name));
+        settle();
+        return used;
+    }
+    void tap(Point p)
+    {
+        touch(TouchPhase::Began, p);
+        touch(TouchPhase::Ended, p);
+    }
+    std::shared_ptr<Image> screenImage(double scale)
+    {
+        settle();
+        return Image::fromSurface(Application::shared().compositeScreen(scale), scale);
+    }
+};
+
+TEST_F(KeyboardTest, TheWarningComesFirstThenKeysDriveTheTest)
+{
+    launch();
+    // Nothing starts behind the warning; Return is its button.
+    EXPECT_FALSE(key("space"));
+    EXPECT_FALSE(key("f"));
+    EXPECT_FALSE(screen->isOn());
+    EXPECT_FALSE(screen->isFilling());
+    EXPECT_TRUE(key("Return"));
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+
+    EXPECT_TRUE(key("space"));
+    EXPECT_TRUE(screen->isOn());
+    EXPECT_TRUE(Application::shared().isIdleTimerDisabled()); // the display stays awake while testing
+    advance(1.02);
+    EXPECT_EQ(squareColor(), Color::redColor());
+    key("space");
+    EXPECT_FALSE(screen->isOn());
+    EXPECT_FALSE(Application::shared().isIdleTimerDisabled());
+
+    // + and - move the slider one step; its ends hold.
+    key("plus");
+    EXPECT_NEAR(screen->interval(), 0.9, 1e-6);
+    key("minus");
+    key("minus");
+    EXPECT_NEAR(screen->interval(), 1.1, 1e-6);
+    for (int i = 0; i < 40; ++i)
+        key("plus");
+    EXPECT_NEAR(screen->interval(), 0.05, 1e-6);
+
+    // C toggles the panel; Escape steps back through help, panel, full screen.
+    key("c");
+    EXPECT_TRUE(screen->customizeVisible());
+    key("question");
+    EXPECT_TRUE(screen->keyHelpVisible());
+    key("F11");
+    EXPECT_TRUE(Application::shared().isFullScreen());
+    key("Escape");
+    EXPECT_FALSE(screen->keyHelpVisible());
+    key("Escape");
+    EXPECT_FALSE(screen->customizeVisible());
+    key("Escape");
+    EXPECT_FALSE(Application::shared().isFullScreen());
+    EXPECT_FALSE(key("Escape")); // nothing left to leave
+    EXPECT_FALSE(key("ctrl+c"));
+}
+
+TEST_F(KeyboardTest, ArrowsMoveTheSquareByDevicePixelsAndBracketsResizeIt)
+{
+    Screen::mainScreen().setScale(2);
+    launch();
+    dismissWarning();
+    // The inner square's corner at (100, 100) points is pixel (200, 200).
+    EXPECT_EQ(screen->squarePixelPosition(), (Point { 200, 200 }));
+    key("Right");
+    key("Down");
+    key("shift+Left");
+    EXPECT_EQ(screen->squarePixelPosition(), (Point { 191, 201 }));
+    EXPECT_EQ(screen->squareBorder()->center(), (Point { 120.5, 125.5 }));
+    key("i");
+    ASSERT_TRUE(screen->squareInfoVisible());
+    EXPECT_EQ(screen->squareInfoText(), "x 191  y 201  ·  100 × 100 px");
+
+    key("bracketright");
+    EXPECT_EQ(screen->squareSize(), 60);
+    EXPECT_EQ(screen->square()->frame(), (Rect { 1, 1, 60, 60 }));
+    EXPECT_EQ(screen->squareBorder()->center(), (Point { 120.5, 125.5 })); // grows about its centre
+    for (int i = 0; i < 20; ++i)
+        key("bracketleft");
+    EXPECT_EQ(screen->squareSize(), 1); // steps of one below ten points, never below one
+    screen->setSquareSize(5000);
+    EXPECT_EQ(screen->squareSize(), vcVantrel::kMaximumSquareSize);
+
+    // The square cannot be pushed off screen.
+    for (int i = 0; i < 100; ++i)
+        key("shift+Up");
+    EXPECT_EQ(screen->squareBorder()->center().y, 0);
+}
+
+TEST_F(KeyboardTest, FillsCycleThroughSevenColoursAndNeverFlash)
+{
+    launch();
+    dismissWarning();
+    screen->startStop();
+    key("f");
+    ASSERT_TRUE(screen->isFilling());
+    EXPECT_FALSE(screen->isOn()); // the test stops: nothing flashes behind the fill
+    EXPECT_EQ(screen->fillView()->frame(), Screen::mainScreen().bounds());
+    std::vector<Color> seen;
+    for (int i = 0; i < vcVantrel::kFillCount; ++i) {
+        seen.push_back(*screen->fillView()->backgroundColor());
+        key("space");
+    }
+    EXPECT_EQ(seen[0], Color::black());
+    EXPECT_EQ(seen[1], Color::whiteColor());
+    EXPECT_EQ(seen[5], Color::rgba(0.5f, 0.5f, 0.5f, 1));
+    EXPECT_EQ(seen[6], Color::redColor()); // the chosen flash colour
+    EXPECT_EQ(screen->fillIndex(), 0); // wrapped round
+    key("Left");
+    EXPECT_EQ(screen->fillIndex(), 6);
+    // Time passes: a fill stays one colour.
+    advance(5);
+    EXPECT_EQ(*screen->fillView()->backgroundColor(), Color::redColor());
+
+    // A click anywhere returns, as Escape does.
+    tap({ 300, 20 });
+    EXPECT_FALSE(screen->isFilling());
+    key("f");
+    key("Escape");
+    EXPECT_FALSE(screen->isFilling());
+    EXPECT_FALSE(screen->isOn());
+}
+
+TEST_F(KeyboardTest, DoubleTapOnTheBackgroundSwitchesFullScreen)
+{
+    launch();
+    dismissWarning();
+    tap({ 250, 250 });
+    EXPECT_FALSE(Application::shared().isFullScreen());
+    advance(0.2);
+    tap({ 252, 251 });
+    EXPECT_TRUE(Application::shared().isFullScreen());
+    // Too slow, or on the square, is no double tap.
+    advance(1);
+    tap({ 250, 250 });
+    advance(0.5);
+    tap({ 250, 250 });
+    EXPECT_TRUE(Application::shared().isFullScreen());
+    tap({ 125, 125 });
+    tap({ 125, 125 });
+    EXPECT_TRUE(Application::shared().isFullScreen());
+}
+
+TEST_F(KeyboardTest, ABiggerScreenLaysTheTestOutByItsEdges)
+{
+    Screen::mainScreen().setSize({ 1920, 1080 });
+    launch();
+    dismissWarning();
+    EXPECT_EQ(screen->view()->frame(), (Rect { 0, 0, 1920, 1080 }));
+    EXPECT_EQ(screen->helperView()->center(), (Point { 2080, 950 })); // off screen until asked for
+    EXPECT_TRUE(matchesGolden(*screenImage(1), "tests/app/golden", "screen-1920x1080"));
+    Screen::mainScreen().setScale(2);
+    EXPECT_TRUE(matchesGolden(*screenImage(2), "tests/app/golden", "screen-1920x1080@2x"));
+
+    // The window follows a screen that changes while the app runs.
+    Screen::mainScreen().setSize({ 800, 600 });
+    settle();
+    EXPECT_EQ(screen->view()->frame(), (Rect { 0, 0, 800, 600 }));
+    screen->customize();
+    advance(1);
+    EXPECT_EQ(screen->helperView()->frame(), (Rect { 0, 384, 320, 172 })); // right above the toolbar
+    screen->showInfopage();
+    advance(1);
+    EXPECT_EQ(screen->infopageView()->frame(), (Rect { 0, 0, 800, 600 }));
+}
+
+TEST_F(KeyboardTest, EverySolidFillCoversEveryPixel)
+{
+    Screen::mainScreen().setSize({ 1920, 1080 });
+    launch();
+    dismissWarning();
+    key("f");
+    for (double scale : { 1.0, 2.0 }) {
+        Screen::mainScreen().setScale(scale);
+        for (int i = 0; i < vcVantrel::kFillCount; ++i) {
+            std::string name = "fill-" + std::to_string(i) + (scale == 2 ? "@2x" : "");
+            EXPECT_TRUE(matchesGolden(*screenImage(scale), "tests/app/golden", name)) << name;
+            key("space");
+        }
+    }
+}

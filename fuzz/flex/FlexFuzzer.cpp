@@ -1,0 +1,95 @@
+// Feeds every value of an arbitrary JSON document through every converter of
+// a flexible ad's description. None may fail, and nothing that comes out may
+// hold a value that is not a number or infinite: those always give the default.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "ads/flex/PellarFlexValueParsing.h"
+#include "json/JSONDeserializer.h"
+
+namespace {
+
+using P = PellarFlexValueParsing;
+
+void requireFinite(double value)
+{
+    if (!std::isfinite(value))
+        std::abort();
+}
+
+void requireFinite(const Rect& r)
+{
+    requireFinite(r.origin.x);
+    requireFinite(r.origin.y);
+    requireFinite(r.size.width);
+    requireFinite(r.size.height);
+}
+
+void requireFinite(const Transform3D& t)
+{
+    for (double m : { t.m11, t.m12, t.m13, t.m14, t.m21, t.m22, t.m23, t.m24, t.m31, t.m32, t.m33, t.m34, t.m41,
+             t.m42, t.m43, t.m44 })
+        requireFinite(m);
+}
+
+void convertEveryWay(const JSONValue& value)
+{
+    std::optional<JSONValue> present = value;
+    requireFinite(P::rectWithValue(present, {}));
+    Point point = P::pointWithValue(present, {});
+    requireFinite(point.x);
+    requireFinite(point.y);
+    Size size = P::sizeWithValue(present, {});
+    requireFinite(size.width);
+    requireFinite(size.height);
+    if (auto color = P::colorWithValue(present, std::nullopt))
+        requireFinite(Rect(color->red, color->green, color->blue, color->alpha));
+    requireFinite(Transform3D::fromAffine(P::affineTransformWithValue(present, {})));
+    requireFinite(P::transform3DWithValue(present, {}));
+    requireFinite(P::floatWithValue(present, 0));
+    (void)P::integerWithValue(present, 0);
+    (void)P::boolWithValue(present, false);
+    (void)P::timingFunctionWithValue(present, "l");
+    (void)P::fillModeWithValue(present, "r");
+    if (auto number = P::numberWithValue(value))
+        requireFinite(*number);
+    for (const char* code : { "F", "R", "P", "S", "AT", "T3", "X" }) {
+        for (auto provider : { &P::defaultAnimationFromValueWithValueType, &P::defaultAnimationToValueWithValueType }) {
+            auto typed = P::valueOfType(code, present, provider);
+            if (typed.has_value() != (code[0] != 'X'))
+                std::abort();
+            if (typed) {
+                AnimationValue animated = P::animationValue(*typed);
+                if (animated.is<double>())
+                    requireFinite(animated.as<double>());
+                if (animated.is<Rect>())
+                    requireFinite(animated.as<Rect>());
+                if (animated.is<Transform3D>())
+                    requireFinite(animated.as<Transform3D>());
+            }
+        }
+    }
+}
+
+void walk(const JSONValue& value, int depth)
+{
+    convertEveryWay(value);
+    if (depth > 64)
+        return;
+    for (size_t i = 0; i < value.size(); ++i)
+        walk(value.isArray() ? value[i] : value.valueAt(i), depth + 1);
+}
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    JSONError error;
+    if (auto value = JSONDeserializer().deserialize(bytes, &error))
+        walk(*value, 0);
+    return 0;
+}

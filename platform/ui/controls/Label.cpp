@@ -3,6 +3,7 @@
 #include "platform/ui/graphics/GraphicsContext.h"
 
 #include <algorithm>
+#include <cmath>
 
 Label::Label(const Rect& frame)
     : View(frame)
@@ -47,6 +48,39 @@ void Label::setLineBreakMode(LineBreakMode mode)
     setNeedsDisplay();
 }
 
+void Label::setAdjustsFontSizeToFitWidth(bool adjusts)
+{
+    m_adjustsFontSizeToFitWidth = adjusts;
+    setNeedsDisplay();
+}
+
+void Label::setMinimumFontSize(double size)
+{
+    m_minimumFontSize = std::max(0.0, size);
+    setNeedsDisplay();
+}
+
+Font Label::fontForDrawing() const
+{
+    if (!m_adjustsFontSizeToFitWidth || m_numberOfLines != 1 || m_text.empty())
+        return m_font;
+    double available = bounds().width();
+    double width = m_font.sizeWithText(m_text).width;
+    if (width <= available)
+        return m_font;
+    // Text width grows about linearly with the size: start from the
+    // proportional size, then step down whole points while it still does not
+    // fit (measuring rounds up, so a step or two may be needed).
+    double minimum = m_minimumFontSize > 0 ? m_minimumFontSize : 4.0;
+    double size = std::max(minimum, std::floor(m_font.pointSize() * available / width));
+    for (int step = 0; step < 8 && size > minimum; ++step) {
+        if (m_font.withSize(size).sizeWithText(m_text).width <= available)
+            break;
+        size = std::max(minimum, size - 1);
+    }
+    return m_font.withSize(std::min(size, m_font.pointSize()));
+}
+
 Size Label::sizeThatFits(Size size) const
 {
     double maxHeight = m_numberOfLines > 0 ? m_font.lineHeight() * m_numberOfLines : size.height;
@@ -61,15 +95,16 @@ void Label::drawRect(const Rect&)
     if (!context || m_text.empty())
         return;
     Rect b = bounds();
-    double maxHeight = m_numberOfLines > 0 ? std::min(b.height(), m_font.lineHeight() * m_numberOfLines + 0.5)
+    Font font = fontForDrawing();
+    double maxHeight = m_numberOfLines > 0 ? std::min(b.height(), font.lineHeight() * m_numberOfLines + 0.5)
                                            : b.height();
     LineBreakMode mode = m_numberOfLines == 1 ? m_lineBreakMode : LineBreakMode::WordWrap;
-    Size size = m_font.sizeWithText(m_text, { b.width(), maxHeight }, mode);
+    Size size = font.sizeWithText(m_text, { b.width(), maxHeight }, mode);
     if (m_numberOfLines == 1)
-        size.height = std::min(m_font.lineHeight(), b.height());
+        size.height = std::min(font.lineHeight(), b.height());
     Rect textRect { b.minX(), b.minY() + (b.height() - size.height) / 2, b.width(), size.height };
     context->setFillColor(m_textColor);
-    context->drawText(m_text, textRect, m_font, mode, m_alignment);
+    context->drawText(m_text, textRect, font, mode, m_alignment);
 }
 
 std::optional<std::string> Label::accessibilityText() const

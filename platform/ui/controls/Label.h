@@ -24,6 +24,14 @@ public:
     void setNumberOfLines(int);
     LineBreakMode lineBreakMode() const { return m_lineBreakMode; }
     void setLineBreakMode(LineBreakMode);
+    // A one-line label whose text is wider than its bounds draws it with a
+    // smaller font, down to minimumFontSize (0: the platform's 4 points).
+    bool adjustsFontSizeToFitWidth() const { return m_adjustsFontSizeToFitWidth; }
+    void setAdjustsFontSizeToFitWidth(bool);
+    double minimumFontSize() const { return m_minimumFontSize; }
+    void setMinimumFontSize(double);
+    // The font the text is drawn with: the font, shrunk when it must fit.
+    Font fontForDrawing() const;
 
     void drawRect(const Rect&) override;
     Size sizeThatFits(Size) const override;
@@ -36,4 +44,6 @@ private:
     TextAlignment m_alignment { TextAlignment::Left };
     int m_numberOfLines { 1 };
     LineBreakMode m_lineBreakMode { LineBreakMode::TailTruncation };
+    bool m_adjustsFontSizeToFitWidth { false };
+    double m_minimumFontSize { 0 };
 };

@@ -26,6 +26,8 @@ public:
     bool isBold() const { return m_bold; }
     bool isItalic() const { return m_italic; }
     double pointSize() const { return m_size; }
+    // The same face at another size.
+    Font withSize(double size) const { return Font(m_name, m_family, m_bold, m_italic, size); }
     // Distance between two baselines.
     double lineHeight() const;
 

@@ -1,6 +1,7 @@
 #include "platform/ui/layers/AnimationGroup.h"
 
 #include <algorithm>
+#include <cmath>
 
 void AnimationGroup::apply(double elapsed, LayerProperties& properties, const LayerProperties& model) const
 {
@@ -10,7 +11,9 @@ void AnimationGroup::apply(double elapsed, LayerProperties& properties, const La
     // Within a cycle (autoreverse mirrored); the group's own timing function,
     // if any, warps its children's time line.
     double duration = effectiveDuration();
-    double cycleTime = progress(*t) * duration;
+    // A group without end (an infinite duration) runs its children on its own
+    // local time; progress, a fraction of infinity, would say nothing.
+    double cycleTime = std::isfinite(duration) ? progress(*t) * duration : *t;
     for (auto& child : m_animations) {
         if (!child)
             continue;

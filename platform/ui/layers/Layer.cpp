@@ -405,7 +405,11 @@ void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, d
             m_backing = nullptr;
             int width = static_cast<int>(std::ceil(bounds.width() * scale));
             int height = static_cast<int>(std::ceil(bounds.height() * scale));
-            if (width > 0 && height > 0 && width <= 16384 && height <= 16384) {
+            // However large an animation makes the bounds, a backing image
+            // stays within the decoder's pixel cap (64 MiB); a layer beyond
+            // it shows no drawn content rather than exhaust memory.
+            if (width > 0 && height > 0 && width <= 16384 && height <= 16384
+                && static_cast<long long>(width) * height <= Image::kMaxPixels) {
                 auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
                 bool drew;
                 {

@@ -16,6 +16,14 @@ std::optional<AnimationValue> LayerProperties::valueForKeyPath(const std::string
         return bounds.size;
     if (key == "bounds.origin")
         return bounds.origin;
+    if (key == "bounds.size.width")
+        return bounds.size.width;
+    if (key == "bounds.size.height")
+        return bounds.size.height;
+    if (key == "bounds.origin.x")
+        return bounds.origin.x;
+    if (key == "bounds.origin.y")
+        return bounds.origin.y;
     if (key == "anchorPoint")
         return anchorPoint;
     if (key == "transform")
@@ -30,6 +38,8 @@ std::optional<AnimationValue> LayerProperties::valueForKeyPath(const std::string
         return transform.m41;
     if (key == "transform.translation.y")
         return transform.m42;
+    if (key == "transform.translation")
+        return Size { transform.m41, transform.m42 };
     if (key == "opacity")
         return opacity;
     if (key == "backgroundColor")
@@ -71,12 +81,27 @@ bool LayerProperties::setValueForKeyPath(const std::string& key, const Animation
         bounds.origin = value.as<Point>();
         return true;
     }
+    if (key == "bounds.size.width")
+        return number(bounds.size.width);
+    if (key == "bounds.size.height")
+        return number(bounds.size.height);
+    if (key == "bounds.origin.x")
+        return number(bounds.origin.x);
+    if (key == "bounds.origin.y")
+        return number(bounds.origin.y);
     if (key == "anchorPoint" && value.is<Point>()) {
         anchorPoint = value.as<Point>();
         return true;
     }
     if (key == "transform" && value.is<Transform3D>()) {
         transform = value.as<Transform3D>();
+        return true;
+    }
+    if (key == "transform.translation" && (value.is<Size>() || value.is<Point>())) {
+        // A translation is a size, but a point says the same.
+        Size by = value.is<Size>() ? value.as<Size>() : Size { value.as<Point>().x, value.as<Point>().y };
+        transform.m41 = by.width;
+        transform.m42 = by.height;
         return true;
     }
     if (key.starts_with("transform.") && value.is<double>()) {

@@ -19,9 +19,10 @@ struct LayerProperties {
     Color borderColor { 0, 0, 0, 1 };
 
     // The value at a key path ("position", "position.x", "bounds", "bounds.size",
-    // "transform", "transform.scale", "transform.rotation.z", "opacity",
-    // "backgroundColor", "cornerRadius", "borderWidth", "borderColor"), or nullopt
-    // for an unknown path.
+    // "bounds.size.width", "bounds.origin.x", "anchorPoint", "transform",
+    // "transform.scale", "transform.rotation.z", "transform.translation" (a
+    // size), "transform.translation.x", "opacity", "backgroundColor",
+    // "cornerRadius", "borderWidth", "borderColor"), or nullopt for an unknown path.
     std::optional<AnimationValue> valueForKeyPath(const std::string& keyPath) const;
     // Sets the value at a key path; answers false for an unknown path or a value of the wrong type.
     bool setValueForKeyPath(const std::string& keyPath, const AnimationValue&);

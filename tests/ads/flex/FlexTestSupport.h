@@ -60,15 +60,17 @@ inline ::testing::AssertionResult matchesFlexGolden(const Image& actual, const s
     return matchesGolden(actual, "tests/ads/flex/golden", name + "-" + std::to_string(int(scale)) + "x");
 }
 
-// One finger, kept across phases; it began in `view`.
+// One finger, kept across phases; it began in `view`. Locations are in the
+// coordinates of the view's window (of the root view when it has none).
 struct TestFinger {
     TouchSet at(const std::shared_ptr<View>& view, Point p)
     {
         if (!touch)
-            touch = std::make_shared<Touch>(view, std::weak_ptr<Window> {}, p, 0);
+            touch = std::make_shared<Touch>(view, window, p, 0);
         else
             touch->update(TouchPhase::Moved, p, 0);
         return TouchSet({ touch });
     }
     std::shared_ptr<Touch> touch;
+    std::weak_ptr<Window> window;
 };

@@ -37,7 +37,7 @@ std::optional<JSONValue> PellarFlexAdContainerView::userInteractionHistory() con
     records.reserve(m_storedTouches.size());
     for (const auto& record : m_storedTouches)
         records.push_back(JSONValue::string(record));
-    return JSONValue::dictionary({ { "touches", JSONValue::array(std::span<const JSONValue>(records)) } });
+    return JSONValue::dictionary({{"touches", JSONValue::array(std::span<const JSONValue>(records))}});
 }
 
 void PellarFlexAdContainerView::drawRect(const Rect&)
@@ -108,8 +108,8 @@ void PellarFlexAdContainerView::recursivelyGatherUserInteractionHistoryFromView(
         auto history = flexView->userInteractionHistory();
         if (history && flexView->uiTag()) {
             // A tag seen before keeps its place; the later view's history wins.
-            auto known = std::find_if(gathered.begin(), gathered.end(),
-                [&](const auto& entry) { return entry.first == *flexView->uiTag(); });
+            auto known = std::find_if(
+                gathered.begin(), gathered.end(), [&](const auto& entry) { return entry.first == *flexView->uiTag(); });
             if (known != gathered.end())
                 known->second = *history;
             else
@@ -126,7 +126,7 @@ void PellarFlexAdContainerView::click()
     recursivelyGatherUserInteractionHistoryFromView(*this, gathered);
     std::vector<std::pair<std::string_view, JSONValue>> members(gathered.begin(), gathered.end());
     auto data = JSONValue::dictionary(
-        { { "interactions", JSONValue::dictionary(std::span<const std::pair<std::string_view, JSONValue>>(members)) } });
+        {{"interactions", JSONValue::dictionary(std::span<const std::pair<std::string_view, JSONValue>>(members))}});
     // The controller may replace this banner inside the call.
     auto protectedThis = shared_from_this();
     if (auto owner = controller())

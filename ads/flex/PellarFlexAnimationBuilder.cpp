@@ -138,7 +138,8 @@ std::shared_ptr<AnimationGroup> PellarFlexAnimationBuilder::animationGroupFromAr
 
         // Autoreversing is not counted. A speed of 0 makes the end infinite or
         // not a number; an end that cannot be compared replaces the latest.
-        double end = (animation->beginTime() + animation->timeOffset() + animation->duration() * animation->repeatCount())
+        double end
+            = (animation->beginTime() + animation->timeOffset() + animation->duration() * animation->repeatCount())
             / animation->speed();
         if (!(double(latestEnd) > end))
             latestEnd = float(end);

@@ -24,5 +24,5 @@ std::optional<JSONValue> PellarFlexTouchRecorder::history() const
     records.reserve(m_storedTouches.size());
     for (const auto& record : m_storedTouches)
         records.push_back(JSONValue::string(record));
-    return JSONValue::dictionary({ { "touches", JSONValue::array(std::span<const JSONValue>(records)) } });
+    return JSONValue::dictionary({{"touches", JSONValue::array(std::span<const JSONValue>(records))}});
 }

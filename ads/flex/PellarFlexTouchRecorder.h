@@ -18,7 +18,10 @@ class View;
 class PellarFlexTouchRecorder {
 public:
     // The banner container (not owned), whose first draw times the records.
-    void setContainerView(std::weak_ptr<PellarFlexAdContainerView> container) { m_containerView = std::move(container); }
+    void setContainerView(std::weak_ptr<PellarFlexAdContainerView> container)
+    {
+        m_containerView = std::move(container);
+    }
 
     // Records one touch of the set, a start or an end; before the first draw
     // (or without a container) its time is 0.

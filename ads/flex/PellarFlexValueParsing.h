@@ -1,6 +1,5 @@
 #pragma once
 
-#include "json/JSONValue.h"
 #include "platform/ui/graphics/AffineTransform.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Rect.h"
@@ -8,6 +7,7 @@
 #include "platform/ui/layers/AnimationValue.h"
 #include "platform/ui/layers/FillMode.h"
 #include "platform/ui/layers/TimingFunction.h"
+#include "json/JSONValue.h"
 
 #include <cstdint>
 #include <optional>

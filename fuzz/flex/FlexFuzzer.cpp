@@ -1,13 +1,19 @@
 // Feeds every value of an arbitrary JSON document through every converter of
-// a flexible ad's description. None may fail, and nothing that comes out may
-// hold a value that is not a number or infinite: those always give the default.
+// a flexible ad's description and the animation builder. None may fail, and
+// nothing that comes out may hold a value that is not a number or infinite:
+// those always give the default. (A group may run for ever, which its
+// infinite duration says; it is never not a number.)
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "ads/flex/PellarFlexValueParsing.h"
+#include "platform/ui/layers/AnimationGroup.h"
+#include "platform/ui/layers/KeyframeAnimation.h"
+#include "platform/ui/layers/LayerProperties.h"
 #include "json/JSONDeserializer.h"
 
 namespace {
@@ -30,8 +36,8 @@ void requireFinite(const Rect& r)
 
 void requireFinite(const Transform3D& t)
 {
-    for (double m : { t.m11, t.m12, t.m13, t.m14, t.m21, t.m22, t.m23, t.m24, t.m31, t.m32, t.m33, t.m34, t.m41,
-             t.m42, t.m43, t.m44 })
+    for (double m : {t.m11, t.m12, t.m13, t.m14, t.m21, t.m22, t.m23, t.m24, t.m31, t.m32, t.m33, t.m34, t.m41, t.m42,
+             t.m43, t.m44})
         requireFinite(m);
 }
 
@@ -56,8 +62,8 @@ void convertEveryWay(const JSONValue& value)
     (void)P::fillModeWithValue(present, "r");
     if (auto number = P::numberWithValue(value))
         requireFinite(*number);
-    for (const char* code : { "F", "R", "P", "S", "AT", "T3", "X" }) {
-        for (auto provider : { &P::defaultAnimationFromValueWithValueType, &P::defaultAnimationToValueWithValueType }) {
+    for (const char* code : {"F", "R", "P", "S", "AT", "T3", "X"}) {
+        for (auto provider : {&P::defaultAnimationFromValueWithValueType, &P::defaultAnimationToValueWithValueType}) {
             auto typed = P::valueOfType(code, present, provider);
             if (typed.has_value() != (code[0] != 'X'))
                 std::abort();
@@ -74,9 +80,38 @@ void convertEveryWay(const JSONValue& value)
     }
 }
 
+void buildAnimations(const JSONValue& value)
+{
+    if (value.isDictionary()) {
+        (void)PellarFlexAnimationBuilder::basicAnimationFromDictionary(value);
+        if (auto keyframe = PellarFlexAnimationBuilder::keyframeAnimationFromDictionary(value)) {
+            for (double time : keyframe->keyTimes())
+                requireFinite(time);
+        }
+        if (auto members = value.find("a")) {
+            if (auto group = PellarFlexAnimationBuilder::animationGroupFromArray(*members, value.find("ag"))) {
+                if (std::isnan(group->duration()))
+                    std::abort();
+                // Sample it as a layer would, at a few moments.
+                LayerProperties shown, model;
+                for (double t : {0.0, 0.1, 1.0, 100.0}) {
+                    group->apply(t, shown, model);
+                    requireFinite(shown.opacity);
+                    requireFinite(shown.bounds);
+                    requireFinite(Rect(shown.position, Size {shown.anchorPoint.x, shown.anchorPoint.y}));
+                    requireFinite(shown.transform);
+                }
+            }
+        }
+    }
+    if (value.isArray())
+        (void)PellarFlexAnimationBuilder::animationGroupFromArray(value, std::nullopt);
+}
+
 void walk(const JSONValue& value, int depth)
 {
     convertEveryWay(value);
+    buildAnimations(value);
     if (depth > 64)
         return;
     for (size_t i = 0; i < value.size(); ++i)

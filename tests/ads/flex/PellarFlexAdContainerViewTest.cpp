@@ -1,11 +1,10 @@
-#include "ads/core/PellarController.h"
 #include "ads/flex/PellarFlexAdContainerView.h"
+#include "ads/core/PellarController.h"
 #include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "ads/flex/PellarGradientView.h"
 #include "ads/flex/PellarImageView.h"
 #include "ads/flex/PellarLabelView.h"
 #include "ads/flex/PellarPlainView.h"
-#include "json/JSONDeserializer.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/layers/AnimationGroup.h"
 #include "platform/ui/layers/Transaction.h"
@@ -14,6 +13,7 @@
 #include "platform/ui/views/Window.h"
 #include "tests/ads/ad/AdTestSupport.h"
 #include "tests/ads/flex/FlexTestSupport.h"
+#include "json/JSONDeserializer.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,8 @@ protected:
         container->setController(controller);
         container->setTouchableArea(container->touchableAreaFromDescription({0, 0, 320, 48}));
 
-        auto gradient = View::make<PellarGradientView>(
-            Rect {0, 0, 320, 48}, Color::rgba(0.443, 0.514, 0.631), 0.5f, 0.4375f);
+        auto gradient
+            = View::make<PellarGradientView>(Rect {0, 0, 320, 48}, Color::rgba(0.443, 0.514, 0.631), 0.5f, 0.4375f);
         gradient->setUiTag("background");
         auto picture = View::make<PellarImageView>(Rect {4, 4, 40, 40});
         picture->setImage(diagonalPicture(40, 40));

@@ -1,11 +1,11 @@
 #include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "ads/flex/PellarPlainView.h"
-#include "json/JSONDeserializer.h"
 #include "platform/ui/layers/AnimationGroup.h"
 #include "platform/ui/layers/BasicAnimation.h"
 #include "platform/ui/layers/KeyframeAnimation.h"
 #include "platform/ui/layers/Layer.h"
 #include "tests/support/UITest.h"
+#include "json/JSONDeserializer.h"
 
 #include <gtest/gtest.h>
 
@@ -116,17 +116,18 @@ TEST(FlexAnimationBuilderTest, KeyframeChecksOnKeyTimesAndTimingFunctions)
         {R"(, "tfs": "i")", false},
     };
     for (const auto& c : cases) {
-        std::string member = std::string(R"([{"t": "K", "kp": "opacity", "vt": "F", "vs": [0, 1, 0, 1])") + c.extra + "}]";
+        std::string member
+            = std::string(R"([{"t": "K", "kp": "opacity", "vt": "F", "vs": [0, 1, 0, 1])") + c.extra + "}]";
         EXPECT_EQ(bool(group(member)), c.kept) << c.extra;
     }
     auto built = group(R"([{"t": "K", "kp": "position", "vt": "P", "vs": [[0, 0], "letters", [10, 10]],
                             "tfs": ["io", "x"]}])");
     auto keyframe = std::dynamic_pointer_cast<KeyframeAnimation>(built->animations()[0]);
     ASSERT_TRUE(keyframe);
-    EXPECT_EQ(keyframe->values(),
-        (std::vector<AnimationValue> {Point {0, 0}, Point {0, 0}, Point {10, 10}}));
+    EXPECT_EQ(keyframe->values(), (std::vector<AnimationValue> {Point {0, 0}, Point {0, 0}, Point {10, 10}}));
     EXPECT_EQ(keyframe->timingFunctions(),
-        (std::vector<TimingFunction> {TimingFunction::named(TimingFunction::Name::EaseInEaseOut), TimingFunction::linear()}));
+        (std::vector<TimingFunction> {
+            TimingFunction::named(TimingFunction::Name::EaseInEaseOut), TimingFunction::linear()}));
 }
 
 // Animations built from descriptions running on a view's layer.

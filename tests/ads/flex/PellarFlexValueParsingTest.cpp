@@ -27,25 +27,16 @@ TEST(FlexValueParsingTest, RectanglesTakeAllFourComponentsOrNone)
         const char* json;
         Rect expected;
     } cases[] = {
-        {"[1, 2, 3, 4]", {1, 2, 3, 4}},
-        {R"(["10", "20", "30", "40"])", {10, 20, 30, 40}},
-        {R"([" 10px", "-2.5e1", "+3", ".5"])", {10, -25, 3, 0.5}},
-        {"[1, 2, 3, 4, 5]", {1, 2, 3, 4}},
+        {"[1, 2, 3, 4]", {1, 2, 3, 4}}, {R"(["10", "20", "30", "40"])", {10, 20, 30, 40}},
+        {R"([" 10px", "-2.5e1", "+3", ".5"])", {10, -25, 3, 0.5}}, {"[1, 2, 3, 4, 5]", {1, 2, 3, 4}},
         {"[true, false, 3, 4]", {1, 0, 3, 4}},
         {R"(["abc", 2, 3, 4])", {0, 2, 3, 4}}, // a string is numeric even without digits
-        {"[1, 2, 3]", kDefaultRect},
-        {"[1, null, 3, 4]", kDefaultRect},
-        {"[1, [2], 3, 4]", kDefaultRect},
-        {"[1, {}, 3, 4]", kDefaultRect},
-        {R"("1,2,3,4")", kDefaultRect},
-        {"{}", kDefaultRect},
-        {"null", kDefaultRect},
+        {"[1, 2, 3]", kDefaultRect}, {"[1, null, 3, 4]", kDefaultRect}, {"[1, [2], 3, 4]", kDefaultRect},
+        {"[1, {}, 3, 4]", kDefaultRect}, {R"("1,2,3,4")", kDefaultRect}, {"{}", kDefaultRect}, {"null", kDefaultRect},
         {"absent", kDefaultRect},
         // Not-a-number and infinite components never make a frame.
-        {R"([1, "nan", 3, 4])", kDefaultRect},
-        {R"([1, "-inf", 3, 4])", kDefaultRect},
-        {R"([1, " Infinity", 3, 4])", kDefaultRect},
-        {R"([1, "1e999", 3, 4])", kDefaultRect},
+        {R"([1, "nan", 3, 4])", kDefaultRect}, {R"([1, "-inf", 3, 4])", kDefaultRect},
+        {R"([1, " Infinity", 3, 4])", kDefaultRect}, {R"([1, "1e999", 3, 4])", kDefaultRect},
         {"[1, 1e999, 3, 4]", kDefaultRect},
         {"[1, 1e39, 3, 4]", kDefaultRect}, // finite as a double, not as a 32-bit float
     };

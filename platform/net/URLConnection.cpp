@@ -185,8 +185,10 @@ void URLConnection::sendCurrentHop()
     SoupMessageHeaders* headers = soup_message_get_request_headers(message.get());
     bool onOriginalHost = m_redirects == 0 || isOnOriginalHost(soup_message_get_uri(message.get()));
     for (auto& [name, value] : m_request.headers) {
+        // A named copy: clang 14 cannot capture a structured binding in a lambda.
+        const std::string& headerName = name;
         bool originOnly = std::any_of(m_request.originOnlyHeaders.begin(), m_request.originOnlyHeaders.end(),
-            [&](auto& other) { return g_ascii_strcasecmp(other.c_str(), name.c_str()) == 0; });
+            [&](auto& other) { return g_ascii_strcasecmp(other.c_str(), headerName.c_str()) == 0; });
         if (originOnly && !onOriginalHost)
             continue;
         soup_message_headers_replace(headers, name.c_str(), value.c_str());

@@ -4,9 +4,9 @@
 #include "ads/core/PellarController.h"
 #include "ads/core/PellarLocalizer.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
-#include "platform/ui/controls/ImageView.h"
 #include "json/JSONValue.h"
 
 #include <algorithm>
@@ -101,7 +101,8 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
         // One line under the text, whatever the strings table says: a
         // translation with line breaks would push the text off the banner.
         attribution = PellarLocalizer::sharedLocalizer().localizedStringForKey(kAttributionKey);
-        std::replace_if(attribution.begin(), attribution.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        std::replace_if(
+            attribution.begin(), attribution.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         double lineHeight = attributionFont().sizeWithText("A").height;
         attributionSize = attributionFont().sizeWithText(attribution, {rightX - leftX, lineHeight});
         blockHeight += kAttributionGap + attributionSize.height;

@@ -13,13 +13,13 @@
 #include "platform/ui/controls/ActionSheet.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/AlertView.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/controls/BarButtonItem.h"
-#include "platform/ui/graphics/Image.h"
 #include "platform/ui/controls/NavigationBar.h"
 #include "platform/ui/controls/NavigationItem.h"
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/controls/WebView.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Application.h"
 
 static std::string localized(const std::string& english)
 {
@@ -67,11 +67,12 @@ void PellarBrowserController::loadViewWithBounds(const Rect& bounds)
     double w = bounds.width(), h = bounds.height();
     if (!m_webView)
         m_webView = WebView::create();
-    m_webView->setFrame({ 0, 44, w, h - 88 });
+    m_webView->setFrame({0, 44, w, h - 88});
 
-    m_bottomToolbar = View::make<Toolbar>(Rect { 0, h - 44, w, 44 });
-    m_bottomToolbar->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin);
-    m_topToolbar = View::make<NavigationBar>(Rect { 0, 0, w, 44 });
+    m_bottomToolbar = View::make<Toolbar>(Rect {0, h - 44, w, 44});
+    m_bottomToolbar->setAutoresizingMask(
+        AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin);
+    m_topToolbar = View::make<NavigationBar>(Rect {0, 0, w, 44});
     m_topToolbar->setAutoresizingMask(AutoresizingFlexibleWidth);
 
     if (auto host = delegate()) {
@@ -86,7 +87,7 @@ void PellarBrowserController::loadViewWithBounds(const Rect& bounds)
         }
     }
     m_topNavItem = std::make_shared<NavigationItem>("");
-    m_topToolbar->setItems({ m_topNavItem });
+    m_topToolbar->setItems({m_topNavItem});
 
     refreshBottomToolbar();
     refreshTopToolbar();
@@ -147,7 +148,7 @@ void PellarBrowserController::refreshBottomToolbar()
             self->systemAction();
     });
     auto space = BarButtonItem::systemItem(BarButtonItem::SystemItem::FlexibleSpace);
-    m_bottomToolbar->setItems({ back, space, forward, space, reloadOrStop, space, action });
+    m_bottomToolbar->setItems({back, space, forward, space, reloadOrStop, space, action});
 }
 
 void PellarBrowserController::refreshTopToolbar()
@@ -168,12 +169,13 @@ void PellarBrowserController::refreshTopToolbar()
             m_spinner = View::make<ActivityIndicatorView>(ActivityIndicatorViewStyle::White);
             m_spinner->startAnimating();
             Rect bar = m_topToolbar->frame();
-            m_spinner->setFrame({ (bar.width() - 20) / 2, (bar.height() - 20) / 2, 20, 20 });
+            m_spinner->setFrame({(bar.width() - 20) / 2, (bar.height() - 20) / 2, 20, 20});
             m_topToolbar->addSubview(m_spinner);
         }
     } else {
         // The page decides its title's length and direction marks; the bar shows one short line.
-        title = ServerText::forDisplay(m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
+        title = ServerText::forDisplay(
+            m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
         if (m_spinner) {
             m_spinner->stopAnimating();
             m_spinner->removeFromSuperview();
@@ -197,7 +199,8 @@ bool PellarBrowserController::webViewShouldStartLoad(WebView&, const std::string
     if (decision.cleanStoreLink) {
         if (m_cleaner)
             m_cleaner->cancel();
-        m_cleaner = PellarStoreURLCleaner::create(*url, std::static_pointer_cast<PellarStoreURLCleanerDelegate>(sharedBrowser()));
+        m_cleaner = PellarStoreURLCleaner::create(
+            *url, std::static_pointer_cast<PellarStoreURLCleanerDelegate>(sharedBrowser()));
     }
     return decision.allowLoad;
 }
@@ -222,8 +225,8 @@ void PellarBrowserController::webViewDidFailLoad(WebView&, const URLError& error
     auto message = PellarBrowserRules::pageErrorMessageForCode(error.code);
     if (!message)
         return;
-    auto alert = View::make<AlertView>(localized("Whoops"), localized(*message), std::weak_ptr<AlertViewDelegate>(),
-        localized("Ok"));
+    auto alert = View::make<AlertView>(
+        localized("Whoops"), localized(*message), std::weak_ptr<AlertViewDelegate>(), localized("Ok"));
     alert->show();
 }
 
@@ -234,7 +237,8 @@ void PellarBrowserController::systemAction()
     if (!m_bottomToolbar)
         return;
     auto sheet = View::make<ActionSheet>(std::nullopt, std::static_pointer_cast<ActionSheetDelegate>(sharedBrowser()),
-        localized("Cancel"), std::nullopt, std::vector<std::string> { localized("Open in Browser"), localized("Email link") });
+        localized("Cancel"), std::nullopt,
+        std::vector<std::string> {localized("Open in Browser"), localized("Email link")});
     sheet->showFromToolbar(*m_bottomToolbar);
 }
 
@@ -256,7 +260,8 @@ void PellarBrowserController::mail()
 {
     if (!m_webView)
         return;
-    std::string title = ServerText::forDisplay(m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
+    std::string title = ServerText::forDisplay(
+        m_webView->stringByEvaluatingJavaScriptFromString("document.title"), ServerText::kTitleLength);
     Application::shared().openURL(PellarBrowserRules::mailURL(title, m_webView->currentURL()));
 }
 

@@ -47,8 +47,8 @@ public:
 
     void refreshBottomToolbar();
     void refreshTopToolbar();
-    static std::shared_ptr<BarButtonItem> barButtonItemWithImageName(
-        const std::string& imageName, const std::string& disabledImageName, bool isEnabled, std::function<void()> action);
+    static std::shared_ptr<BarButtonItem> barButtonItemWithImageName(const std::string& imageName,
+        const std::string& disabledImageName, bool isEnabled, std::function<void()> action);
 
     // WebViewDelegate
     bool webViewShouldStartLoad(WebView&, const std::string& url, NavigationType) override;

@@ -1,5 +1,7 @@
 #include "ads/flex/PellarFlexAdContainerView.h"
 
+#include "ads/flex/PellarFlexTouchRecorder.h"
+
 #include "ads/core/PellarAd.h"
 #include "ads/core/PellarController.h"
 #include "platform/foundation/RunLoop.h"
@@ -31,13 +33,7 @@ double PellarFlexAdContainerView::timeIntervalSinceFirstRender() const
 
 std::optional<JSONValue> PellarFlexAdContainerView::userInteractionHistory() const
 {
-    if (m_storedTouches.empty())
-        return std::nullopt;
-    std::vector<JSONValue> records;
-    records.reserve(m_storedTouches.size());
-    for (const auto& record : m_storedTouches)
-        records.push_back(JSONValue::string(record));
-    return JSONValue::dictionary({{"touches", JSONValue::array(std::span<const JSONValue>(records))}});
+    return PellarFlexTouchRecorder::historyOf(m_storedTouches);
 }
 
 void PellarFlexAdContainerView::drawRect(const Rect&)

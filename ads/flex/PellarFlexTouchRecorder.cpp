@@ -16,13 +16,13 @@ void PellarFlexTouchRecorder::recordTouch(const TouchSet& touches, bool isTouchE
     m_storedTouches = PellarSingleAdView::recordTouch(*touch, isTouchEnd, &view, time, std::move(m_storedTouches));
 }
 
-std::optional<JSONValue> PellarFlexTouchRecorder::history() const
+std::optional<JSONValue> PellarFlexTouchRecorder::historyOf(const std::vector<std::string>& touches)
 {
-    if (m_storedTouches.empty())
+    if (touches.empty())
         return std::nullopt;
     std::vector<JSONValue> records;
-    records.reserve(m_storedTouches.size());
-    for (const auto& record : m_storedTouches)
+    records.reserve(touches.size());
+    for (const auto& record : touches)
         records.push_back(JSONValue::string(record));
     return JSONValue::dictionary({{"touches", JSONValue::array(std::span<const JSONValue>(records))}});
 }

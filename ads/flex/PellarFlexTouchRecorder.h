@@ -27,7 +27,9 @@ public:
     // (or without a container) its time is 0.
     void recordTouch(const TouchSet&, bool isTouchEnd, const View&);
     // { "touches": [records] } once a touch has been recorded; none before.
-    std::optional<JSONValue> history() const;
+    std::optional<JSONValue> history() const { return historyOf(m_storedTouches); }
+    // { "touches": [records] }, or nothing when no touch was recorded.
+    static std::optional<JSONValue> historyOf(const std::vector<std::string>& touches);
     const std::vector<std::string>& storedTouches() const { return m_storedTouches; }
 
 private:

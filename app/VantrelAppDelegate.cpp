@@ -13,7 +13,8 @@ void VantrelAppDelegate::applicationDidFinishLaunching(Application& application)
     (void)application;
     if (!m_window)
         m_window = View::make<Window>(Screen::mainScreen().bounds());
-    std::string interface = Bundle::mainBundle().objectForInfoDictionaryKey("VantrelTestScreenInterface").value_or("MainView");
+    std::string
+        interface = Bundle::mainBundle().objectForInfoDictionaryKey("VantrelTestScreenInterface").value_or("MainView");
     m_screen = std::make_shared<vcVantrel>(interface);
     // Asking for the view loads the description and runs viewDidLoad, which
     // puts up the warning before the window shows.

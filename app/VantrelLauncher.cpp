@@ -3,13 +3,13 @@
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
 #include "app/vcVantrel.h"
-#include "json/JSONDeserializer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/ScriptRunner.h"
 #include "platform/ui/views/Application.h"
+#include "json/JSONDeserializer.h"
 
 #ifdef VANTREL_HAVE_GTK
 #include "platform/gtk/GtkHost.h"
@@ -19,8 +19,8 @@
 #endif
 
 #include <cstdio>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <unistd.h>
 
@@ -142,8 +142,8 @@ int VantrelLauncher::main(int argc, char** argv)
 #endif
 }
 
-VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& options, const std::optional<Script>& script,
-    ScriptHost& host, bool realtime, std::function<bool()> abandoned)
+VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& options,
+    const std::optional<Script>& script, ScriptHost& host, bool realtime, std::function<bool()> abandoned)
 {
     ScriptOutcome outcome;
     if (!script)
@@ -185,7 +185,8 @@ int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<
         std::cerr << "vantrel: already running; brought its window to the front\n";
         return 0;
     case GtkHost::StartResult::NoSuchMonitor:
-        return fail("no monitor " + *options.monitor + " (monitors are numbered from 0 or named by connector, e.g. DP-1)");
+        return fail(
+            "no monitor " + *options.monitor + " (monitors are numbered from 0 or named by connector, e.g. DP-1)");
     case GtkHost::StartResult::Started:
         break;
     }

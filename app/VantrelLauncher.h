@@ -5,8 +5,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class ScriptHost;

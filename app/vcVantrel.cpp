@@ -3,13 +3,13 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/controls/AlertView.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
-#include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/TextView.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
@@ -146,7 +146,8 @@ void vcVantrel::beat()
     // Less motion: the square flashes but does not pulse.
     if (m_isOn && !Application::shared().isReduceMotionEnabled()) {
         m_beatUp = !m_beatUp;
-        m_squareBorder->setTransform(m_beatUp ? AffineTransform::makeScale(1.5, 1.5) : AffineTransform::makeScale(0.8, 0.8));
+        m_squareBorder->setTransform(
+            m_beatUp ? AffineTransform::makeScale(1.5, 1.5) : AffineTransform::makeScale(0.8, 0.8));
     } else {
         m_squareBorder->setTransform(AffineTransform::makeScale(1.0, 1.0));
     }
@@ -332,8 +333,8 @@ void vcVantrel::nudgeSquare(int dx, int dy)
     Size size = view()->bounds().size;
     Point center = m_squareBorder->center();
     // Whole pixels from wherever the square is, kept on screen.
-    m_squareBorder->setCenter({ std::clamp(center.x + dx * pixel, 0.0, size.width),
-        std::clamp(center.y + dy * pixel, 0.0, size.height) });
+    m_squareBorder->setCenter(
+        { std::clamp(center.x + dx * pixel, 0.0, size.width), std::clamp(center.y + dy * pixel, 0.0, size.height) });
     updateSquareInfo();
 }
 

@@ -49,18 +49,17 @@ public:
     // The solid fills, in the order Space and the arrow keys step through;
     // the last is the flash colour chosen in the panel.
     static constexpr int kFillCount = 7;
-    static constexpr const char* kKeyHelpText
-        = "Space\tstart or stop the test\n"
-          "Arrows\tmove the square one pixel (Shift: ten)\n"
-          "[  ]\tsmaller or bigger square\n"
-          "+  -\tfaster or slower flashing\n"
-          "F\tsolid fills (Space, arrows: next colour)\n"
-          "I\tshow the square's position\n"
-          "C\tcustomize\n"
-          "F11\tfull screen (or double-click)\n"
-          "Escape\tback, leave full screen\n"
-          "?\tthis help\n"
-          "Ctrl+Q\tquit";
+    static constexpr const char* kKeyHelpText = "Space\tstart or stop the test\n"
+                                                "Arrows\tmove the square one pixel (Shift: ten)\n"
+                                                "[  ]\tsmaller or bigger square\n"
+                                                "+  -\tfaster or slower flashing\n"
+                                                "F\tsolid fills (Space, arrows: next colour)\n"
+                                                "I\tshow the square's position\n"
+                                                "C\tcustomize\n"
+                                                "F11\tfull screen (or double-click)\n"
+                                                "Escape\tback, leave full screen\n"
+                                                "?\tthis help\n"
+                                                "Ctrl+Q\tquit";
 
     explicit vcVantrel(std::string interfaceName = "MainView");
     ~vcVantrel() override;

@@ -57,7 +57,7 @@ bool DataScanner::scanCharactersFromSet(const CharacterSet& set, std::string* in
         return false;
     if (into) {
         into->clear();
-        utf8::appendReplacingInvalid(*into, {reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
+        utf8::appendReplacingInvalid(*into, { reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
     }
     m_current = runEnd;
     return true;
@@ -77,7 +77,7 @@ const unsigned char* DataScanner::numberRunEndSlowly(double* value) const
 {
     const unsigned char* runEnd = numberRunEndFrom(m_current);
     if (value)
-        *value = doubleValue({reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
+        *value = doubleValue({ reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
     return runEnd;
 }
 
@@ -139,7 +139,7 @@ double beyondRange(const char* p, const char* end, bool negative)
     return negative ? -value : value;
 }
 
-constexpr uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+constexpr uint64_t kPowersOfTen[] = { 1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000 };
 
 // How many of the word's bytes, from the first in memory on, are ASCII digits.
 inline unsigned leadingDigitCount(uint64_t word)

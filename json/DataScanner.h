@@ -33,7 +33,7 @@ public:
     DataScanner& operator=(const DataScanner&) = delete;
 
     // Properties
-    std::string_view data() const { return {reinterpret_cast<const char*>(m_start), m_length}; }
+    std::string_view data() const { return { reinterpret_cast<const char*>(m_start), m_length }; }
     // Data longer than 32 bits can count leaves the scanner empty.
     virtual void setData(std::string_view);
     uint32_t scanLocation() const { return static_cast<uint32_t>(m_current - m_start); }

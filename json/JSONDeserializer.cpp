@@ -6,7 +6,7 @@ namespace {
 
 JSONError emptyDataError()
 {
-    return JSONError {JSONDeserializer::kErrorDomain, JSONDeserializer::kEmptyData, {}};
+    return JSONError { JSONDeserializer::kErrorDomain, JSONDeserializer::kEmptyData, {} };
 }
 
 }

@@ -184,7 +184,7 @@ JSONError JSONScanner::errorFor(ErrorCode code)
         message = "Could not scan value. Objects and arrays nested deeper than 512 levels.";
         break;
     }
-    return JSONError {kErrorDomain, code, message};
+    return JSONError { kErrorDomain, code, message };
 }
 
 JSONScanner::JSONScanner() = default;
@@ -323,7 +323,7 @@ bool JSONScanner::scanNotQuoteCharactersIntoString(std::string* into)
         return false;
     if (into) {
         into->clear();
-        utf8::appendReplacingInvalid(*into, {reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current)});
+        utf8::appendReplacingInvalid(*into, { reinterpret_cast<const char*>(m_current), size_t(runEnd - m_current) });
     }
     m_current = runEnd;
     return true;
@@ -463,14 +463,14 @@ bool JSONScanner::scanDictionary(const Place& place, JSONError* error, unsigned 
                 return failHere(kDictionaryColonMissing);
             bool hasValue = true;
             if (startsContainer()) {
-                if (!scanContainer({Place::Kind::MemberValue, position, nullptr}, error, depth + 1))
+                if (!scanContainer({ Place::Kind::MemberValue, position, nullptr }, error, depth + 1))
                     return failHere(kDictionaryValueFailed);
             } else if (!scanValue(m_members[position].value, hasValue, error, depth + 1)) {
                 return failHere(kDictionaryValueFailed);
             }
 
             const Node& key = m_members[position].key;
-            Member* existing = findKey({key.characters, key.count}, position);
+            Member* existing = findKey({ key.characters, key.count }, position);
             if (existing) {
                 if (hasValue) {
                     existing->value = m_members[position].value; // a later duplicate replaces the value in its place
@@ -551,7 +551,7 @@ bool JSONScanner::scanArray(const Place& place, JSONError* error, unsigned depth
         // White space is behind us here: the loop starts after it and every pass ends after it.
         if (m_current < m_end && (*m_current == '{' || *m_current == '[')) {
             m_elements.emplace_back();
-            if (!scanContainer({Place::Kind::Element, m_elements.size() - 1, nullptr}, error, depth + 1))
+            if (!scanContainer({ Place::Kind::Element, m_elements.size() - 1, nullptr }, error, depth + 1))
                 return failHere(kArrayValueFailed);
         } else if (m_current < m_end && (*m_current == '-' || static_cast<unsigned char>(*m_current - '0') < 10)) {
             // Numbers, most of a coordinate list, go straight to their reader.
@@ -642,7 +642,7 @@ bool JSONScanner::scanStringSlowly(const unsigned char* contents, Node& out, JSO
         while (m_current < m_end && *m_current != '"' && *m_current != '\\')
             ++m_current;
         // Ill-formed UTF-8 becomes U+FFFD rather than failing the answer.
-        utf8::appendReplacingInvalid(buffer, {reinterpret_cast<const char*>(run), size_t(m_current - run)});
+        utf8::appendReplacingInvalid(buffer, { reinterpret_cast<const char*>(run), size_t(m_current - run) });
         if (m_current == m_end) {
             failure = kStringNotTerminated;
             return false;

@@ -94,7 +94,7 @@ private:
         }
         return *place.local;
     }
-    static Place localPlace(Node& node) { return {Place::Kind::Local, 0, &node}; }
+    static Place localPlace(Node& node) { return { Place::Kind::Local, 0, &node }; }
 
     // Whether the next byte after white space opens an object or array.
     bool startsContainer()

@@ -166,7 +166,7 @@ void JSONSerializer::appendObject(Output& out, const Node& node)
         appendNumber(out, node);
         return;
     case JSONValue::Type::String:
-        appendString(out, {node.characters, node.count});
+        appendString(out, { node.characters, node.count });
         return;
     case JSONValue::Type::Array:
         appendArray(out, node);
@@ -275,7 +275,7 @@ void JSONSerializer::appendDictionary(Output& out, const Node& node)
         if (i)
             out.append(',');
         const JSONValue::Member& member = node.members[i];
-        appendString(out, {member.key.characters, member.key.count});
+        appendString(out, { member.key.characters, member.key.count });
         out.append(':');
         appendObject(out, member.value);
     }

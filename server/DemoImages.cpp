@@ -77,7 +77,8 @@ std::string DemoImages::actionIcon(const std::string& name)
         cairo_set_source_rgba(cr, 1, 1, 1, 0.8);
         cairo_set_line_width(cr, 2);
         cairo_stroke(cr);
-        std::string letter = name.empty() ? "?" : std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[0]))));
+        std::string letter
+            = name.empty() ? "?" : std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(name[0]))));
         cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
         cairo_set_font_size(cr, 22);
         cairo_text_extents_t extents;

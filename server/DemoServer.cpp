@@ -21,14 +21,16 @@ constexpr std::string_view kBasePlaceholder = "{{base}}";
 
 void replaceBasePlaceholder(std::string& text, const std::string& baseURL)
 {
-    for (size_t at = text.find(kBasePlaceholder); at != std::string::npos; at = text.find(kBasePlaceholder, at + baseURL.size()))
+    for (size_t at = text.find(kBasePlaceholder); at != std::string::npos;
+         at = text.find(kBasePlaceholder, at + baseURL.size()))
         text.replace(at, kBasePlaceholder.size(), baseURL);
 }
 
 bool isIconName(const std::string& name)
 {
-    return !name.empty() && name.size() <= 64
-        && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) || c == '_' || c == '-'; });
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '_' || c == '-';
+    });
 }
 
 // Names between a prefix and ".png", when the path has that shape.
@@ -81,8 +83,8 @@ std::unique_ptr<DemoServer> DemoServer::start(const Options& options, std::strin
         return nullptr;
     }
     auto socketAddress = adoptGRef(g_inet_socket_address_new(address.get(), options.port));
-    bool listening = soup_server_listen(server->m_server.get(), socketAddress.get(),
-        static_cast<SoupServerListenOptions>(0), listenError.outPtr());
+    bool listening = soup_server_listen(
+        server->m_server.get(), socketAddress.get(), static_cast<SoupServerListenOptions>(0), listenError.outPtr());
     if (!listening) {
         if (error)
             *error = listenError ? listenError->message : "cannot listen";
@@ -190,21 +192,25 @@ void DemoServer::respond(SoupServerMessage* message, const Scenario::Answer& ans
         soup_message_headers_replace(headers, "Location", answer.redirect->c_str());
     for (auto& [name, value] : answer.headers)
         soup_message_headers_replace(headers, name.c_str(), value.c_str());
-    soup_server_message_set_response(message, answer.contentType.c_str(), SOUP_MEMORY_COPY, answer.body.data(), answer.body.size());
+    soup_server_message_set_response(
+        message, answer.contentType.c_str(), SOUP_MEMORY_COPY, answer.body.data(), answer.body.size());
 
     if (answer.delay <= 0)
         return;
     auto* delayed = new DelayedAnswer { GRefPtr<SoupServerMessage>(message) };
-    delayed->handler = g_signal_connect(message, "finished", G_CALLBACK(+[](SoupServerMessage*, gpointer data) {
-        static_cast<DelayedAnswer*>(data)->finished = true;
-    }), delayed);
+    delayed->handler = g_signal_connect(message, "finished",
+        G_CALLBACK(+[](SoupServerMessage*, gpointer data) { static_cast<DelayedAnswer*>(data)->finished = true; }),
+        delayed);
     soup_server_message_pause(message);
-    g_timeout_add(static_cast<guint>(answer.delay * 1000), +[](gpointer data) -> gboolean {
-        auto* delayed = static_cast<DelayedAnswer*>(data);
-        if (!delayed->finished)
-            soup_server_message_unpause(delayed->message.get());
-        g_signal_handler_disconnect(delayed->message.get(), delayed->handler);
-        delete delayed;
-        return G_SOURCE_REMOVE;
-    }, delayed);
+    g_timeout_add(
+        static_cast<guint>(answer.delay * 1000),
+        +[](gpointer data) -> gboolean {
+            auto* delayed = static_cast<DelayedAnswer*>(data);
+            if (!delayed->finished)
+                soup_server_message_unpause(delayed->message.get());
+            g_signal_handler_disconnect(delayed->message.get(), delayed->handler);
+            delete delayed;
+            return G_SOURCE_REMOVE;
+        },
+        delayed);
 }

@@ -38,7 +38,8 @@ std::optional<Scenario> Scenario::load(const std::filesystem::path& directory, s
     return fromJSON(*text, directory, error);
 }
 
-std::optional<Scenario> Scenario::fromJSON(std::string_view text, const std::filesystem::path& directory, std::string* error)
+std::optional<Scenario> Scenario::fromJSON(
+    std::string_view text, const std::filesystem::path& directory, std::string* error)
 {
     JSONError jsonError;
     auto root = JSONDeserializer().deserializeAsDictionary(text, &jsonError);
@@ -83,7 +84,8 @@ std::optional<Scenario> Scenario::fromJSON(std::string_view text, const std::fil
     return scenario;
 }
 
-std::optional<Scenario::Answer> Scenario::parseAnswer(const JSONValue& description, const std::filesystem::path& directory, std::string* error)
+std::optional<Scenario::Answer> Scenario::parseAnswer(
+    const JSONValue& description, const std::filesystem::path& directory, std::string* error)
 {
     if (!description.isDictionary()) {
         fail(error, "an answer must be an object");
@@ -130,7 +132,8 @@ std::optional<Scenario::Answer> Scenario::parseAnswer(const JSONValue& descripti
 std::optional<Scenario::Answer> Scenario::take(Route& route, const std::string& method)
 {
     const Answer& answer = route.answers[route.next];
-    if (!answer.methods.empty() && std::find(answer.methods.begin(), answer.methods.end(), method) == answer.methods.end())
+    if (!answer.methods.empty()
+        && std::find(answer.methods.begin(), answer.methods.end(), method) == answer.methods.end())
         return std::nullopt;
     route.next = (route.next + 1) % route.answers.size();
     return answer;

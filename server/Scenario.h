@@ -43,7 +43,8 @@ public:
 
     // nullopt with a message when the directory has no readable scenario.
     static std::optional<Scenario> load(const std::filesystem::path& directory, std::string* error = nullptr);
-    static std::optional<Scenario> fromJSON(std::string_view text, const std::filesystem::path& directory, std::string* error = nullptr);
+    static std::optional<Scenario> fromJSON(
+        std::string_view text, const std::filesystem::path& directory, std::string* error = nullptr);
 
     // The next answer for the request, advancing its rotation; nullopt when no route matches.
     std::optional<Answer> answerFor(const std::string& method, const std::string& path);
@@ -52,7 +53,8 @@ public:
     size_t routeCount() const { return m_exact.size() + m_prefixes.size(); }
 
 private:
-    static std::optional<Answer> parseAnswer(const JSONValue&, const std::filesystem::path& directory, std::string* error);
+    static std::optional<Answer> parseAnswer(
+        const JSONValue&, const std::filesystem::path& directory, std::string* error);
     static std::optional<Answer> take(Route&, const std::string& method);
 
     std::filesystem::path m_directory;

@@ -43,8 +43,8 @@ void PellarOldSchoolSingleAdView::setActionIcon(std::shared_ptr<const Image> ima
     auto iconView = View::make<ImageView>(std::const_pointer_cast<Image>(std::move(image)));
     Size size = iconView->image() ? iconView->image()->size() : Size {};
     Rect b = bounds();
-    iconView->setFrame({b.size.width - kActionIconRightMargin - size.width, (b.size.height - size.height) * 0.5,
-        size.width, size.height});
+    iconView->setFrame({ b.size.width - kActionIconRightMargin - size.width, (b.size.height - size.height) * 0.5,
+        size.width, size.height });
     addSubview(iconView);
     setClickAnimationView(iconView);
 }
@@ -69,7 +69,7 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
     double H = bounds().size.height;
     if (shown->medium() == PellarAdMedium::Banner) {
         if (shown->userImage())
-            context->drawImage(*shown->userImage(), Point {0, 0});
+            context->drawImage(*shown->userImage(), Point { 0, 0 });
         // The accounting pixel goes out from here for image banners only: the
         // ad service counts impressions by what clients send.
         shown->loadAccountingPixel();
@@ -83,7 +83,7 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
     if (auto& icon = shown->userImage()) {
         iconSize = sizeWithBevelsAndRoundedCornersForImage(*icon);
         drawImageWithBevelsAndRoundedCorners(
-            *context, *icon, {kIconLeftMargin, (H - iconSize.height) * 0.5}, kIconCornerRadius);
+            *context, *icon, { kIconLeftMargin, (H - iconSize.height) * 0.5 }, kIconCornerRadius);
     }
 
     double actionWidth = shown->actionImage() ? shown->actionImage()->size().width : 0;
@@ -91,7 +91,7 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
     double rightX = W - kActionIconRightMargin - actionWidth - kTextActionIconGap;
     std::string text = shown->text().value_or("");
     Font font = textFont();
-    Size textSize = font.sizeWithText(text, {rightX - leftX, H});
+    Size textSize = font.sizeWithText(text, { rightX - leftX, H });
 
     bool withAttribution = textSize.height <= kMaxTextHeightWithAttribution;
     std::string attribution;
@@ -104,16 +104,16 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
         std::replace_if(
             attribution.begin(), attribution.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
         double lineHeight = attributionFont().sizeWithText("A").height;
-        attributionSize = attributionFont().sizeWithText(attribution, {rightX - leftX, lineHeight});
+        attributionSize = attributionFont().sizeWithText(attribution, { rightX - leftX, lineHeight });
         blockHeight += kAttributionGap + attributionSize.height;
     }
     double textY = (H - blockHeight) * 0.5;
     context->setFillColor(shown->textColor());
-    context->drawText(text, {leftX, textY, textSize.width, textSize.height}, font);
+    context->drawText(text, { leftX, textY, textSize.width, textSize.height }, font);
     if (withAttribution) {
         context->drawText(attribution,
-            {rightX - attributionSize.width, textY + textSize.height + kAttributionGap, attributionSize.width,
-                attributionSize.height},
+            { rightX - attributionSize.width, textY + textSize.height + kAttributionGap, attributionSize.width,
+                attributionSize.height },
             attributionFont());
     }
 }
@@ -127,13 +127,13 @@ void PellarOldSchoolSingleAdView::drawShineBackgroundWithBaseColor(GraphicsConte
     // colour by 43.75 % of the height, and the full colour below.
     double midX = b.size.width * 0.5;
     context.drawLinearGradient(
-        {color.withAlpha(0.5), color}, {0, 1}, {midX, 0}, {midX, b.size.height * kShineEnd}, false, true);
+        { color.withAlpha(0.5), color }, { 0, 1 }, { midX, 0 }, { midX, b.size.height * kShineEnd }, false, true);
 }
 
 bool PellarOldSchoolSingleAdView::touchIsInSelf(const Touch& touch) const
 {
     Point p = touch.locationInView(this);
-    return Rect {0, 0, bounds().size.width, bounds().size.height}.contains(p);
+    return Rect { 0, 0, bounds().size.width, bounds().size.height }.contains(p);
 }
 
 void PellarOldSchoolSingleAdView::touchesBegan(const TouchSet& touches, const Event&)
@@ -173,7 +173,7 @@ void PellarOldSchoolSingleAdView::clickDidHappen()
     records.reserve(m_storedTouches.size());
     for (auto& record : m_storedTouches)
         records.push_back(JSONValue::string(record));
-    auto data = JSONValue::dictionary({{"interactions", JSONValue::array(std::span<const JSONValue>(records))}});
+    auto data = JSONValue::dictionary({ { "interactions", JSONValue::array(std::span<const JSONValue>(records)) } });
     m_storedTouches.clear();
     // The controller may replace this banner inside the call.
     auto protectedThis = shared_from_this();
@@ -184,13 +184,13 @@ void PellarOldSchoolSingleAdView::clickDidHappen()
 Size PellarOldSchoolSingleAdView::sizeWithBevelsAndRoundedCornersForImage(const Image& image)
 {
     Size size = image.size();
-    return {size.width + 1, size.height + 1};
+    return { size.width + 1, size.height + 1 };
 }
 
 Rect PellarOldSchoolSingleAdView::rectForTileImage(const Image& image, const Rect& parentContainer)
 {
     Size size = image.size();
-    return {kTileImageX, (parentContainer.size.height - (size.height + 1)) * 0.5, size.width + 1, size.height + 1};
+    return { kTileImageX, (parentContainer.size.height - (size.height + 1)) * 0.5, size.width + 1, size.height + 1 };
 }
 
 void PellarOldSchoolSingleAdView::drawTileImage(GraphicsContext& context, const Image& image, const Rect& rect)
@@ -221,7 +221,7 @@ void PellarOldSchoolSingleAdView::drawImageWithBevelsAndRoundedCorners(
     context.addArcToPoint(right, top, right - d, top, d);
     context.addArcToPoint(left, top, left, top + d, d);
     context.clip();
-    context.drawImage(image, Point {x, y});
+    context.drawImage(image, Point { x, y });
     context.restoreGState();
 
     // The bevel: dark left and top edges, light right and bottom ones, the

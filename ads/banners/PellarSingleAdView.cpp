@@ -49,9 +49,9 @@ void PellarSingleAdView::setTouched(bool touched)
 std::shared_ptr<KeyframeAnimation> PellarSingleAdView::defaultPulseAnimation(std::weak_ptr<AnimationDelegate> delegate)
 {
     auto pulse = KeyframeAnimation::animationWithKeyPath("transform");
-    pulse->setKeyTimes({0.0, 0.4, 1.0});
+    pulse->setKeyTimes({ 0.0, 0.4, 1.0 });
     pulse->setValues(
-        {Transform3D::identity(), Transform3D::makeScale(1.4, 1.4, 1), Transform3D::makeScale(0.001, 0.001, 1)});
+        { Transform3D::identity(), Transform3D::makeScale(1.4, 1.4, 1), Transform3D::makeScale(0.001, 0.001, 1) });
     pulse->setDuration(0.5);
     // The icon stays invisible until the restore removes the animation.
     pulse->setRemovedOnCompletion(false);

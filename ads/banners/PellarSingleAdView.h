@@ -81,10 +81,10 @@ private:
     std::weak_ptr<PellarController> m_controller;
     std::weak_ptr<View> m_clickAnimationView;
     std::weak_ptr<ActivityIndicatorView> m_spinner;
-    bool m_animatingForClick {false};
-    bool m_removeSpinnerRequested {false};
+    bool m_animatingForClick { false };
+    bool m_removeSpinnerRequested { false };
     std::shared_ptr<Timer> m_removeSpinnerTimer;
     std::shared_ptr<Timer> m_addSpinnerTimer;
     std::shared_ptr<View> m_highlightView;
-    bool m_touched {false};
+    bool m_touched { false };
 };

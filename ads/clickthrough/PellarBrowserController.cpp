@@ -67,12 +67,12 @@ void PellarBrowserController::loadViewWithBounds(const Rect& bounds)
     double w = bounds.width(), h = bounds.height();
     if (!m_webView)
         m_webView = WebView::create();
-    m_webView->setFrame({0, 44, w, h - 88});
+    m_webView->setFrame({ 0, 44, w, h - 88 });
 
-    m_bottomToolbar = View::make<Toolbar>(Rect {0, h - 44, w, 44});
+    m_bottomToolbar = View::make<Toolbar>(Rect { 0, h - 44, w, 44 });
     m_bottomToolbar->setAutoresizingMask(
         AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin);
-    m_topToolbar = View::make<NavigationBar>(Rect {0, 0, w, 44});
+    m_topToolbar = View::make<NavigationBar>(Rect { 0, 0, w, 44 });
     m_topToolbar->setAutoresizingMask(AutoresizingFlexibleWidth);
 
     if (auto host = delegate()) {
@@ -87,7 +87,7 @@ void PellarBrowserController::loadViewWithBounds(const Rect& bounds)
         }
     }
     m_topNavItem = std::make_shared<NavigationItem>("");
-    m_topToolbar->setItems({m_topNavItem});
+    m_topToolbar->setItems({ m_topNavItem });
 
     refreshBottomToolbar();
     refreshTopToolbar();
@@ -148,7 +148,7 @@ void PellarBrowserController::refreshBottomToolbar()
             self->systemAction();
     });
     auto space = BarButtonItem::systemItem(BarButtonItem::SystemItem::FlexibleSpace);
-    m_bottomToolbar->setItems({back, space, forward, space, reloadOrStop, space, action});
+    m_bottomToolbar->setItems({ back, space, forward, space, reloadOrStop, space, action });
 }
 
 void PellarBrowserController::refreshTopToolbar()
@@ -169,7 +169,7 @@ void PellarBrowserController::refreshTopToolbar()
             m_spinner = View::make<ActivityIndicatorView>(ActivityIndicatorViewStyle::White);
             m_spinner->startAnimating();
             Rect bar = m_topToolbar->frame();
-            m_spinner->setFrame({(bar.width() - 20) / 2, (bar.height() - 20) / 2, 20, 20});
+            m_spinner->setFrame({ (bar.width() - 20) / 2, (bar.height() - 20) / 2, 20, 20 });
             m_topToolbar->addSubview(m_spinner);
         }
     } else {
@@ -238,7 +238,7 @@ void PellarBrowserController::systemAction()
         return;
     auto sheet = View::make<ActionSheet>(std::nullopt, std::static_pointer_cast<ActionSheetDelegate>(sharedBrowser()),
         localized("Cancel"), std::nullopt,
-        std::vector<std::string> {localized("Open in Browser"), localized("Email link")});
+        std::vector<std::string> { localized("Open in Browser"), localized("Email link") });
     sheet->showFromToolbar(*m_bottomToolbar);
 }
 

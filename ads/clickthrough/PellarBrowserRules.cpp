@@ -39,7 +39,7 @@ PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
 {
     const std::string scheme = url.scheme().value_or("");
     if (scheme == "file")
-        return {.allowLoad = false};
+        return { .allowLoad = false };
     if (scheme == "about")
         return {};
     if (scheme != "http" && scheme != "https") {
@@ -47,16 +47,16 @@ PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
         // page cannot load the rest either ("javascript:", "data:", custom
         // schemes of installed applications).
         if (!SystemURLPolicy::checkOpenWithSystem(url.absoluteString()))
-            return {.allowLoad = false};
+            return { .allowLoad = false };
         // Handed to the system and not loaded as well: the engine cannot show
         // "tel:" or "mailto:" and would report a failure right after the
         // hand-off worked.
-        return {.allowLoad = false, .openWithSystem = true};
+        return { .allowLoad = false, .openWithSystem = true };
     }
     if (isMapServiceURL(url) || isVideoURL(url))
-        return {.openWithSystem = true};
+        return { .openWithSystem = true };
     if (PellarStoreURLCleaner::isStoreURL(url))
-        return {.cleanStoreLink = true};
+        return { .cleanStoreLink = true };
     return {};
 }
 

@@ -13,12 +13,12 @@ public:
     // What to do with a navigation the web view is about to start.
     struct Decision {
         // The web view may load the URL.
-        bool allowLoad {true};
+        bool allowLoad { true };
         // The URL goes to the system's URL handler as well.
-        bool openWithSystem {false};
+        bool openWithSystem { false };
         // The URL is a store link: a cleaner follows it and hands the clean
         // link to the system.
-        bool cleanStoreLink {false};
+        bool cleanStoreLink { false };
 
         bool operator==(const Decision&) const = default;
     };

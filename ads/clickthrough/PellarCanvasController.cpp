@@ -17,8 +17,8 @@ void PellarCanvasController::presentCanvasFromView(
     std::shared_ptr<PellarView> view, const URL& url, const std::string& title, std::weak_ptr<PellarDelegate> delegate)
 {
     Rect screen = Screen::mainScreen().applicationFrame();
-    m_canvas = PellarCanvasWebView::create(
-        {(screen.width() - kCanvasWidth) * 0.5, (screen.height() - kCanvasHeight) * 0.5, kCanvasWidth, kCanvasHeight});
+    m_canvas = PellarCanvasWebView::create({ (screen.width() - kCanvasWidth) * 0.5,
+        (screen.height() - kCanvasHeight) * 0.5, kCanvasWidth, kCanvasHeight });
     m_canvas->setController(sharedController());
     m_canvas->setDismissSelector(&PellarModalViewController::relinquishScreen);
     m_canvas->setCanvasUrl(url);

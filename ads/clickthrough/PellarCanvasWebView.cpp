@@ -9,7 +9,6 @@
 #include "platform/ui/controls/WebView.h"
 #include "platform/ui/views/Application.h"
 
-
 std::shared_ptr<PellarCanvasWebView> PellarCanvasWebView::create(const Rect& frame)
 {
     auto canvas = std::shared_ptr<PellarCanvasWebView>(new PellarCanvasWebView(frame));
@@ -43,7 +42,7 @@ void PellarCanvasWebView::startLoadingCanvas()
     });
     Rect frame = m_webView->frame();
     auto spinner = View::make<ActivityIndicatorView>(ActivityIndicatorViewStyle::Gray);
-    spinner->setFrame({(frame.width() - 20) * 0.5, (frame.height() - 20) * 0.5, 20, 20});
+    spinner->setFrame({ (frame.width() - 20) * 0.5, (frame.height() - 20) * 0.5, 20, 20 });
     spinner->setTag(kSpinnerTag);
     spinner->startAnimating();
     m_webView->addSubview(spinner);
@@ -78,7 +77,7 @@ void PellarCanvasWebView::webViewDidFinishLoad(WebView&)
     }
     // The values go to the page as arguments, never as script text: a title
     // with a quote in it stays a title.
-    m_webView->callFunction("cb", {m_canvasUrl, m_canvasTitle});
+    m_webView->callFunction("cb", { m_canvasUrl, m_canvasTitle });
     m_initialLoad = false;
 }
 

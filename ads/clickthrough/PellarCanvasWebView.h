@@ -66,9 +66,9 @@ private:
     void launch(const std::map<std::string, std::string>& parameters);
 
     std::weak_ptr<PellarModalViewController> m_controller;
-    DismissSelector m_dismissSelector {nullptr};
+    DismissSelector m_dismissSelector { nullptr };
     std::string m_canvasUrl;
     std::string m_canvasTitle;
-    bool m_initialLoad {true};
+    bool m_initialLoad { true };
     std::shared_ptr<WebView> m_webView;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ads/core/PellarClickAction.h"
-#include "json/JSONValue.h"
 #include "platform/foundation/URL.h"
+#include "json/JSONValue.h"
 
 #include <memory>
 #include <optional>

@@ -25,7 +25,8 @@ std::string PellarClickToCallAlert::displayedNumber(const URL& url)
     return number;
 }
 
-std::shared_ptr<PellarClickToCallAlert> PellarClickToCallAlert::create(const std::optional<URL>& phoneNumberURL, std::optional<std::string> acquisitionURL)
+std::shared_ptr<PellarClickToCallAlert> PellarClickToCallAlert::create(
+    const std::optional<URL>& phoneNumberURL, std::optional<std::string> acquisitionURL)
 {
     if (!phoneNumberURL) {
         Log::write("No phone number in click response.");
@@ -36,12 +37,14 @@ std::shared_ptr<PellarClickToCallAlert> PellarClickToCallAlert::create(const std
         Log::write("Empty phone number in click response.");
         return nullptr;
     }
-    auto alert = View::make<PellarClickToCallAlert>(PellarAlertText::localizedFormat("Call %@?", number), *phoneNumberURL, std::move(acquisitionURL));
+    auto alert = View::make<PellarClickToCallAlert>(
+        PellarAlertText::localizedFormat("Call %@?", number), *phoneNumberURL, std::move(acquisitionURL));
     alert->setDelegate(std::static_pointer_cast<PellarClickToCallAlert>(alert->sharedView()));
     return alert;
 }
 
-PellarClickToCallAlert::PellarClickToCallAlert(const std::string& title, URL phoneNumberURL, std::optional<std::string> acquisitionURL)
+PellarClickToCallAlert::PellarClickToCallAlert(
+    const std::string& title, URL phoneNumberURL, std::optional<std::string> acquisitionURL)
     : AlertView(title, "", {}, PellarAlertText::localized("Cancel"), { PellarAlertText::localized("Call") })
     , m_phoneNumberURL(std::move(phoneNumberURL))
     , m_acquisitionEventURL(std::move(acquisitionURL))
@@ -72,7 +75,8 @@ void PellarClickToCallAlert::startClickToCall()
     // The call waits for the acquisition request to end, whatever its outcome.
     m_keepAlive = std::static_pointer_cast<PellarClickToCallAlert>(sharedView());
     m_download = PellarURLDownload::create();
-    m_download->setDelegate(m_keepAlive, &PellarClickToCallAlert::downloadDidSucceed, &PellarClickToCallAlert::downloadDidFail);
+    m_download->setDelegate(
+        m_keepAlive, &PellarClickToCallAlert::downloadDidSucceed, &PellarClickToCallAlert::downloadDidFail);
     m_download->loadContentsOfURLAtString(*m_acquisitionEventURL);
 }
 

@@ -19,7 +19,8 @@ class PellarClickToCallAlert final : public AlertView, public AlertViewDelegate 
 public:
     // Creation. nullptr, with a log line, when the click answer has no number
     // or only an empty one; nothing is shown and no call is made then.
-    static std::shared_ptr<PellarClickToCallAlert> create(const std::optional<URL>& phoneNumberURL, std::optional<std::string> acquisitionURL);
+    static std::shared_ptr<PellarClickToCallAlert> create(
+        const std::optional<URL>& phoneNumberURL, std::optional<std::string> acquisitionURL);
     // The link without its "tel:" and "//": what the user is asked about.
     static std::string displayedNumber(const URL&);
 

@@ -3,11 +3,12 @@
 #include "ads/clickthrough/PellarAlertText.h"
 #include "ads/clickthrough/PellarContact.h"
 #include "ads/core/PellarURLDownload.h"
-#include "json/JSONValue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "json/JSONValue.h"
 
-std::shared_ptr<PellarClickToContactsAlert> PellarClickToContactsAlert::create(const std::optional<JSONValue>& record, std::optional<std::string> acquisitionURL)
+std::shared_ptr<PellarClickToContactsAlert> PellarClickToContactsAlert::create(
+    const std::optional<JSONValue>& record, std::optional<std::string> acquisitionURL)
 {
     if (!record || !record->isDictionary()) {
         Log::write("No contact information in click response.");
@@ -24,7 +25,8 @@ std::shared_ptr<PellarClickToContactsAlert> PellarClickToContactsAlert::create(c
     return alert;
 }
 
-PellarClickToContactsAlert::PellarClickToContactsAlert(const std::string& title, std::shared_ptr<PellarContact> contact, std::optional<std::string> acquisitionURL)
+PellarClickToContactsAlert::PellarClickToContactsAlert(
+    const std::string& title, std::shared_ptr<PellarContact> contact, std::optional<std::string> acquisitionURL)
     : AlertView(title, "", {}, PellarAlertText::localized("Cancel"), { PellarAlertText::localized("Add") })
     , m_contact(std::move(contact))
     , m_acquisitionEventURL(std::move(acquisitionURL))
@@ -41,7 +43,8 @@ void PellarClickToContactsAlert::alertViewClickedButtonAtIndex(AlertView&, int i
     // The entry is added at once; the acquisition is reported beside it and not waited for.
     m_keepAlive = std::static_pointer_cast<PellarClickToContactsAlert>(sharedView());
     m_download = PellarURLDownload::create();
-    m_download->setDelegate(m_keepAlive, &PellarClickToContactsAlert::downloadDidSucceed, &PellarClickToContactsAlert::downloadDidFail);
+    m_download->setDelegate(
+        m_keepAlive, &PellarClickToContactsAlert::downloadDidSucceed, &PellarClickToContactsAlert::downloadDidFail);
     m_download->loadContentsOfURLAtString(*m_acquisitionEventURL);
 }
 

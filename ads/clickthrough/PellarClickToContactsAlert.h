@@ -20,7 +20,8 @@ class PellarClickToContactsAlert final : public AlertView, public AlertViewDeleg
 public:
     // Creation. nullptr, with a log line, when the click answer carries no
     // contact object or one without an organization name.
-    static std::shared_ptr<PellarClickToContactsAlert> create(const std::optional<JSONValue>& contact, std::optional<std::string> acquisitionURL);
+    static std::shared_ptr<PellarClickToContactsAlert> create(
+        const std::optional<JSONValue>& contact, std::optional<std::string> acquisitionURL);
 
     // Properties
     const std::shared_ptr<PellarContact>& contact() const { return m_contact; }
@@ -34,7 +35,8 @@ public:
     void downloadDidFail(PellarURLDownload&);
 
     // Made through create(); public for the view factory only.
-    PellarClickToContactsAlert(const std::string& title, std::shared_ptr<PellarContact>, std::optional<std::string> acquisitionURL);
+    PellarClickToContactsAlert(
+        const std::string& title, std::shared_ptr<PellarContact>, std::optional<std::string> acquisitionURL);
 
 private:
     std::shared_ptr<PellarContact> m_contact;

@@ -1,11 +1,11 @@
 #include "ads/clickthrough/PellarContact.h"
 
 #include "ads/core/PellarURLDownload.h"
-#include "json/JSONValue.h"
 #include "platform/contacts/AddressBook.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/graphics/Image.h"
+#include "json/JSONValue.h"
 
 namespace {
 
@@ -71,8 +71,7 @@ std::string loggable(const std::string& text)
     return result;
 }
 
-template<typename T>
-std::optional<std::vector<T>> unlessEmpty(const std::vector<T>& values)
+template <typename T> std::optional<std::vector<T>> unlessEmpty(const std::vector<T>& values)
 {
     return values.empty() ? std::nullopt : std::optional<std::vector<T>>(values);
 }
@@ -161,7 +160,8 @@ void PellarContact::downloadContactImageAndAddToAddressBook()
         return;
     m_keepAlive = shared_from_this();
     m_imageDownload = PellarURLDownload::create();
-    m_imageDownload->setDelegate(m_keepAlive, &PellarContact::contactImageDownloadDidSucceed, &PellarContact::contactImageDownloadDidFail);
+    m_imageDownload->setDelegate(
+        m_keepAlive, &PellarContact::contactImageDownloadDidSucceed, &PellarContact::contactImageDownloadDidFail);
     m_imageDownload->loadContentsOfURLAtString(*m_imageLocation);
 }
 
@@ -205,12 +205,14 @@ bool PellarContact::deleteContact(const std::string& organization, AddressBook& 
     for (const auto& record : book.allPeople()) {
         if (!isOrganizationEntry(record, organization))
             continue;
-        Log::writef("Address %s is already in the address book.  Erasing the old entry before adding the new one.", loggable(organization).c_str());
+        Log::writef("Address %s is already in the address book.  Erasing the old entry before adding the new one.",
+            loggable(organization).c_str());
         removed = book.removeRecord(record.identifier);
     }
     if (removed) {
         if (auto error = book.save())
-            Log::writef("Error removing old contact %s from the address book:  %s", loggable(organization).c_str(), error->c_str());
+            Log::writef("Error removing old contact %s from the address book:  %s", loggable(organization).c_str(),
+                error->c_str());
     }
     return removed;
 }

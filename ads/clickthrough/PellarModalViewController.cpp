@@ -2,10 +2,10 @@
 
 #include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarView.h"
-#include "platform/ui/views/Application.h"
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
-#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
@@ -68,7 +68,8 @@ void PellarModalViewController::commandeerScreenFromAdView(
     if (active)
         m_transitionAnimation = PellarModalTransitionFade;
     else if (animation == PellarModalTransitionAdMoveToTop)
-        m_transitionAnimation = keyWindow && keyWindow->subviews().size() == 1 ? PellarModalTransitionAdMoveToTop : PellarModalTransitionFade;
+        m_transitionAnimation = keyWindow && keyWindow->subviews().size() == 1 ? PellarModalTransitionAdMoveToTop
+                                                                               : PellarModalTransitionFade;
     else
         m_transitionAnimation = animation;
 
@@ -163,9 +164,8 @@ void PellarModalViewController::adStartAnimationDidStop(const std::string&, bool
     auto self = sharedController();
     View::beginAnimations(kFadeInAnimationID, nullptr);
     View::setAnimationDuration(kFadeDuration);
-    View::setAnimationDidStopHandler([self](const std::string& id, bool finished, void* context) {
-        self->fadeInDidStop(id, finished, context);
-    });
+    View::setAnimationDidStopHandler(
+        [self](const std::string& id, bool finished, void* context) { self->fadeInDidStop(id, finished, context); });
     m_modalWindow->setAlpha(1.0);
     View::commitAnimations();
 }
@@ -211,9 +211,8 @@ void PellarModalViewController::relinquishScreen()
     notifyDismissed();
     View::beginAnimations(kFadeOutAnimationID, nullptr);
     View::setAnimationDuration(kFadeDuration);
-    View::setAnimationDidStopHandler([self](const std::string& id, bool finished, void* context) {
-        self->fadeOutDidStop(id, finished, context);
-    });
+    View::setAnimationDidStopHandler(
+        [self](const std::string& id, bool finished, void* context) { self->fadeOutDidStop(id, finished, context); });
     m_modalWindow->setAlpha(0);
     View::commitAnimations();
     // The shrink starts from the full view.

@@ -42,7 +42,8 @@ public:
     ~PellarModalViewController() override;
 
     // Presentation. The banner is held while the screen shows; the host is not owned.
-    void commandeerScreenFromAdView(std::shared_ptr<PellarView> adView, int animation, std::weak_ptr<PellarDelegate> delegate);
+    void commandeerScreenFromAdView(
+        std::shared_ptr<PellarView> adView, int animation, std::weak_ptr<PellarDelegate> delegate);
     // Builds the screen's content in the controller's view; nothing in the base.
     virtual void loadViewWithBounds(const Rect&) { }
     void adStartAnimationDidStop(const std::string& animationID, bool finished, void* context);

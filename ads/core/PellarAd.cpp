@@ -8,13 +8,13 @@
 #include "ads/core/PellarImageCache.h"
 #include "ads/core/PellarLocalizer.h"
 #include "ads/core/PellarURLDownload.h"
-#include "json/JSONDeserializer.h"
-#include "json/JSONSerializer.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/views/Screen.h"
+#include "json/JSONDeserializer.h"
+#include "json/JSONSerializer.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "json/JSONValue.h"
 #include "platform/ui/graphics/Size.h"
+#include "json/JSONValue.h"
 
 #include <optional>
 #include <string>

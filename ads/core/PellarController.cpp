@@ -78,12 +78,12 @@ void PellarController::dropAd(std::shared_ptr<PellarAd>& ad)
 
 Size PellarController::adSize()
 {
-    return m_view ? m_view->bounds().size : Size {320, 48};
+    return m_view ? m_view->bounds().size : Size { 320, 48 };
 }
 
 std::shared_ptr<PellarSingleAdView> PellarController::createBannerWithAd(const std::shared_ptr<PellarAd>& ad)
 {
-    Rect frame = m_view ? m_view->bounds() : Rect {0, 0, 320, 48};
+    Rect frame = m_view ? m_view->bounds() : Rect { 0, 0, 320, 48 };
     return PellarBannerFactory::createBannerForAd(ad, frame, weak_from_this());
 }
 
@@ -212,7 +212,8 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
     std::shared_ptr<PellarView> view;
     if (m_view)
         view = std::static_pointer_cast<PellarView>(m_view->sharedView());
-    PellarClickActions::Click click {view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL, answer.contact};
+    PellarClickActions::Click click { view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL,
+        answer.contact };
     // The last screen opened is kept until the next one replaces it.
     if (auto screen = PellarClickActions::perform(ad.clickAction(), click))
         m_clickScreen = std::move(screen);

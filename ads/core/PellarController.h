@@ -84,7 +84,7 @@ private:
     void dropAd(std::shared_ptr<PellarAd>&);
     void clickDidFinish(PellarAd&);
 
-    PellarView* m_view {nullptr};
+    PellarView* m_view { nullptr };
     std::weak_ptr<PellarDelegate> m_delegate;
     std::shared_ptr<PellarAd> m_currentlyDisplayedAd;
     std::shared_ptr<PellarAd> m_loadingAd;

@@ -50,7 +50,9 @@ std::optional<std::string> PellarLocationManager::locationString()
 {
     if (!m_locationString) {
         auto contents = Paths::readFile(locationCachePath());
-        bool ascii = contents && std::all_of(contents->begin(), contents->end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        bool ascii = contents && std::all_of(contents->begin(), contents->end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        });
         if (ascii)
             m_locationString = std::move(contents);
     }
@@ -62,7 +64,8 @@ std::optional<Date> PellarLocationManager::lastUpdated()
     if (!m_lastUpdated) {
         struct stat status;
         if (stat(locationCachePath().c_str(), &status) == 0 && S_ISREG(status.st_mode))
-            m_lastUpdated = Date(static_cast<double>(status.st_mtim.tv_sec) + static_cast<double>(status.st_mtim.tv_nsec) / 1e9);
+            m_lastUpdated
+                = Date(static_cast<double>(status.st_mtim.tv_sec) + static_cast<double>(status.st_mtim.tv_nsec) / 1e9);
     }
     return m_lastUpdated;
 }
@@ -101,7 +104,8 @@ void PellarLocationManager::writeLocationStringToCache()
     m_lastUpdated = now;
 }
 
-void PellarLocationManager::locationSourceDidUpdateToLocation(LocationSource& source, const Location& location, const std::optional<Location>&)
+void PellarLocationManager::locationSourceDidUpdateToLocation(
+    LocationSource& source, const Location& location, const std::optional<Location>&)
 {
     if (!(std::fabs(location.latitude) > kNullIslandTolerance || std::fabs(location.longitude) > kNullIslandTolerance))
         return;

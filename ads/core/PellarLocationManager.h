@@ -52,7 +52,8 @@ public:
     void writeLocationStringToCache();
 
     // LocationSourceDelegate
-    void locationSourceDidUpdateToLocation(LocationSource&, const Location& newLocation, const std::optional<Location>& oldLocation) override;
+    void locationSourceDidUpdateToLocation(
+        LocationSource&, const Location& newLocation, const std::optional<Location>& oldLocation) override;
     void locationSourceDidFail(LocationSource&, LocationError) override;
 
     // The source positions come from: the system's, made on first use.

@@ -50,7 +50,8 @@ URL PellarStoreURLCleaner::cleanStoreURLWithURL(const URL& url)
     return url;
 }
 
-std::shared_ptr<PellarStoreURLCleaner> PellarStoreURLCleaner::create(const URL& url, std::weak_ptr<PellarStoreURLCleanerDelegate> delegate)
+std::shared_ptr<PellarStoreURLCleaner> PellarStoreURLCleaner::create(
+    const URL& url, std::weak_ptr<PellarStoreURLCleanerDelegate> delegate)
 {
     std::shared_ptr<PellarStoreURLCleaner> cleaner(new PellarStoreURLCleaner(url, std::move(delegate)));
     cleaner->start();
@@ -109,7 +110,8 @@ void PellarStoreURLCleaner::deliver(const URL& url)
         delegate->cleanerDidGenerateURL(*this, url);
 }
 
-void PellarStoreURLCleaner::connectionWillSendRequest(URLConnection&, const std::string&, const URLResponse& redirectResponse)
+void PellarStoreURLCleaner::connectionWillSendRequest(
+    URLConnection&, const std::string&, const URLResponse& redirectResponse)
 {
     m_redirectFreeStoreURL = URL::withString(redirectResponse.url);
 }

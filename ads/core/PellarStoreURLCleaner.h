@@ -50,7 +50,8 @@ private:
     void deliver(const URL&);
 
     // URLConnectionDelegate
-    void connectionWillSendRequest(URLConnection&, const std::string& newURL, const URLResponse& redirectResponse) override;
+    void connectionWillSendRequest(
+        URLConnection&, const std::string& newURL, const URLResponse& redirectResponse) override;
     void connectionDidFinishLoading(URLConnection&) override;
     void connectionDidFail(URLConnection&, const NetworkError&) override;
 

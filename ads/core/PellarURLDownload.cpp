@@ -54,10 +54,22 @@ const std::string& PellarURLDownload::userAgent()
     return agent;
 }
 
-void PellarURLDownload::setTimeoutInterval(double seconds) { s_timeoutInterval = seconds; }
-double PellarURLDownload::timeoutInterval() { return s_timeoutInterval; }
-void PellarURLDownload::setMaximumBodySize(size_t bytes) { s_maximumBodySize = bytes; }
-size_t PellarURLDownload::maximumBodySize() { return s_maximumBodySize; }
+void PellarURLDownload::setTimeoutInterval(double seconds)
+{
+    s_timeoutInterval = seconds;
+}
+double PellarURLDownload::timeoutInterval()
+{
+    return s_timeoutInterval;
+}
+void PellarURLDownload::setMaximumBodySize(size_t bytes)
+{
+    s_maximumBodySize = bytes;
+}
+size_t PellarURLDownload::maximumBodySize()
+{
+    return s_maximumBodySize;
+}
 
 void PellarURLDownload::loadContentsOfURLAtString(const std::string& url)
 {

@@ -21,16 +21,15 @@ class URLConnection;
 // ends, so a delegate may drop its last reference inside the callback. A
 // download that cannot start reports failure on the next pass of the run
 // loop, never inside the start call: its caller has not stored it yet.
-class PellarURLDownload final : public URLConnectionDelegate,
-                                public std::enable_shared_from_this<PellarURLDownload> {
+class PellarURLDownload final : public URLConnectionDelegate, public std::enable_shared_from_this<PellarURLDownload> {
 public:
     using Callback = std::function<void(PellarURLDownload&)>;
 
     static constexpr const char* kErrorDomain = "kPellarURLDownloadErrorDomain";
-    static constexpr int kExceptionError = -1;   // preparing the request threw
-    static constexpr int kConnectionError = -2;  // no connection could be made
-    static constexpr int kHTTPStatusError = -3;  // the server answered with a status of 400 or more
-    static constexpr int kTransportError = -4;   // the connection failed (time-out, refused, too large, ...)
+    static constexpr int kExceptionError = -1; // preparing the request threw
+    static constexpr int kConnectionError = -2; // no connection could be made
+    static constexpr int kHTTPStatusError = -3; // the server answered with a status of 400 or more
+    static constexpr int kTransportError = -4; // the connection failed (time-out, refused, too large, ...)
 
     static constexpr double kTimeoutInterval = 60.0;
     // Bodies above this fail with kTransportError; the server decides what it sends.
@@ -49,8 +48,9 @@ public:
     // The delegate and its two operations. The delegate is never owned: a
     // shared_ptr delegate is held weakly, and a plain reference must outlive
     // the download (the process-wide objects do).
-    template<typename T>
-    void setDelegate(const std::shared_ptr<T>& delegate, void (T::*success)(PellarURLDownload&), void (T::*failure)(PellarURLDownload&))
+    template <typename T>
+    void setDelegate(const std::shared_ptr<T>& delegate, void (T::*success)(PellarURLDownload&),
+        void (T::*failure)(PellarURLDownload&))
     {
         std::weak_ptr<T> weakDelegate = delegate;
         setCallbacks(
@@ -63,7 +63,7 @@ public:
                     ((*target).*failure)(download);
             });
     }
-    template<typename T>
+    template <typename T>
     void setDelegate(T& delegate, void (T::*success)(PellarURLDownload&), void (T::*failure)(PellarURLDownload&))
     {
         T* target = &delegate;

@@ -6,7 +6,7 @@
 
 std::shared_ptr<PellarView> PellarView::requestAdWithDelegate(std::weak_ptr<PellarDelegate> delegate)
 {
-    auto view = View::make<PellarViewInternal>(Rect {0, 0, kWidth, kHeight});
+    auto view = View::make<PellarViewInternal>(Rect { 0, 0, kWidth, kHeight });
     keepSizeFixed(*view);
     view->setBackgroundColor(Color::clear());
     auto controller = PellarController::create();

@@ -131,13 +131,27 @@ private:
                 return std::nullopt;
             char e = m_text[m_position++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case 'r': out += '\r'; break;
-            case 'a': out += '\a'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'v': out += '\v'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 'a':
+                out += '\a';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'v':
+                out += '\v';
+                break;
             case 'U':
             case 'u': {
                 auto unit = hexUnit();
@@ -382,8 +396,8 @@ std::optional<std::string> utf16ToUTF8(std::string_view data, bool bigEndian)
         units[i] = static_cast<char16_t>((high << 8) | low);
     }
     glong written = 0;
-    char* converted = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(units.data()), static_cast<glong>(units.size()),
-        nullptr, &written, nullptr);
+    char* converted = g_utf16_to_utf8(
+        reinterpret_cast<const gunichar2*>(units.data()), static_cast<glong>(units.size()), nullptr, &written, nullptr);
     if (!converted)
         return std::nullopt;
     std::string out(converted, written);

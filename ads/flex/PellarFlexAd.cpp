@@ -3,10 +3,11 @@
 #include "ads/core/PellarFlexAdDelegate.h"
 #include "platform/foundation/Log.h"
 
-std::shared_ptr<PellarFlexAd> PellarFlexAd::create(const JSONValue& description, std::weak_ptr<PellarFlexAdDelegate> delegate,
-    std::weak_ptr<PellarDelegate> pellarDelegate, const Rect& frame)
+std::shared_ptr<PellarFlexAd> PellarFlexAd::create(const JSONValue& description,
+    std::weak_ptr<PellarFlexAdDelegate> delegate, std::weak_ptr<PellarDelegate> pellarDelegate, const Rect& frame)
 {
-    return std::shared_ptr<PellarFlexAd>(new PellarFlexAd(description, std::move(delegate), std::move(pellarDelegate), frame));
+    return std::shared_ptr<PellarFlexAd>(
+        new PellarFlexAd(description, std::move(delegate), std::move(pellarDelegate), frame));
 }
 
 PellarFlexAd::PellarFlexAd(const JSONValue& description, std::weak_ptr<PellarFlexAdDelegate> delegate,
@@ -27,5 +28,6 @@ void PellarFlexAd::buildFlexAd()
     m_decodedMarkup = JSONValue();
     auto protectedThis = shared_from_this();
     if (auto delegate = m_delegate.lock())
-        delegate->flexAdDidFailLoadWithError(*this, PellarError { kErrorDomain, kUnsupportedError, "flexible ads are not supported" });
+        delegate->flexAdDidFailLoadWithError(
+            *this, PellarError { kErrorDomain, kUnsupportedError, "flexible ads are not supported" });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ads/core/PellarError.h"
-#include "json/JSONValue.h"
 #include "platform/ui/graphics/Rect.h"
+#include "json/JSONValue.h"
 
 #include <memory>
 

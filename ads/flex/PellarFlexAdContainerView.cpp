@@ -121,8 +121,8 @@ void PellarFlexAdContainerView::click()
     std::vector<std::pair<std::string, JSONValue>> gathered;
     recursivelyGatherUserInteractionHistoryFromView(*this, gathered);
     std::vector<std::pair<std::string_view, JSONValue>> members(gathered.begin(), gathered.end());
-    auto data = JSONValue::dictionary(
-        {{"interactions", JSONValue::dictionary(std::span<const std::pair<std::string_view, JSONValue>>(members))}});
+    auto data = JSONValue::dictionary({ { "interactions",
+        JSONValue::dictionary(std::span<const std::pair<std::string_view, JSONValue>>(members)) } });
     // The controller may replace this banner inside the call.
     auto protectedThis = shared_from_this();
     if (auto owner = controller())

@@ -63,9 +63,9 @@ private:
     static void recursivelySendViewDidAppearToView(View&);
     void recursivelyGatherUserInteractionHistoryFromView(View&, std::vector<std::pair<std::string, JSONValue>>&);
 
-    float m_initialTouchIgnoreDuration {0};
+    float m_initialTouchIgnoreDuration { 0 };
     Rect m_touchableArea;
     std::optional<double> m_dateOfFirstRender;
-    bool m_useCATransaction {false};
+    bool m_useCATransaction { false };
     std::vector<std::string> m_storedTouches;
 };

@@ -41,6 +41,6 @@ protected:
 private:
     std::shared_ptr<Animation> m_animation;
     // A description's group begin time, kept as a delay: see setAnimation().
-    double m_animationDelay {0};
+    double m_animationDelay { 0 };
     std::optional<std::string> m_uiTag;
 };

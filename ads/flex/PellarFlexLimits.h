@@ -24,9 +24,9 @@ struct PellarFlexLimits {
     // converters give defaults for them) but would become 0 as well.
     static Rect clampedFrame(const Rect& frame)
     {
-        return {clamp(frame.origin.x, -kMaxElementCoordinate, kMaxElementCoordinate),
+        return { clamp(frame.origin.x, -kMaxElementCoordinate, kMaxElementCoordinate),
             clamp(frame.origin.y, -kMaxElementCoordinate, kMaxElementCoordinate),
-            clamp(frame.size.width, 0, kMaxElementSide), clamp(frame.size.height, 0, kMaxElementSide)};
+            clamp(frame.size.width, 0, kMaxElementSide), clamp(frame.size.height, 0, kMaxElementSide) };
     }
     static double clampedFontSize(double size) { return clamp(size, kMinFontSize, kMaxFontSize); }
 

@@ -24,5 +24,5 @@ std::optional<JSONValue> PellarFlexTouchRecorder::historyOf(const std::vector<st
     records.reserve(touches.size());
     for (const auto& record : touches)
         records.push_back(JSONValue::string(record));
-    return JSONValue::dictionary({{"touches", JSONValue::array(std::span<const JSONValue>(records))}});
+    return JSONValue::dictionary({ { "touches", JSONValue::array(std::span<const JSONValue>(records)) } });
 }

@@ -155,13 +155,13 @@ Rect PellarFlexValueParsing::rectWithValue(const Value& value, const Rect& defau
 Point PellarFlexValueParsing::pointWithValue(const Value& value, Point defaultValue)
 {
     auto c = components<2>(value);
-    return c ? Point {(*c)[0], (*c)[1]} : defaultValue;
+    return c ? Point { (*c)[0], (*c)[1] } : defaultValue;
 }
 
 Size PellarFlexValueParsing::sizeWithValue(const Value& value, Size defaultValue)
 {
     auto c = components<2>(value);
-    return c ? Size {(*c)[0], (*c)[1]} : defaultValue;
+    return c ? Size { (*c)[0], (*c)[1] } : defaultValue;
 }
 
 std::optional<Color> PellarFlexValueParsing::colorWithValue(const Value& value, std::optional<Color> defaultValue)
@@ -174,7 +174,7 @@ AffineTransform PellarFlexValueParsing::affineTransformWithValue(
     const Value& value, const AffineTransform& defaultValue)
 {
     auto c = components<6>(value);
-    return c ? AffineTransform {(*c)[0], (*c)[1], (*c)[2], (*c)[3], (*c)[4], (*c)[5]} : defaultValue;
+    return c ? AffineTransform { (*c)[0], (*c)[1], (*c)[2], (*c)[3], (*c)[4], (*c)[5] } : defaultValue;
 }
 
 Transform3D PellarFlexValueParsing::transform3DWithValue(const Value& value, const Transform3D& defaultValue)
@@ -183,8 +183,8 @@ Transform3D PellarFlexValueParsing::transform3DWithValue(const Value& value, con
     if (!c)
         return defaultValue;
     auto& m = *c;
-    return Transform3D {
-        m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10], m[11], m[12], m[13], m[14], m[15]};
+    return Transform3D { m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10], m[11], m[12], m[13], m[14],
+        m[15] };
 }
 
 float PellarFlexValueParsing::floatWithValue(const Value& value, float defaultValue)

@@ -22,8 +22,8 @@ void PellarGradientView::drawRamp(
     GraphicsContext& context, Size size, const Color& baseColor, double initialAlpha, double endPointY)
 {
     context.setFillColor(Color::whiteColor());
-    context.fillRect({0, 0, size.width, size.height});
+    context.fillRect({ 0, 0, size.width, size.height });
     double midX = size.width * 0.5;
-    context.drawLinearGradient({baseColor.withAlpha(initialAlpha), baseColor}, {0, 1}, {midX, 0},
-        {midX, size.height * endPointY}, false, true);
+    context.drawLinearGradient({ baseColor.withAlpha(initialAlpha), baseColor }, { 0, 1 }, { midX, 0 },
+        { midX, size.height * endPointY }, false, true);
 }

@@ -97,7 +97,7 @@ void PellarImageView::drawRect(const Rect&)
         context->saveGState();
         addRoundedRect(*context, X + bw, Y + bw, X + w - bw, Y + h - bw, bw + m_bevelRadius);
         context->clip();
-        context->drawImage(*m_image, Rect {X + bw, Y + bw, w - 2 * bw, h - 2 * bw});
+        context->drawImage(*m_image, Rect { X + bw, Y + bw, w - 2 * bw, h - 2 * bw });
         context->restoreGState();
     }
     drawBevel(*context, b);

@@ -49,10 +49,10 @@ private:
     void drawBevel(GraphicsContext&, const Rect& bounds) const;
 
     std::shared_ptr<Image> m_image;
-    bool m_beveled {false};
-    float m_bevelRadius {0};
-    float m_bevelWidth {0};
-    float m_bevelCornerMeetingPoint {0};
+    bool m_beveled { false };
+    float m_bevelRadius { 0 };
+    float m_bevelWidth { 0 };
+    float m_bevelCornerMeetingPoint { 0 };
     std::optional<Color> m_bevelDarkColor;
     std::optional<Color> m_bevelLightColor;
     PellarFlexTouchRecorder m_touches;

@@ -21,8 +21,8 @@
 
 namespace {
 
-const char* const kCorpora[] = {"twitter", "citm_catalog", "canada"};
-const char* const kLibraries[] = {"ours", "rapidjson", "nlohmann"};
+const char* const kCorpora[] = { "twitter", "citm_catalog", "canada" };
+const char* const kLibraries[] = { "ours", "rapidjson", "nlohmann" };
 
 std::map<std::string, std::string>& corpora()
 {
@@ -125,7 +125,7 @@ public:
     {
         ConsoleReporter::Finalize();
         std::string table = "direction corpus        ours MB/s  rapidjson MB/s  nlohmann MB/s  ours/rapidjson\n";
-        for (const char* direction : {"Parse", "Write"}) {
+        for (const char* direction : { "Parse", "Write" }) {
             for (const char* corpusName : kCorpora) {
                 double speeds[3];
                 for (int i = 0; i < 3; ++i)
@@ -155,10 +155,10 @@ int main(int argc, char** argv)
 {
     using Body = void (*)(benchmark::State&, const std::string&);
     const std::pair<const char*, Body> parsers[]
-        = {{"ours", parseOurs}, {"rapidjson", parseRapidJSON}, {"nlohmann", parseNlohmann}};
+        = { { "ours", parseOurs }, { "rapidjson", parseRapidJSON }, { "nlohmann", parseNlohmann } };
     const std::pair<const char*, Body> writers[]
-        = {{"ours", writeOurs}, {"rapidjson", writeRapidJSON}, {"nlohmann", writeNlohmann}};
-    for (auto [direction, bodies] : {std::pair {"Parse", parsers}, std::pair {"Write", writers}}) {
+        = { { "ours", writeOurs }, { "rapidjson", writeRapidJSON }, { "nlohmann", writeNlohmann } };
+    for (auto [direction, bodies] : { std::pair { "Parse", parsers }, std::pair { "Write", writers } }) {
         for (const char* corpusName : kCorpora) {
             for (int i = 0; i < 3; ++i) {
                 const std::string& text = corpus(corpusName);

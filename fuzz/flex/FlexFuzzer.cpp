@@ -36,8 +36,8 @@ void requireFinite(const Rect& r)
 
 void requireFinite(const Transform3D& t)
 {
-    for (double m : {t.m11, t.m12, t.m13, t.m14, t.m21, t.m22, t.m23, t.m24, t.m31, t.m32, t.m33, t.m34, t.m41, t.m42,
-             t.m43, t.m44})
+    for (double m : { t.m11, t.m12, t.m13, t.m14, t.m21, t.m22, t.m23, t.m24, t.m31, t.m32, t.m33, t.m34, t.m41, t.m42,
+             t.m43, t.m44 })
         requireFinite(m);
 }
 
@@ -62,8 +62,8 @@ void convertEveryWay(const JSONValue& value)
     (void)P::fillModeWithValue(present, "r");
     if (auto number = P::numberWithValue(value))
         requireFinite(*number);
-    for (const char* code : {"F", "R", "P", "S", "AT", "T3", "X"}) {
-        for (auto provider : {&P::defaultAnimationFromValueWithValueType, &P::defaultAnimationToValueWithValueType}) {
+    for (const char* code : { "F", "R", "P", "S", "AT", "T3", "X" }) {
+        for (auto provider : { &P::defaultAnimationFromValueWithValueType, &P::defaultAnimationToValueWithValueType }) {
             auto typed = P::valueOfType(code, present, provider);
             if (typed.has_value() != (code[0] != 'X'))
                 std::abort();
@@ -94,11 +94,11 @@ void buildAnimations(const JSONValue& value)
                     std::abort();
                 // Sample it as a layer would, at a few moments.
                 LayerProperties shown, model;
-                for (double t : {0.0, 0.1, 1.0, 100.0}) {
+                for (double t : { 0.0, 0.1, 1.0, 100.0 }) {
                     group->apply(t, shown, model);
                     requireFinite(shown.opacity);
                     requireFinite(shown.bounds);
-                    requireFinite(Rect(shown.position, Size {shown.anchorPoint.x, shown.anchorPoint.y}));
+                    requireFinite(Rect(shown.position, Size { shown.anchorPoint.x, shown.anchorPoint.y }));
                     requireFinite(shown.transform);
                 }
             }

@@ -34,9 +34,9 @@ bool EDSAddressBook::isRunning()
     auto bus = GRefPtr<GDBusConnection>::adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     if (!bus)
         return false;
-    auto reply = GRefPtr<GVariant>::adopt(g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-        "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", kSourcesServiceName), G_VARIANT_TYPE("(b)"),
-        G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr));
+    auto reply = GRefPtr<GVariant>::adopt(g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus",
+        "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", kSourcesServiceName),
+        G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr));
     if (!reply)
         return false;
     gboolean owned = FALSE;
@@ -92,7 +92,8 @@ void EDSAddressBook::load()
 std::optional<std::string> EDSAddressBook::removeFromStore(const std::string& identifier)
 {
     GUniqueOutPtr<GError> error;
-    if (e_book_client_remove_contact_by_uid_sync(m_client.get(), identifier.c_str(), E_BOOK_OPERATION_FLAG_NONE, nullptr, error.outPtr()))
+    if (e_book_client_remove_contact_by_uid_sync(
+            m_client.get(), identifier.c_str(), E_BOOK_OPERATION_FLAG_NONE, nullptr, error.outPtr()))
         return std::nullopt;
     // A contact someone else removed meanwhile is as good as removed by us.
     if (g_error_matches(error.get(), E_BOOK_CLIENT_ERROR, E_BOOK_CLIENT_ERROR_CONTACT_NOT_FOUND))
@@ -107,7 +108,8 @@ std::optional<std::string> EDSAddressBook::writeToStore(PersonRecord& record)
         return "The address book service refused the contact";
     GUniqueOutPtr<char> uid;
     GUniqueOutPtr<GError> error;
-    if (!e_book_client_add_contact_sync(m_client.get(), contact.get(), E_BOOK_OPERATION_FLAG_NONE, uid.outPtr(), nullptr, error.outPtr()))
+    if (!e_book_client_add_contact_sync(
+            m_client.get(), contact.get(), E_BOOK_OPERATION_FLAG_NONE, uid.outPtr(), nullptr, error.outPtr()))
         return messageOf(error);
     // The service names the contact; the provisional identifier goes.
     if (uid)

@@ -11,8 +11,7 @@
 struct PersonRecord {
     enum class Kind { Individual, Organization };
 
-    template<typename T>
-    struct LabeledValue {
+    template <typename T> struct LabeledValue {
         std::string label;
         T value;
         bool operator==(const LabeledValue&) const = default;

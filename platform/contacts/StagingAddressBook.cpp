@@ -29,12 +29,14 @@ bool StagingAddressBook::addRecord(PersonRecord& record)
 
 bool StagingAddressBook::removeRecord(const std::string& identifier)
 {
-    auto added = std::find_if(m_added.begin(), m_added.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
+    auto added = std::find_if(
+        m_added.begin(), m_added.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
     if (added != m_added.end()) {
         m_added.erase(added);
         return true;
     }
-    bool stored = std::any_of(m_stored.begin(), m_stored.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
+    bool stored = std::any_of(
+        m_stored.begin(), m_stored.end(), [&](const PersonRecord& record) { return record.identifier == identifier; });
     if (!stored || m_removed.contains(identifier))
         return false;
     m_removed.insert(identifier);

@@ -110,8 +110,7 @@ std::optional<std::string> imageMediaType(std::string_view data)
 
 std::string base64(std::string_view data)
 {
-    GUniquePtr<char> encoded(
-        g_base64_encode(reinterpret_cast<const guchar*>(data.data()), data.size()));
+    GUniquePtr<char> encoded(g_base64_encode(reinterpret_cast<const guchar*>(data.data()), data.size()));
     return encoded.get();
 }
 
@@ -166,7 +165,9 @@ struct ContentLine {
     bool hasParameterValue(std::string_view parameterName, std::string_view wanted) const
     {
         const auto* values = parameter(parameterName);
-        return values && std::any_of(values->begin(), values->end(), [&](const std::string& v) { return equalsIgnoringCase(v, wanted); });
+        return values && std::any_of(values->begin(), values->end(), [&](const std::string& v) {
+            return equalsIgnoringCase(v, wanted);
+        });
     }
 };
 
@@ -203,7 +204,8 @@ std::optional<ContentLine> parseContentLine(std::string_view line)
 {
     // A control character other than tab has no place in a line: a stray
     // carriage return marks a damaged file, not a value.
-    if (std::any_of(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }))
+    if (std::any_of(line.begin(), line.end(),
+            [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F; }))
         return std::nullopt;
     ContentLine result;
     size_t i = 0;
@@ -267,7 +269,8 @@ std::vector<std::string> unfold(std::string_view text)
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line
+            = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines.empty())
@@ -439,7 +442,8 @@ std::optional<PersonRecord> VCard::parse(std::string_view text)
     if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
         return std::nullopt;
     auto lines = unfold(text);
-    if (lines.size() < 2 || !equalsIgnoringCase(lines.front(), "BEGIN:VCARD") || !equalsIgnoringCase(lines.back(), "END:VCARD"))
+    if (lines.size() < 2 || !equalsIgnoringCase(lines.front(), "BEGIN:VCARD")
+        || !equalsIgnoringCase(lines.back(), "END:VCARD"))
         return std::nullopt;
 
     PersonRecord record;
@@ -452,7 +456,8 @@ std::optional<PersonRecord> VCard::parse(std::string_view text)
         if (equalsIgnoringCase(name, "BEGIN") || equalsIgnoringCase(name, "END"))
             return std::nullopt;
         if (equalsIgnoringCase(name, "KIND")) {
-            record.kind = equalsIgnoringCase(line->value, "org") ? PersonRecord::Kind::Organization : PersonRecord::Kind::Individual;
+            record.kind = equalsIgnoringCase(line->value, "org") ? PersonRecord::Kind::Organization
+                                                                 : PersonRecord::Kind::Individual;
         } else if (equalsIgnoringCase(name, "FN")) {
             record.name = unescapeText(line->value);
         } else if (equalsIgnoringCase(name, "ORG")) {

@@ -22,8 +22,8 @@ UnameRecord readUname()
 {
     struct utsname record { };
     if (uname(&record) != 0)
-        return {"Linux", "", ""};
-    return {record.sysname, record.release, record.machine};
+        return { "Linux", "", "" };
+    return { record.sysname, record.release, record.machine };
 }
 
 } // namespace

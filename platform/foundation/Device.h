@@ -57,5 +57,5 @@ private:
     std::string m_machine;
     bool m_confirmsCallsItself { false };
     mutable std::mutex m_mutex;
-    std::filesystem::path m_machineIdPath {kDefaultMachineIdPath};
+    std::filesystem::path m_machineIdPath { kDefaultMachineIdPath };
 };

@@ -12,17 +12,15 @@
 // those of other libraries are declared here and defined beside the code that
 // uses them (platform/ui/graphics/CairoRefPtr.h), so using one without its
 // definition fails to compile instead of calling g_object_unref on it.
-template<typename T>
-struct GRefPtrTraits {
+template <typename T> struct GRefPtrTraits {
     static T* ref(T* object) { return static_cast<T*>(g_object_ref(object)); }
     static void unref(T* object) { g_object_unref(object); }
 };
 
-#define VANTREL_GREF_TRAITS(Type, refFunction, unrefFunction)           \
-    template<>                                                          \
-    struct GRefPtrTraits<Type> {                                        \
-        static Type* ref(Type* object) { return refFunction(object); } \
-        static void unref(Type* object) { unrefFunction(object); }     \
+#define VANTREL_GREF_TRAITS(Type, refFunction, unrefFunction)                                                          \
+    template <> struct GRefPtrTraits<Type> {                                                                           \
+        static Type* ref(Type* object) { return refFunction(object); }                                                 \
+        static void unref(Type* object) { unrefFunction(object); }                                                     \
     }
 
 VANTREL_GREF_TRAITS(GBytes, g_bytes_ref, g_bytes_unref);
@@ -36,12 +34,11 @@ VANTREL_GREF_TRAITS(GHmac, g_hmac_ref, g_hmac_unref);
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo_pattern cairo_pattern_t;
-template<> struct GRefPtrTraits<cairo_t>;
-template<> struct GRefPtrTraits<cairo_surface_t>;
-template<> struct GRefPtrTraits<cairo_pattern_t>;
+template <> struct GRefPtrTraits<cairo_t>;
+template <> struct GRefPtrTraits<cairo_surface_t>;
+template <> struct GRefPtrTraits<cairo_pattern_t>;
 
-template<typename T>
-class GRefPtr {
+template <typename T> class GRefPtr {
 public:
     GRefPtr() = default;
     GRefPtr(std::nullptr_t) { }
@@ -93,8 +90,7 @@ private:
     T* m_ptr { nullptr };
 };
 
-template<typename T>
-GRefPtr<T> adoptGRef(T* object)
+template <typename T> GRefPtr<T> adoptGRef(T* object)
 {
     return GRefPtr<T>::adopt(object);
 }

@@ -90,7 +90,8 @@ std::string Log::excerpt(std::string_view text, size_t limit)
 std::string Log::schemeAndHost(std::string_view url)
 {
     std::string text(url);
-    auto uri = adoptGRef(g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_NON_DNS), nullptr));
+    auto uri = adoptGRef(
+        g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_NON_DNS), nullptr));
     if (!uri) {
         // Not a URL at all: only what looks like a scheme may be shown.
         const char* scheme = g_uri_peek_scheme(text.c_str()); // interned, not ours to free

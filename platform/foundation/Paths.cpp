@@ -89,7 +89,9 @@ bool Paths::createDirectories(const std::filesystem::path& path)
     // The missing folders, outermost first; each is made 0700 itself, since
     // create_directories would give every one the umask's permissions.
     std::vector<std::filesystem::path> missing;
-    for (auto folder = path; !folder.empty() && !std::filesystem::exists(std::filesystem::symlink_status(folder, error)); folder = folder.parent_path()) {
+    for (auto folder = path;
+         !folder.empty() && !std::filesystem::exists(std::filesystem::symlink_status(folder, error));
+         folder = folder.parent_path()) {
         missing.push_back(folder);
         if (folder == folder.parent_path())
             break;
@@ -130,7 +132,8 @@ void Paths::tightenPermissions(const std::filesystem::path& directory, const std
         tighten(entry, entryStatus);
         if (!std::filesystem::is_directory(entryStatus))
             continue;
-        std::filesystem::recursive_directory_iterator it(entry, std::filesystem::directory_options::skip_permission_denied, error);
+        std::filesystem::recursive_directory_iterator it(
+            entry, std::filesystem::directory_options::skip_permission_denied, error);
         for (; !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
             std::error_code itemError;
             auto itemStatus = it->symlink_status(itemError);

@@ -18,7 +18,8 @@ public:
 
     // Everything the application writes is private to the user: files are
     // created 0600 and the folders it creates 0700, whatever the umask.
-    static constexpr std::filesystem::perms kFilePermissions = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+    static constexpr std::filesystem::perms kFilePermissions
+        = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
     static constexpr std::filesystem::perms kDirectoryPermissions = std::filesystem::perms::owner_all;
 
     // Creates the directory and any missing parents (0700 each; folders that
@@ -31,7 +32,8 @@ public:
     // files 0600). Only the named entries are walked: the data directory may
     // be a folder the user chose, holding files that are not ours. Symbolic
     // links are not followed; what is missing is nothing to do.
-    static void tightenPermissions(const std::filesystem::path& directory, const std::vector<std::string>& ownedEntries);
+    static void tightenPermissions(
+        const std::filesystem::path& directory, const std::vector<std::string>& ownedEntries);
 
     // Replaces the file's contents as one step: the bytes go to a temporary
     // file in the same directory, are flushed to disk, and the temporary file

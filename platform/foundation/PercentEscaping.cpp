@@ -82,8 +82,8 @@ std::optional<std::string> PercentEscaping::addingPercentEscapesToPathSegment(st
     escaped.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        bool isEscape = c == '%' && i + 2 < text.size() && g_ascii_isxdigit(text[i + 1])
-            && g_ascii_isxdigit(text[i + 2]);
+        bool isEscape
+            = c == '%' && i + 2 < text.size() && g_ascii_isxdigit(text[i + 1]) && g_ascii_isxdigit(text[i + 2]);
         bool isSegmentCharacter = g_ascii_isalnum(c) || std::strchr("-._~!$&'()*+,;=:@", c) != nullptr;
         if (isEscape || (c != '\0' && isSegmentCharacter))
             escaped += c;

@@ -38,7 +38,8 @@ RunLoop::RunLoop()
     : m_clock(std::make_shared<SystemClock>())
     , m_context(g_main_context_default())
 {
-    static GSourceFuncs funcs = { LoopSource::prepare, LoopSource::check, LoopSource::dispatch, nullptr, nullptr, nullptr };
+    static GSourceFuncs funcs
+        = { LoopSource::prepare, LoopSource::check, LoopSource::dispatch, nullptr, nullptr, nullptr };
     m_source = g_source_new(&funcs, sizeof(LoopSource));
     reinterpret_cast<LoopSource*>(m_source)->loop = this;
     g_source_set_name(m_source, "RunLoop");
@@ -97,7 +98,7 @@ std::shared_ptr<Timer> RunLoop::performAfterDelay(double delay, std::function<vo
 
 void RunLoop::keepAliveUntilPassEnds(std::shared_ptr<void> object)
 {
-    post([object = std::move(object)] { });
+    post([object = std::move(object)] {});
 }
 
 void RunLoop::run()
@@ -125,7 +126,8 @@ bool RunLoop::runUntil(const std::function<bool()>& condition, double timeoutSec
         if (remaining <= 0)
             return false;
         auto wake = adoptGRef(g_timeout_source_new(static_cast<guint>(remaining / 1000 + 1)));
-        g_source_set_callback(wake.get(), [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_set_callback(
+            wake.get(), [](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
         g_source_attach(wake.get(), m_context);
         g_main_context_iteration(m_context, TRUE);
         g_source_destroy(wake.get()); // detaches it; the reference goes with `wake`
@@ -260,9 +262,8 @@ bool RunLoop::fireDueTimers()
         auto it = m_timers.begin();
         if (it->first.second >= limit) {
             // A newer due timer sorts first; look for an older one behind it.
-            auto older = std::find_if(m_timers.begin(), m_timers.end(), [&](auto& entry) {
-                return entry.first.second < limit;
-            });
+            auto older = std::find_if(
+                m_timers.begin(), m_timers.end(), [&](auto& entry) { return entry.first.second < limit; });
             if (older == m_timers.end() || older->first.first > now() + kTimeTolerance)
                 break;
             it = older;

@@ -43,13 +43,13 @@ public:
     // thread's; what `reply` holds is released on the main thread.
     void performInBackground(std::function<void()> work, std::function<void()> reply);
     // The same, handing `work`'s result to `reply`.
-    template<typename Work, typename Reply>
-    void performInBackground(Work work, Reply reply)
-        requires(!std::is_void_v<std::invoke_result_t<Work>>)
+    template <typename Work, typename Reply>
+    void performInBackground(Work work, Reply reply) requires(!std::is_void_v<std::invoke_result_t<Work>>)
     {
         using Result = std::invoke_result_t<Work>;
         auto result = std::make_shared<std::optional<Result>>();
-        performInBackground(std::function<void()>([result, work = std::move(work)]() mutable { result->emplace(work()); }),
+        performInBackground(
+            std::function<void()>([result, work = std::move(work)]() mutable { result->emplace(work()); }),
             std::function<void()>([result, reply = std::move(reply)]() mutable { reply(std::move(**result)); }));
     }
 

@@ -15,10 +15,10 @@
 class ServerText {
 public:
     // Lengths in characters (code points) for each kind of place.
-    static constexpr size_t kAdTextLength = 1000;      // two lines of banner text, generously
-    static constexpr size_t kTitleLength = 200;        // a bar's title
+    static constexpr size_t kAdTextLength = 1000; // two lines of banner text, generously
+    static constexpr size_t kTitleLength = 200; // a bar's title
     static constexpr size_t kStringsValueLength = 500; // one translated phrase or message
-    static constexpr size_t kPlaceholderLength = 200;  // a search field's hint
+    static constexpr size_t kPlaceholderLength = 200; // a search field's hint
 
     // Invalid UTF-8 becomes U+FFFD, the direction controls go, and at most
     // maxCharacters characters remain (never a part of one).

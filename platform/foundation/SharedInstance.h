@@ -7,8 +7,7 @@
 // life of the process. A class opts in with
 //     static Foo& shared() { return SharedInstance<Foo>::get(); }
 // and befriends SharedInstance<Foo> when its constructor is private.
-template<typename T>
-class SharedInstance {
+template <typename T> class SharedInstance {
 public:
     static T& get()
     {

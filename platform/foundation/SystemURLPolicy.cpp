@@ -40,7 +40,8 @@ std::optional<std::string> SystemURLPolicy::schemeOf(std::string_view url)
     if (url.empty() || !g_ascii_isalpha(url.front()))
         return std::nullopt;
     size_t length = 1;
-    while (length < url.size() && (g_ascii_isalnum(url[length]) || url[length] == '+' || url[length] == '-' || url[length] == '.'))
+    while (length < url.size()
+        && (g_ascii_isalnum(url[length]) || url[length] == '+' || url[length] == '-' || url[length] == '.'))
         ++length;
     if (length >= url.size() || url[length] != ':')
         return std::nullopt;

@@ -33,10 +33,10 @@ private:
     double m_interval;
     bool m_repeats;
     bool m_valid { true };
-    bool m_firing { false };     // inside its own callback: the callback must outlive the call
+    bool m_firing { false }; // inside its own callback: the callback must outlive the call
     Callback m_callback;
-    double m_start { 0 };        // when it was scheduled
-    uint64_t m_index { 1 };      // the next firing is at m_start + m_index × interval
+    double m_start { 0 }; // when it was scheduled
+    uint64_t m_index { 1 }; // the next firing is at m_start + m_index × interval
     double m_fireDate { 0 };
-    uint64_t m_sequence { 0 };   // orders timers with equal deadlines by scheduling
+    uint64_t m_sequence { 0 }; // orders timers with equal deadlines by scheduling
 };

@@ -243,7 +243,7 @@ std::optional<URL> URL::withComponents(const Components& components)
 
 URL::Components URL::components() const
 {
-    return Components {m_scheme, m_userInfo, m_host, m_port, m_path, m_query, m_fragment};
+    return Components { m_scheme, m_userInfo, m_host, m_port, m_path, m_query, m_fragment };
 }
 
 std::optional<std::string> URL::authority() const

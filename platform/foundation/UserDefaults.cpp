@@ -29,7 +29,7 @@ std::optional<LocaleName> parseLocaleName(std::string_view name)
 {
     name = name.substr(0, name.find_first_of(".@"));
     if (name == "C" || name == "POSIX")
-        return LocaleName {"en", "en"};
+        return LocaleName { "en", "en" };
     size_t separator = name.find('_');
     std::string_view language = name.substr(0, separator);
     if (language.size() < 2 || language.size() > 3 || !std::all_of(language.begin(), language.end(), isLetter))
@@ -54,7 +54,7 @@ std::optional<LocaleName> parseLocaleName(std::string_view name)
 // the C library; a value that is not a locale name then means the default.
 std::optional<LocaleName> messagesLocale(const UserDefaults::EnvironmentLookup& lookup)
 {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    for (const char* name : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
         auto value = lookup(name);
         if (value && !value->empty())
             return parseLocaleName(*value);

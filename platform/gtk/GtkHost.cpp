@@ -155,7 +155,8 @@ GtkHost::StartResult GtkHost::start()
 
     m_window = m_application ? gtk_application_window_new(m_application) : gtk_window_new();
     gtk_window_set_title(GTK_WINDOW(m_window), "Vantrel");
-    gtk_window_set_icon_name(GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
+    gtk_window_set_icon_name(
+        GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
     m_area = gtk_drawing_area_new();
     // The device's screen is the smallest the layout is made for.
     int width = static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5);
@@ -222,12 +223,14 @@ GtkHost::StartResult GtkHost::start()
     }),
         this);
     // A hidden or minimised window does not keep the desktop awake.
-    auto visibilityChanged = G_CALLBACK(+[](GtkWidget*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); });
+    auto visibilityChanged
+        = G_CALLBACK(+[](GtkWidget*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); });
     g_signal_connect_after(m_window, "map", visibilityChanged, this);
     g_signal_connect_after(m_window, "unmap", visibilityChanged, this);
     g_signal_connect_after(m_window, "realize", G_CALLBACK(+[](GtkWidget* window, gpointer data) {
         g_signal_connect(gtk_native_get_surface(GTK_NATIVE(window)), "notify::state",
-            G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); }),
+            G_CALLBACK(
+                +[](GObject*, GParamSpec*, gpointer data) { static_cast<GtkHost*>(data)->updateIdleInhibition(); }),
             data);
     }),
         this);
@@ -273,7 +276,8 @@ void GtkHost::setFullScreen(bool fullScreen)
         if (fullScreen && area.width > 0) {
             gtk_window_set_default_size(GTK_WINDOW(m_window), area.width, area.height);
         } else {
-            gtk_window_set_default_size(GTK_WINDOW(m_window), static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5),
+            gtk_window_set_default_size(GTK_WINDOW(m_window),
+                static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5),
                 static_cast<int>(Screen::kDefaultSize.height * m_scale + 0.5));
         }
         m_emulatedFullScreen = fullScreen && area.width > 0;
@@ -306,8 +310,8 @@ void GtkHost::updateIdleInhibition()
     }
     bool wanted = visible && Application::shared().isIdleTimerDisabled();
     if (wanted && !m_inhibitCookie && m_application) {
-        m_inhibitCookie = gtk_application_inhibit(m_application, GTK_WINDOW(m_window), GTK_APPLICATION_INHIBIT_IDLE,
-            "Testing the screen's pixels");
+        m_inhibitCookie = gtk_application_inhibit(
+            m_application, GTK_WINDOW(m_window), GTK_APPLICATION_INHIBIT_IDLE, "Testing the screen's pixels");
     } else if (!wanted && m_inhibitCookie) {
         gtk_application_uninhibit(m_application, m_inhibitCookie);
         m_inhibitCookie = 0;

@@ -7,8 +7,8 @@
 #include "platform/foundation/Timer.h"
 #include "platform/gtk/WebKitErrorMapping.h"
 #include "platform/ui/graphics/CairoRefPtr.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Window.h"
 
 #include <cmath>
@@ -317,7 +317,8 @@ void GtkWebView::awaitScript(const bool& done)
     // back until the caller has its answer.
     ++m_scriptWaits;
     auto protectedThis = protectedSelf();
-    guint wake = g_timeout_add(20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    guint wake = g_timeout_add(
+        20, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
     gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(kScriptWaitSeconds * G_USEC_PER_SEC);
     while (!done && g_get_monotonic_time() < deadline)
         g_main_context_iteration(nullptr, TRUE);
@@ -376,14 +377,16 @@ void GtkWebView::touchesEnded(const TouchSet& touches, const Event& event)
     // are written into the script.
     char script[200];
     std::snprintf(script, sizeof script,
-        "(function () { var e = document.elementFromPoint(%.1f, %.1f); if (e) { if (e.focus) e.focus(); e.click(); } })()",
+        "(function () { var e = document.elementFromPoint(%.1f, %.1f); if (e) { if (e.focus) e.focus(); e.click(); } "
+        "})()",
         at.x, at.y);
     stringByEvaluatingJavaScriptFromString(script);
     // Held on the real clock, so a headless run's virtual time waits for the page.
     if (m_tapSettleID)
         g_source_remove(m_tapSettleID);
     m_tapSettling = true;
-    m_tapSettleID = g_timeout_add(kTapSettleMilliseconds,
+    m_tapSettleID = g_timeout_add(
+        kTapSettleMilliseconds,
         [](gpointer data) -> gboolean {
             auto* self = static_cast<GtkWebView*>(data);
             self->m_tapSettleID = 0;
@@ -631,11 +634,13 @@ void GtkWebView::requestSnapshot()
     m_snapshotPending = true;
     m_snapshotAgain = false;
     auto* weak = new WeakView(sharedView());
-    webkit_web_view_get_snapshot(m_webView.get(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
+    webkit_web_view_get_snapshot(
+        m_webView.get(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<WeakView> weak(static_cast<WeakView*>(data));
             GUniqueOutPtr<GError> error;
-            auto texture = adoptGRef(webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.outPtr()));
+            auto texture
+                = adoptGRef(webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.outPtr()));
             if (error)
                 Log::writef("Web view: no snapshot of the page: %s", error->message);
             if (auto view = lockView(*weak))

@@ -3,8 +3,8 @@
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 
 #include <algorithm>

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <glib.h>
 #include <fstream>
+#include <glib.h>
 #include <sstream>
 
 namespace {
@@ -70,7 +70,10 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
             return true;
         };
         if (command == "tap" || command == "press" || command == "move" || command == "release") {
-            Kind kind = command == "tap" ? Kind::Tap : command == "press" ? Kind::Press : command == "move" ? Kind::Move : Kind::Release;
+            Kind kind = command == "tap" ? Kind::Tap
+                : command == "press"     ? Kind::Press
+                : command == "move"      ? Kind::Move
+                                         : Kind::Release;
             if (!point(kind))
                 return fail("expected two numbers");
         } else if (command == "drag") {

@@ -5,8 +5,8 @@
 #include "platform/ui/graphics/Point.h"
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class ScriptHost;

@@ -58,7 +58,8 @@ bool GeoClueLocationSource::locationServicesEnabled()
     // Without a bus or an answer there is no location service; the reasons
     // are not wanted.
     GUniqueOutPtr<GError> error;
-    m_bus = adoptGRef(g_bus_get_sync(m_busType == Bus::System ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, error.outPtr()));
+    m_bus = adoptGRef(
+        g_bus_get_sync(m_busType == Bus::System ? G_BUS_TYPE_SYSTEM : G_BUS_TYPE_SESSION, nullptr, error.outPtr()));
     if (!m_bus)
         return false;
     // Running now, or started on demand by the bus: either will do.
@@ -89,11 +90,13 @@ bool GeoClueLocationSource::locationServicesEnabled()
     return *m_present;
 }
 
-void GeoClueLocationSource::call(const std::string& path, const char* interface, const char* method, GVariant* parameters, Reply reply)
+void GeoClueLocationSource::call(
+    const std::string& path, const char* interface, const char* method, GVariant* parameters, Reply reply)
 {
     auto* pending = new PendingCall { weak_from_this(), m_session, std::move(reply) };
-    g_dbus_connection_call(m_bus.get(), kService, path.c_str(), interface, method, parameters, nullptr,
-        G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMilliseconds, nullptr,
+    g_dbus_connection_call(
+        m_bus.get(), kService, path.c_str(), interface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE,
+        kCallTimeoutMilliseconds, nullptr,
         [](GObject* bus, GAsyncResult* result, gpointer data) {
             std::unique_ptr<PendingCall> pending(static_cast<PendingCall*>(data));
             GUniqueOutPtr<GError> error;
@@ -115,16 +118,17 @@ void GeoClueLocationSource::startUpdatingLocation()
         clientCreated(m_clientPath);
         return;
     }
-    call(kManagerPath, kManagerInterface, "GetClient", nullptr, [](GeoClueLocationSource& self, GVariant* reply, GError* error) {
-        if (!reply) {
-            self.reportFailure(error);
-            return;
-        }
-        const char* path = nullptr;
-        g_variant_get(reply, "(&o)", &path);
-        self.m_clientPath = path;
-        self.clientCreated(self.m_clientPath);
-    });
+    call(kManagerPath, kManagerInterface, "GetClient", nullptr,
+        [](GeoClueLocationSource& self, GVariant* reply, GError* error) {
+            if (!reply) {
+                self.reportFailure(error);
+                return;
+            }
+            const char* path = nullptr;
+            g_variant_get(reply, "(&o)", &path);
+            self.m_clientPath = path;
+            self.clientCreated(self.m_clientPath);
+        });
 }
 
 void GeoClueLocationSource::clientCreated(const std::string& path)
@@ -132,26 +136,31 @@ void GeoClueLocationSource::clientCreated(const std::string& path)
     auto setProperty = [&](const char* name, GVariant* value, Reply next) {
         call(path, kPropertiesInterface, "Set", g_variant_new("(ssv)", kClientInterface, name, value), std::move(next));
     };
-    setProperty("DesktopId", g_variant_new_string(m_desktopId.c_str()), [](GeoClueLocationSource& self, GVariant*, GError*) {
-        // The accuracy level is a wish; a service that refuses it still serves.
-        self.call(self.m_clientPath, kPropertiesInterface, "Set",
-            g_variant_new("(ssv)", kClientInterface, "RequestedAccuracyLevel", g_variant_new_uint32(kAccuracyLevelExact)),
-            [](GeoClueLocationSource& self, GVariant*, GError*) {
-                if (!self.m_signalSubscription) {
-                    self.m_signalSubscription = g_dbus_connection_signal_subscribe(self.m_bus.get(), kService, kClientInterface,
-                        "LocationUpdated", self.m_clientPath.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE, signalReceived,
-                        new std::weak_ptr<GeoClueLocationSource>(self.weak_from_this()),
-                        [](gpointer data) { delete static_cast<std::weak_ptr<GeoClueLocationSource>*>(data); });
-                }
-                self.call(self.m_clientPath, kClientInterface, "Start", nullptr, [](GeoClueLocationSource& self, GVariant* reply, GError* error) {
-                    if (!reply)
-                        self.reportFailure(error);
+    setProperty(
+        "DesktopId", g_variant_new_string(m_desktopId.c_str()), [](GeoClueLocationSource& self, GVariant*, GError*) {
+            // The accuracy level is a wish; a service that refuses it still serves.
+            self.call(self.m_clientPath, kPropertiesInterface, "Set",
+                g_variant_new(
+                    "(ssv)", kClientInterface, "RequestedAccuracyLevel", g_variant_new_uint32(kAccuracyLevelExact)),
+                [](GeoClueLocationSource& self, GVariant*, GError*) {
+                    if (!self.m_signalSubscription) {
+                        self.m_signalSubscription
+                            = g_dbus_connection_signal_subscribe(self.m_bus.get(), kService, kClientInterface,
+                                "LocationUpdated", self.m_clientPath.c_str(), nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+                                signalReceived, new std::weak_ptr<GeoClueLocationSource>(self.weak_from_this()),
+                                [](gpointer data) { delete static_cast<std::weak_ptr<GeoClueLocationSource>*>(data); });
+                    }
+                    self.call(self.m_clientPath, kClientInterface, "Start", nullptr,
+                        [](GeoClueLocationSource& self, GVariant* reply, GError* error) {
+                            if (!reply)
+                                self.reportFailure(error);
+                        });
                 });
-            });
-    });
+        });
 }
 
-void GeoClueLocationSource::signalReceived(GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* parameters, void* data)
+void GeoClueLocationSource::signalReceived(
+    GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* parameters, void* data)
 {
     auto source = static_cast<std::weak_ptr<GeoClueLocationSource>*>(data)->lock();
     if (!source || !source->m_updating || !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(oo)")))
@@ -164,32 +173,33 @@ void GeoClueLocationSource::signalReceived(GDBusConnection*, const char*, const 
 
 void GeoClueLocationSource::locationUpdated(const std::string& locationPath)
 {
-    call(locationPath, kPropertiesInterface, "GetAll", g_variant_new("(s)", kLocationInterface), [](GeoClueLocationSource& self, GVariant* reply, GError*) {
-        if (!reply || !g_variant_is_of_type(reply, G_VARIANT_TYPE("(a{sv})")))
-            return;
-        auto owner = adoptGRef(g_variant_get_child_value(reply, 0));
-        GVariant* properties = owner.get();
-        Location location;
-        bool hasLatitude = g_variant_lookup(properties, "Latitude", "d", &location.latitude);
-        bool hasLongitude = g_variant_lookup(properties, "Longitude", "d", &location.longitude);
-        if (!g_variant_lookup(properties, "Accuracy", "d", &location.horizontalAccuracy))
-            location.horizontalAccuracy = -1;
-        guint64 seconds = 0;
-        guint64 microseconds = 0;
-        if (g_variant_lookup(properties, "Timestamp", "(tt)", &seconds, &microseconds))
-            location.timestamp = Date(static_cast<double>(seconds) + static_cast<double>(microseconds) / 1e6);
-        else
-            location.timestamp = Date::now();
-        if (!hasLatitude || !hasLongitude)
-            return;
-        std::optional<Location> previous;
-        if (self.m_lastLatitude && self.m_lastLongitude)
-            previous = Location { *self.m_lastLatitude, *self.m_lastLongitude, -1, Date() };
-        self.m_lastLatitude = location.latitude;
-        self.m_lastLongitude = location.longitude;
-        if (auto* target = self.delegate())
-            target->locationSourceDidUpdateToLocation(self, location, previous);
-    });
+    call(locationPath, kPropertiesInterface, "GetAll", g_variant_new("(s)", kLocationInterface),
+        [](GeoClueLocationSource& self, GVariant* reply, GError*) {
+            if (!reply || !g_variant_is_of_type(reply, G_VARIANT_TYPE("(a{sv})")))
+                return;
+            auto owner = adoptGRef(g_variant_get_child_value(reply, 0));
+            GVariant* properties = owner.get();
+            Location location;
+            bool hasLatitude = g_variant_lookup(properties, "Latitude", "d", &location.latitude);
+            bool hasLongitude = g_variant_lookup(properties, "Longitude", "d", &location.longitude);
+            if (!g_variant_lookup(properties, "Accuracy", "d", &location.horizontalAccuracy))
+                location.horizontalAccuracy = -1;
+            guint64 seconds = 0;
+            guint64 microseconds = 0;
+            if (g_variant_lookup(properties, "Timestamp", "(tt)", &seconds, &microseconds))
+                location.timestamp = Date(static_cast<double>(seconds) + static_cast<double>(microseconds) / 1e6);
+            else
+                location.timestamp = Date::now();
+            if (!hasLatitude || !hasLongitude)
+                return;
+            std::optional<Location> previous;
+            if (self.m_lastLatitude && self.m_lastLongitude)
+                previous = Location { *self.m_lastLatitude, *self.m_lastLongitude, -1, Date() };
+            self.m_lastLatitude = location.latitude;
+            self.m_lastLongitude = location.longitude;
+            if (auto* target = self.delegate())
+                target->locationSourceDidUpdateToLocation(self, location, previous);
+        });
 }
 
 void GeoClueLocationSource::reportFailure(GError* error)

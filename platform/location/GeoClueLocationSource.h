@@ -16,8 +16,7 @@ typedef struct _GVariant GVariant;
 // cannot be reached (no system bus, no GeoClue installed) location services
 // count as disabled and starting does nothing. A refusal by the service's
 // access policy is reported as LocationError::Denied.
-class GeoClueLocationSource final : public LocationSource,
-                                    public std::enable_shared_from_this<GeoClueLocationSource> {
+class GeoClueLocationSource final : public LocationSource, public std::enable_shared_from_this<GeoClueLocationSource> {
 public:
     enum class Bus { System, Session };
 

@@ -12,6 +12,8 @@ class LocationSourceDelegate {
 public:
     virtual ~LocationSourceDelegate() = default;
 
-    virtual void locationSourceDidUpdateToLocation(LocationSource&, const Location& newLocation, const std::optional<Location>& oldLocation) = 0;
+    virtual void locationSourceDidUpdateToLocation(
+        LocationSource&, const Location& newLocation, const std::optional<Location>& oldLocation)
+        = 0;
     virtual void locationSourceDidFail(LocationSource&, LocationError) = 0;
 };

@@ -205,8 +205,7 @@ void URLConnection::sendCurrentHop()
     if (!m_timeoutTimer)
         startDeadline();
     soup_session_send_async(m_request.background ? backgroundSession() : session(), m_message.get(), G_PRIORITY_DEFAULT,
-        m_cancellable.get(), didSend,
-        new Token { shared_from_this(), m_hop });
+        m_cancellable.get(), didSend, new Token { shared_from_this(), m_hop });
 }
 
 void URLConnection::didSend(GObject* source, GAsyncResult* result, void* data)
@@ -239,8 +238,9 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
                 return;
             }
             auto base = adoptGRef(g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr));
-            auto next = base ? adoptGRef(g_uri_parse_relative(base.get(), location->c_str(), G_URI_FLAGS_ENCODED, nullptr))
-                             : GRefPtr<GUri>();
+            auto next = base
+                ? adoptGRef(g_uri_parse_relative(base.get(), location->c_str(), G_URI_FLAGS_ENCODED, nullptr))
+                : GRefPtr<GUri>();
             if (!next) {
                 fail({ NetworkError::Code::BadURL, "malformed redirect: " + *location });
                 return;
@@ -248,7 +248,8 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
             std::string nextURL = GUniquePtr<char>(g_uri_to_string(next.get())).get();
 
             // As browsers do: 303 always, and 301/302 after a POST, continue as a GET.
-            if (response.statusCode == 303 || ((response.statusCode == 301 || response.statusCode == 302) && m_currentMethod == "POST")) {
+            if (response.statusCode == 303
+                || ((response.statusCode == 301 || response.statusCode == 302) && m_currentMethod == "POST")) {
                 if (m_currentMethod != "HEAD")
                     m_currentMethod = "GET";
                 m_sendsBody = false;

@@ -16,7 +16,10 @@ public:
 
     // A redirect is about to be followed: `redirectResponse` answered with a
     // redirect to `newURL`. Cancelling the connection here stops it.
-    virtual void connectionWillSendRequest(URLConnection&, const std::string& /*newURL*/, const URLResponse& /*redirectResponse*/) { }
+    virtual void connectionWillSendRequest(
+        URLConnection&, const std::string& /*newURL*/, const URLResponse& /*redirectResponse*/)
+    {
+    }
     // The final answer's head; the body follows.
     virtual void connectionDidReceiveResponse(URLConnection&, const URLResponse&) { }
     virtual void connectionDidReceiveData(URLConnection&, std::string_view) { }

@@ -5,10 +5,10 @@
 #include "app/vcVantrel.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/controls/AlertView.h"
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
-#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/views/Window.h"
 #include "tests/support/UITest.h"
 

@@ -43,7 +43,8 @@ std::string writeScript(const TempDir& dir, const std::string& text)
 TEST(CommandLine, OptionsAndTheirMistakes)
 {
     std::string error;
-    auto options = CommandLine::parse({ "--headless", "--scale", "2", "--quit-after", "10", "--data-dir", "/tmp/x" }, &error);
+    auto options
+        = CommandLine::parse({ "--headless", "--scale", "2", "--quit-after", "10", "--data-dir", "/tmp/x" }, &error);
     ASSERT_TRUE(options);
     EXPECT_TRUE(options->headless);
     EXPECT_EQ(options->scale, 2.0);
@@ -63,7 +64,8 @@ TEST(CommandLine, ScriptDrivesTheAppEndToEndInVirtualTime)
         "tap-label Start\n"
         "drag 125 125 250 350 0.5\n"
         "wait 10\n"
-        "screenshot " + shot + "\n");
+        "screenshot "
+            + shot + "\n");
     auto run = vantrel("--scale 2 --script " + script);
     EXPECT_EQ(run.status, 0) << run.output;
     auto image = Image::fromFile(shot);

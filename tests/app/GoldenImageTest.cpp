@@ -1,6 +1,6 @@
+#include "tests/support/GoldenImage.h"
 #include "platform/ui/graphics/Image.h"
 #include "tests/app/AppTestSupport.h"
-#include "tests/support/GoldenImage.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -216,7 +216,8 @@ TEST_F(AppTest, BackgroundInfoPageAndDonation)
 
     screen->donate();
     ASSERT_EQ(openedURLs.size(), 1u);
-    EXPECT_EQ(openedURLs[0], "https://donate.vantrel.example/cgi-bin/webscr?cmd=_s-xclick&hosted_button_id=V4NTR3LPX7Q2C");
+    EXPECT_EQ(
+        openedURLs[0], "https://donate.vantrel.example/cgi-bin/webscr?cmd=_s-xclick&hosted_button_id=V4NTR3LPX7Q2C");
 }
 
 TEST_F(AppTest, ControlsOnScreenReachTheScreenThroughTheirActions)

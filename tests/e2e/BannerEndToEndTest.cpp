@@ -181,16 +181,22 @@ TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndIts
         "wait 0.5\n"
         "tap-label I understood\n"
         "wait 360.5\n"
-        "screenshot " + (dir / "banner.png").string() + "\n"
-        "tap 160 24\n"
-        "wait 1.5\n"
-        "screenshot " + (dir / "canvas.png").string() + "\n"
-        "tap 86 353\n"
-        "wait 0.5\n"
-        "tap 234 353\n"
-        "wait 1\n"
-        "screenshot " + (dir / "after.png").string() + "\n"
-        "quit\n");
+        "screenshot "
+            + (dir / "banner.png").string()
+            + "\n"
+              "tap 160 24\n"
+              "wait 1.5\n"
+              "screenshot "
+            + (dir / "canvas.png").string()
+            + "\n"
+              "tap 86 353\n"
+              "wait 0.5\n"
+              "tap 234 353\n"
+              "wait 1\n"
+              "screenshot "
+            + (dir / "after.png").string()
+            + "\n"
+              "quit\n");
     ASSERT_EQ(run.status, 0) << run.log;
     EXPECT_EQ(service.requestsTo("/click/canvas").size(), 1u);
     EXPECT_EQ(service.requestsTo("/static/mobile/canvas.html").size(), 1u);

@@ -43,9 +43,12 @@ TEST_F(CallAndContactEndToEndTest, ContactIsAddedWithItsPictureToTheContactsFold
     EXPECT_EQ(service.requestsTo("/acquisition/contact").size(), 1u) << run.log;
     // The picture is fetched once after the click (the banner's action icon shares its name).
     auto requests = service.requests();
-    auto click = std::find_if(requests.begin(), requests.end(), [](const JSONValue& r) { return r.find("path")->stringValue() == "/click/contact"; });
+    auto click = std::find_if(requests.begin(), requests.end(),
+        [](const JSONValue& r) { return r.find("path")->stringValue() == "/click/contact"; });
     ASSERT_NE(click, requests.end());
-    EXPECT_EQ(std::count_if(click, requests.end(), [](const JSONValue& r) { return r.find("path")->stringValue() == "/static/mobile/img/contact.png"; }), 1);
+    EXPECT_EQ(std::count_if(click, requests.end(),
+                  [](const JSONValue& r) { return r.find("path")->stringValue() == "/static/mobile/img/contact.png"; }),
+        1);
     EXPECT_EQ(run.count("Added contact Pixel Repair Shop to the address book."), 2) << run.log;
 
     auto book = VdirAddressBook::open(dir / "contacts");

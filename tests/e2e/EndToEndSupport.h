@@ -72,14 +72,14 @@ public:
     }
 
 private:
-    pid_t m_pid {-1};
+    pid_t m_pid { -1 };
     std::filesystem::path m_log;
     std::string m_baseURL;
 };
 
 // vantrel --headless on virtual time, pointed at the service.
 struct VantrelRun {
-    int status {-1};
+    int status { -1 };
     std::string log;
     int count(const std::string& text) const
     {

@@ -61,24 +61,24 @@ TEST(DataScanner, NumbersConsumeTheWholeRunAndConvertItsPrefix)
         double value;
         uint32_t consumed;
     } cases[] = {
-        {"1e5", 100000.0, 3},
-        {"-0.25", -0.25, 5},
-        {"12-34", 12.0, 5},
-        {".", 0.0, 1},
-        {"1.2.3", 1.2, 5},
-        {"1e+22,", 1e22, 5}, // "+" belongs to the run right after an exponent mark
-        {"1+2", 1.0, 1}, // but nowhere else
-        {"2.5e-1]", 0.25, 6},
-        {"1E3", 1000.0, 3},
-        {"1e", 1.0, 2},
-        {"0.1", 0.1, 3},
-        {"123456789012345678901234", 123456789012345678901234.0, 24},
-        {"3.141592653589793238462643", 3.141592653589793, 26},
-        {"4.9406564584124654e-324", 4.9406564584124654e-324, 23},
-        {"1e400", HUGE_VAL, 5},
-        {"-1e400", -HUGE_VAL, 6},
-        {"1e-400", 0.0, 6},
-        {"0.0000000000000000000000000000001e30", 0.1, 36},
+        { "1e5", 100000.0, 3 },
+        { "-0.25", -0.25, 5 },
+        { "12-34", 12.0, 5 },
+        { ".", 0.0, 1 },
+        { "1.2.3", 1.2, 5 },
+        { "1e+22,", 1e22, 5 }, // "+" belongs to the run right after an exponent mark
+        { "1+2", 1.0, 1 }, // but nowhere else
+        { "2.5e-1]", 0.25, 6 },
+        { "1E3", 1000.0, 3 },
+        { "1e", 1.0, 2 },
+        { "0.1", 0.1, 3 },
+        { "123456789012345678901234", 123456789012345678901234.0, 24 },
+        { "3.141592653589793238462643", 3.141592653589793, 26 },
+        { "4.9406564584124654e-324", 4.9406564584124654e-324, 23 },
+        { "1e400", HUGE_VAL, 5 },
+        { "-1e400", -HUGE_VAL, 6 },
+        { "1e-400", 0.0, 6 },
+        { "0.0000000000000000000000000000001e30", 0.1, 36 },
     };
     for (auto& c : cases) {
         DataScanner scanner(c.text);
@@ -108,8 +108,8 @@ TEST(DataScanner, ConversionRoundsLikeTheCLibrary)
         text += "e" + std::to_string(int(random() % 80) - 40);
         ASSERT_EQ(DataScanner::doubleValue(text), std::strtod(text.c_str(), nullptr)) << text;
     }
-    for (const char* text : {"9007199254740993", "0.1000000000000000055511151231257827", "2.2250738585072011e-308",
-             "1.7976931348623157e308", "7.038531e-26", "123456789012345678e-30"})
+    for (const char* text : { "9007199254740993", "0.1000000000000000055511151231257827", "2.2250738585072011e-308",
+             "1.7976931348623157e308", "7.038531e-26", "123456789012345678e-30" })
         EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text, nullptr)) << text;
 }
 
@@ -118,7 +118,7 @@ TEST(DataScanner, ShortDecimalsReadTheCLibrarysPrefixAndValue)
     // Signs, leading zeros, 19 and 20 significant digits, exponent forms, and
     // text after the number that the reader must stop before.
     std::mt19937_64 random(11);
-    const char* const tails[] = {"", ",", "]", ".", ".5", "e", "e+", "E-", "x", "0", "e7", "1234567"};
+    const char* const tails[] = { "", ",", "]", ".", ".5", "e", "e+", "E-", "x", "0", "e7", "1234567" };
     for (int i = 0; i < 100000; ++i) {
         std::string text = random() % 2 ? "-" : "";
         text += std::string(random() % 3, '0');
@@ -146,9 +146,9 @@ TEST(DataScanner, ConversionOutOfRangeAndLongDigitRuns)
     // between infinity and zero, however far apart they are.
     std::string zeros(400, '0');
     std::string manyZeros(2'000'000, '0');
-    const std::string cases[] = {"1" + zeros, "-1" + zeros, "0." + zeros + "1", "-0." + zeros + "1e-5",
+    const std::string cases[] = { "1" + zeros, "-1" + zeros, "0." + zeros + "1", "-0." + zeros + "1e-5",
         zeros + "1e-330", "1" + manyZeros + "e-99999999999", "0." + manyZeros + "1e99999999999",
-        "1e-99999999999999999999", "2.4703282292062327e-324", "1.7976931348623159e308"};
+        "1e-99999999999999999999", "2.4703282292062327e-324", "1.7976931348623159e308" };
     for (const std::string& text : cases)
         EXPECT_EQ(DataScanner::doubleValue(text), std::strtod(text.c_str(), nullptr)) << text.substr(0, 40);
     // Words the C library would read are not numbers here.

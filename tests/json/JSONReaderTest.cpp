@@ -149,12 +149,12 @@ TEST(JSONReader, StringEscapes)
 
     EXPECT_EQ(read(R"(["\u00G9"])"), "error -8");
     JSONError error;
-    for (std::string_view text : {R"("\u00G9")", R"("\u12)", R"("\u)"}) {
+    for (std::string_view text : { R"("\u00G9")", R"("\u12)", R"("\u)" }) {
         JSONScanner scanner(text);
         EXPECT_FALSE(scanner.scanJSONStringConstant(nullptr, &error));
         EXPECT_EQ(error.code, JSONScanner::kStringUnicodeEscapeInvalid) << text;
     }
-    for (std::string_view text : {R"("abc)", R"("abc\)", "\"", R"("ab\"c)"}) {
+    for (std::string_view text : { R"("abc)", R"("abc\)", "\"", R"("ab\"c)" }) {
         JSONScanner scanner(text);
         EXPECT_FALSE(scanner.scanJSONStringConstant(nullptr, &error));
         EXPECT_EQ(error.code, JSONScanner::kStringNotTerminated) << text;
@@ -222,18 +222,18 @@ TEST(JSONReader, TopLevelEntries)
 {
     JSONError error;
     EXPECT_FALSE(JSONDeserializer().deserializeAsDictionary("", &error));
-    EXPECT_EQ(error, (JSONError {"JSONDeserializerErrorDomain", -1, ""}));
+    EXPECT_EQ(error, (JSONError { "JSONDeserializerErrorDomain", -1, "" }));
     EXPECT_FALSE(JSONDeserializer().deserialize("", &error));
     EXPECT_EQ(error.domain, JSONDeserializer::kErrorDomain);
 
-    for (std::string_view text : {" {\"a\":1}", "\n{\"a\":1}"}) {
+    for (std::string_view text : { " {\"a\":1}", "\n{\"a\":1}" }) {
         EXPECT_EQ(dictionaryError(text), JSONScanner::kDictionaryNotStarted);
         EXPECT_EQ(read(text), "{\"a\":1}");
     }
     EXPECT_EQ(dictionaryError("[1]"), JSONScanner::kDictionaryNotStarted);
 
     // A first byte that starts no value: success without a value, error untouched.
-    JSONError untouched {"untouched", 5, ""};
+    JSONError untouched { "untouched", 5, "" };
     EXPECT_FALSE(JSONDeserializer().deserialize("hello", &untouched));
     EXPECT_EQ(untouched.code, 5);
     EXPECT_EQ(read("tru"), "(no value)");
@@ -249,9 +249,9 @@ TEST(JSONReader, EncodingDetection)
 
     std::string be, le32, be32;
     for (char c : text) {
-        be += std::string {'\0', c};
-        le32 += std::string {c, '\0', '\0', '\0'};
-        be32 += std::string {'\0', '\0', '\0', c};
+        be += std::string { '\0', c };
+        le32 += std::string { c, '\0', '\0', '\0' };
+        be32 += std::string { '\0', '\0', '\0', c };
     }
     EXPECT_EQ(JSONDeserializer().deserializeAsDictionary(be), utf8);
     EXPECT_EQ(JSONDeserializer().deserializeAsDictionary(le32), utf8);

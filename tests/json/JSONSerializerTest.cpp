@@ -29,11 +29,11 @@ TEST(JSONSerializer, CompactContainersInMemberOrder)
 {
     EXPECT_EQ(write(JSONValue::array({})), "[]");
     EXPECT_EQ(write(JSONValue::dictionary({})), "{}");
-    EXPECT_EQ(write(JSONValue::dictionary({{"a", JSONValue::boolean(true)}})), "{\"a\":true}");
-    EXPECT_EQ(write(JSONValue::dictionary({{"a", JSONValue::number(1)}})), "{\"a\":1}");
+    EXPECT_EQ(write(JSONValue::dictionary({ { "a", JSONValue::boolean(true) } })), "{\"a\":true}");
+    EXPECT_EQ(write(JSONValue::dictionary({ { "a", JSONValue::number(1) } })), "{\"a\":1}");
     auto s = JSONValue::string("s");
-    EXPECT_EQ(write(JSONValue::array({s, s, s})), "[\"s\",\"s\",\"s\"]");
-    EXPECT_EQ(write(JSONValue::dictionary({{"z", JSONValue()}, {"a", JSONValue::array({JSONValue()})}})),
+    EXPECT_EQ(write(JSONValue::array({ s, s, s })), "[\"s\",\"s\",\"s\"]");
+    EXPECT_EQ(write(JSONValue::dictionary({ { "z", JSONValue() }, { "a", JSONValue::array({ JSONValue() }) } })),
         "{\"z\":null,\"a\":[null]}");
     EXPECT_EQ(JSONSerializer().serializeNull(), "null");
 }
@@ -72,7 +72,7 @@ TEST(JSONSerializer, EscapesAnywhereInLongStrings)
     };
     for (size_t length = 1; length <= 24; ++length) {
         for (size_t at = 0; at < length; ++at) {
-            for (char special : {'/', '"', '\x01', '\n'}) {
+            for (char special : { '/', '"', '\x01', '\n' }) {
                 std::string text(length, 'a');
                 text[at] = special;
                 text[length - 1 - at] = '\xC3'; // and a non-ASCII byte, written as it is
@@ -91,20 +91,20 @@ TEST(JSONSerializer, NumbersBooleansAndIntegers)
         JSONValue value;
         const char* text;
     } cases[] = {
-        {JSONValue::boolean(true), "true"},
-        {JSONValue::boolean(false), "false"},
-        {JSONValue::number(1), "1"},
-        {JSONValue::number(0), "0"},
-        {JSONValue::number(-0.0), "-0"},
-        {JSONValue::number(42), "42"},
-        {JSONValue::number(-3), "-3"},
-        {JSONValue::number(0.5), "0.5"},
-        {JSONValue::number(100000), "100000"},
-        {JSONValue::number(1e22), "1e+22"},
-        {JSONValue::number(0.1), "0.1"},
-        {JSONValue::number(-65.613616999999977), "-65.61361699999998"},
-        {JSONValue::number(5e-324), "5e-324"},
-        {JSONValue::number(9007199254740993.0), "9007199254740992"},
+        { JSONValue::boolean(true), "true" },
+        { JSONValue::boolean(false), "false" },
+        { JSONValue::number(1), "1" },
+        { JSONValue::number(0), "0" },
+        { JSONValue::number(-0.0), "-0" },
+        { JSONValue::number(42), "42" },
+        { JSONValue::number(-3), "-3" },
+        { JSONValue::number(0.5), "0.5" },
+        { JSONValue::number(100000), "100000" },
+        { JSONValue::number(1e22), "1e+22" },
+        { JSONValue::number(0.1), "0.1" },
+        { JSONValue::number(-65.613616999999977), "-65.61361699999998" },
+        { JSONValue::number(5e-324), "5e-324" },
+        { JSONValue::number(9007199254740993.0), "9007199254740992" },
     };
     for (auto& c : cases)
         EXPECT_EQ(JSONSerializer().serializeNumber(c.value), c.text);
@@ -112,8 +112,9 @@ TEST(JSONSerializer, NumbersBooleansAndIntegers)
 
 TEST(JSONSerializer, UnwritableValuesRaise)
 {
-    EXPECT_EQ(reasonFor(JSONValue::dictionary({{"when", JSONValue::date(0)}})), "Cannot serialize data of type 'Date'");
-    EXPECT_EQ(reasonFor(JSONValue::array({JSONValue::number(std::numeric_limits<double>::infinity())})),
+    EXPECT_EQ(
+        reasonFor(JSONValue::dictionary({ { "when", JSONValue::date(0) } })), "Cannot serialize data of type 'Date'");
+    EXPECT_EQ(reasonFor(JSONValue::array({ JSONValue::number(std::numeric_limits<double>::infinity()) })),
         "Could not serialize object 'inf'");
     EXPECT_EQ(
         reasonFor(JSONValue::number(std::numeric_limits<double>::quiet_NaN())), "Could not serialize object 'nan'");

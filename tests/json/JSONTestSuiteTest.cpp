@@ -22,7 +22,7 @@ const std::filesystem::path kSuite
 std::string contents(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
 }
 
 std::vector<std::filesystem::path> suiteFiles(char prefix)

@@ -8,7 +8,7 @@
 TEST(JSONValue, BuiltDictionariesReplaceDuplicatesInPlace)
 {
     auto dictionary = JSONValue::dictionary(
-        {{"a", JSONValue::number(1)}, {"b", JSONValue::number(2)}, {"a", JSONValue::string("x")}});
+        { { "a", JSONValue::number(1) }, { "b", JSONValue::number(2) }, { "a", JSONValue::string("x") } });
     ASSERT_EQ(dictionary.size(), 2u);
     EXPECT_EQ(dictionary.keyAt(0), "a");
     EXPECT_EQ(dictionary.valueAt(0), JSONValue::string("x"));
@@ -44,7 +44,7 @@ TEST(JSONValue, OutlivesItsSourcesAndCrossesThreads)
     JSONValue outer;
     {
         auto element = JSONValue::string("e");
-        outer = JSONValue::array({element, inner});
+        outer = JSONValue::array({ element, inner });
     }
     JSONValue fromThread;
     std::thread([&] { fromThread = *JSONDeserializer().deserialize("{\"t\":[1,2]}"); }).join();

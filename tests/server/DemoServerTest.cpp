@@ -1,11 +1,11 @@
+#include "server/DemoServer.h"
 #include "ads/core/PropertyListReader.h"
-#include "json/JSONDeserializer.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLConnectionDelegate.h"
 #include "platform/net/URLResponse.h"
-#include "server/DemoServer.h"
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"
+#include "json/JSONDeserializer.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <glib.h>
@@ -20,7 +20,10 @@ struct Fetch : URLConnectionDelegate {
     std::optional<URLResponse> response;
     std::string body;
     bool done { false };
-    void connectionWillSendRequest(URLConnection&, const std::string& next, const URLResponse&) override { redirects.push_back(next); }
+    void connectionWillSendRequest(URLConnection&, const std::string& next, const URLResponse&) override
+    {
+        redirects.push_back(next);
+    }
     void connectionDidReceiveResponse(URLConnection&, const URLResponse& r) override { response = r; }
     void connectionDidReceiveData(URLConnection&, std::string_view data) override { body.append(data); }
     void connectionDidFinishLoading(URLConnection&) override { done = true; }
@@ -34,7 +37,8 @@ protected:
         std::ofstream(scenario.path() / "scenario.json") << scenarioJSON;
         std::ofstream(scenario.path() / "page.html") << "<p>from a file</p>";
         std::string error;
-        server = DemoServer::start({ .port = 0, .scenarioDirectory = scenario.path(), .logPath = scenario / "requests.log" }, &error);
+        server = DemoServer::start(
+            { .port = 0, .scenarioDirectory = scenario.path(), .logPath = scenario / "requests.log" }, &error);
         ASSERT_TRUE(server) << error;
     }
     Fetch get(const std::string& path, std::optional<std::string> body = std::nullopt)
@@ -179,7 +183,8 @@ TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
         << line;
 
     std::ofstream(directory / "scenario.json") << "{ \"routes\": [] }";
-    std::string command = std::string(PELLAR_DEMO_SERVER_PATH) + " --port 0 --scenario " + directory.path().string() + " 2>/dev/null";
+    std::string command
+        = std::string(PELLAR_DEMO_SERVER_PATH) + " --port 0 --scenario " + directory.path().string() + " 2>/dev/null";
     int status = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }

@@ -43,7 +43,7 @@ constexpr double kMaxDifferingShare = 0.002;
     }
     double share = static_cast<double>(differing) / (actual.pixelWidth() * actual.pixelHeight());
     if (share > kMaxDifferingShare)
-        return ::testing::AssertionFailure() << name << ": " << differing << " pixels differ (worst by " << worst
-                                             << "); actual in " << actualPath;
+        return ::testing::AssertionFailure()
+            << name << ": " << differing << " pixels differ (worst by " << worst << "); actual in " << actualPath;
     return ::testing::AssertionSuccess();
 }

@@ -112,16 +112,16 @@ void LoopbackServer::serve(SoupServer*, SoupServerMessage* message, const char* 
 
     auto answer = [message, response] {
         for (auto& [header, headerValue] : response.headers)
-            soup_message_headers_replace(soup_server_message_get_response_headers(message), header.c_str(),
-                headerValue.c_str());
+            soup_message_headers_replace(
+                soup_server_message_get_response_headers(message), header.c_str(), headerValue.c_str());
         soup_server_message_set_status(message, static_cast<guint>(response.status), nullptr);
-        soup_server_message_set_response(message, response.contentType.c_str(), SOUP_MEMORY_COPY,
-            response.body.data(), response.body.size());
+        soup_server_message_set_response(
+            message, response.contentType.c_str(), SOUP_MEMORY_COPY, response.body.data(), response.body.size());
     };
     if (response.trickleInterval > 0) {
         for (auto& [header, headerValue] : response.headers)
-            soup_message_headers_replace(soup_server_message_get_response_headers(message), header.c_str(),
-                headerValue.c_str());
+            soup_message_headers_replace(
+                soup_server_message_get_response_headers(message), header.c_str(), headerValue.c_str());
         soup_message_headers_set_encoding(soup_server_message_get_response_headers(message), SOUP_ENCODING_CHUNKED);
         soup_server_message_set_status(message, static_cast<guint>(response.status), nullptr);
         struct Trickle {
@@ -133,29 +133,33 @@ void LoopbackServer::serve(SoupServer*, SoupServerMessage* message, const char* 
         auto* trickle = new Trickle { message, response.body };
         g_object_ref(message);
         // A client that goes away ends the trickle.
-        g_signal_connect(message, "finished", G_CALLBACK(+[](SoupServerMessage*, gpointer data) {
-            static_cast<Trickle*>(data)->finished = true;
-        }), trickle);
-        g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(response.trickleInterval * 1000), [](gpointer data) {
-            auto* state = static_cast<Trickle*>(data);
-            if (state->finished)
-                return G_SOURCE_REMOVE;
-            SoupMessageBody* out = soup_server_message_get_response_body(state->message);
-            if (state->sent < state->body.size()) {
-                soup_message_body_append(out, SOUP_MEMORY_COPY, state->body.data() + state->sent, 1);
-                ++state->sent;
-            } else {
-                soup_message_body_complete(out);
-                state->finished = true;
-            }
-            soup_server_message_unpause(state->message);
-            return state->finished ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
-        }, trickle, [](gpointer data) {
-            auto* state = static_cast<Trickle*>(data);
-            g_signal_handlers_disconnect_by_data(state->message, state);
-            g_object_unref(state->message);
-            delete state;
-        });
+        g_signal_connect(message, "finished",
+            G_CALLBACK(+[](SoupServerMessage*, gpointer data) { static_cast<Trickle*>(data)->finished = true; }),
+            trickle);
+        g_timeout_add_full(
+            G_PRIORITY_DEFAULT, static_cast<guint>(response.trickleInterval * 1000),
+            [](gpointer data) {
+                auto* state = static_cast<Trickle*>(data);
+                if (state->finished)
+                    return G_SOURCE_REMOVE;
+                SoupMessageBody* out = soup_server_message_get_response_body(state->message);
+                if (state->sent < state->body.size()) {
+                    soup_message_body_append(out, SOUP_MEMORY_COPY, state->body.data() + state->sent, 1);
+                    ++state->sent;
+                } else {
+                    soup_message_body_complete(out);
+                    state->finished = true;
+                }
+                soup_server_message_unpause(state->message);
+                return state->finished ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+            },
+            trickle,
+            [](gpointer data) {
+                auto* state = static_cast<Trickle*>(data);
+                g_signal_handlers_disconnect_by_data(state->message, state);
+                g_object_unref(state->message);
+                delete state;
+            });
         soup_server_message_pause(message);
         return;
     }
@@ -172,8 +176,11 @@ void LoopbackServer::serve(SoupServer*, SoupServerMessage* message, const char* 
         soup_server_message_unpause(message);
         g_object_unref(message);
     });
-    g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(response.delay * 1000), [](gpointer data) {
-        (*static_cast<std::function<void()>*>(data))();
-        return G_SOURCE_REMOVE;
-    }, pending, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, static_cast<guint>(response.delay * 1000),
+        [](gpointer data) {
+            (*static_cast<std::function<void()>*>(data))();
+            return G_SOURCE_REMOVE;
+        },
+        pending, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }

@@ -17,7 +17,7 @@ public:
     struct Request {
         std::string method;
         std::string path;
-        std::string query;                          // raw, without "?"
+        std::string query; // raw, without "?"
         std::map<std::string, std::string> headers; // names in lower case
         std::string body;
     };

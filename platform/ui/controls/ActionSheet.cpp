@@ -1,11 +1,11 @@
 #include "platform/ui/controls/ActionSheet.h"
 
 #include "platform/ui/controls/ActionSheetDelegate.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/controls/Button.h"
-#include "platform/ui/graphics/GraphicsContext.h"
-#include "platform/ui/views/Screen.h"
 #include "platform/ui/controls/Toolbar.h"
+#include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
 #include <algorithm>
@@ -85,14 +85,16 @@ void ActionSheet::show()
         button->setTitle(m_buttonTitles[static_cast<size_t>(index)]);
         button->setBordered(false);
         button->setFillColor(index == m_destructiveIndex ? Color::rgba(0.80, 0.15, 0.12)
-                : index == m_cancelIndex                ? Color::white(0.15)
-                                                        : Color::white(0.92));
-        button->setTitleColor(index == m_destructiveIndex || index == m_cancelIndex ? Color::whiteColor() : Color::black());
+                : index == m_cancelIndex                 ? Color::white(0.15)
+                                                         : Color::white(0.92));
+        button->setTitleColor(
+            index == m_destructiveIndex || index == m_cancelIndex ? Color::whiteColor() : Color::black());
         std::weak_ptr<View> weakThis = sharedView();
-        button->addHandler([weakThis, index](Control&) {
-            if (auto self = std::static_pointer_cast<ActionSheet>(weakThis.lock()))
-                self->buttonTapped(index);
-        },
+        button->addHandler(
+            [weakThis, index](Control&) {
+                if (auto self = std::static_pointer_cast<ActionSheet>(weakThis.lock()))
+                    self->buttonTapped(index);
+            },
             ControlEventTouchUpInside);
         addSubview(button);
         m_buttons.push_back(button);

@@ -8,7 +8,7 @@
 #include <numbers>
 
 ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorViewStyle style)
-    : View({{0, 0}, sizeForStyle(style)})
+    : View({ { 0, 0 }, sizeForStyle(style) })
     , m_style(style)
 {
     setOpaque(false);
@@ -24,7 +24,7 @@ ActivityIndicatorView::~ActivityIndicatorView()
 
 Size ActivityIndicatorView::sizeForStyle(ActivityIndicatorViewStyle style)
 {
-    return style == ActivityIndicatorViewStyle::WhiteLarge ? Size {37, 37} : Size {20, 20};
+    return style == ActivityIndicatorViewStyle::WhiteLarge ? Size { 37, 37 } : Size { 20, 20 };
 }
 
 void ActivityIndicatorView::setStyle(ActivityIndicatorViewStyle style)
@@ -33,7 +33,7 @@ void ActivityIndicatorView::setStyle(ActivityIndicatorViewStyle style)
         return;
     m_style = style;
     Point keptCenter = center();
-    setBounds({{0, 0}, sizeForStyle(style)});
+    setBounds({ { 0, 0 }, sizeForStyle(style) });
     setCenter(keptCenter);
     setNeedsDisplay();
 }
@@ -85,7 +85,7 @@ void ActivityIndicatorView::drawRect(const Rect&)
         return;
     Rect b = bounds();
     double radius = std::min(b.size.width, b.size.height) * 0.5;
-    Point c {b.origin.x + b.size.width * 0.5, b.origin.y + b.size.height * 0.5};
+    Point c { b.origin.x + b.size.width * 0.5, b.origin.y + b.size.height * 0.5 };
     double gray = m_style == ActivityIndicatorViewStyle::Gray ? 0.5 : 1.0;
     cairo_t* cr = context->cairo();
     CairoStateSaver saver(cr);

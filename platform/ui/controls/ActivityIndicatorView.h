@@ -40,7 +40,7 @@ private:
     void step();
 
     ActivityIndicatorViewStyle m_style;
-    bool m_hidesWhenStopped {true};
-    int m_phase {0};
+    bool m_hidesWhenStopped { true };
+    int m_phase { 0 };
     std::shared_ptr<Timer> m_timer;
 };

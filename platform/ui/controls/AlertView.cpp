@@ -1,9 +1,9 @@
 #include "platform/ui/controls/AlertView.h"
 
 #include "platform/ui/controls/AlertViewDelegate.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
@@ -80,18 +80,20 @@ void AlertView::layout()
     double buttonWidth = sideBySide ? (kWidth - 2 * kMargin - kGap) / 2 : kWidth - 2 * kMargin;
     for (size_t slot = 0; slot < order.size(); ++slot) {
         int index = order[slot];
-        Rect frame = sideBySide ? Rect { kMargin + static_cast<double>(slot) * (buttonWidth + kGap), y, buttonWidth, kButtonHeight }
-                                : Rect { kMargin, y, buttonWidth, kButtonHeight };
+        Rect frame = sideBySide
+            ? Rect { kMargin + static_cast<double>(slot) * (buttonWidth + kGap), y, buttonWidth, kButtonHeight }
+            : Rect { kMargin, y, buttonWidth, kButtonHeight };
         auto button = View::make<Button>(frame);
         button->setTitle(m_buttonTitles[static_cast<size_t>(index)]);
         button->setBordered(false);
         button->setFillColor(index == m_cancelIndex ? Color::rgba(0.25, 0.33, 0.52) : Color::rgba(0.34, 0.44, 0.66));
         button->setTitleColor(Color::whiteColor());
         std::weak_ptr<View> weakThis = sharedView();
-        button->addHandler([weakThis, index](Control&) {
-            if (auto self = std::static_pointer_cast<AlertView>(weakThis.lock()))
-                self->buttonTapped(index);
-        },
+        button->addHandler(
+            [weakThis, index](Control&) {
+                if (auto self = std::static_pointer_cast<AlertView>(weakThis.lock()))
+                    self->buttonTapped(index);
+            },
             ControlEventTouchUpInside);
         addSubview(button);
         m_buttons.push_back(button);

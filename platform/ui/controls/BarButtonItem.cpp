@@ -24,7 +24,8 @@ std::shared_ptr<BarButtonItem> BarButtonItem::fixedSpace(double width)
     return item;
 }
 
-std::shared_ptr<BarButtonItem> BarButtonItem::systemItem(SystemItem which, std::weak_ptr<Responder> target, std::string action)
+std::shared_ptr<BarButtonItem> BarButtonItem::systemItem(
+    SystemItem which, std::weak_ptr<Responder> target, std::string action)
 {
     std::shared_ptr<BarButtonItem> item;
     switch (which) {
@@ -46,7 +47,9 @@ std::shared_ptr<BarButtonItem> BarButtonItem::systemItem(SystemItem which, std::
         // Glyphs: no title; a name for scripts and screen readers.
         item = std::make_shared<BarButtonItem>(std::string(), Style::Plain);
         item->m_width = 30;
-        item->setAccessibilityLabel(which == SystemItem::Action ? "Action" : which == SystemItem::Refresh ? "Refresh" : "Stop");
+        item->setAccessibilityLabel(which == SystemItem::Action ? "Action"
+                : which == SystemItem::Refresh                  ? "Refresh"
+                                                                : "Stop");
         break;
     }
     item->m_systemItem = which;

@@ -18,13 +18,22 @@ public:
     enum class Kind { Button, FlexibleSpace, FixedSpace };
     // The platform's stock items, numbered as the platform numbers them; the
     // ones without a word are drawn as a glyph.
-    enum class SystemItem { Done = 0, Cancel = 1, FlexibleSpace = 5, FixedSpace = 6, Action = 9, Refresh = 13, Stop = 14 };
+    enum class SystemItem {
+        Done = 0,
+        Cancel = 1,
+        FlexibleSpace = 5,
+        FixedSpace = 6,
+        Action = 9,
+        Refresh = 13,
+        Stop = 14
+    };
 
     explicit BarButtonItem(std::string title = {}, Style = Style::Bordered);
     static std::shared_ptr<BarButtonItem> flexibleSpace();
     static std::shared_ptr<BarButtonItem> fixedSpace(double width);
     // A stock item sending `action` to `target` (not owned).
-    static std::shared_ptr<BarButtonItem> systemItem(SystemItem, std::weak_ptr<Responder> target = {}, std::string action = {});
+    static std::shared_ptr<BarButtonItem> systemItem(
+        SystemItem, std::weak_ptr<Responder> target = {}, std::string action = {});
     // An item showing an image instead of a title.
     static std::shared_ptr<BarButtonItem> withImage(std::shared_ptr<Image>, Style = Style::Plain);
 
@@ -32,21 +41,41 @@ public:
     const std::string& title() const { return m_title; }
     void setTitle(std::string);
     const std::shared_ptr<Image>& image() const { return m_image; }
-    void setImage(std::shared_ptr<Image> image) { m_image = std::move(image); changed(); }
+    void setImage(std::shared_ptr<Image> image)
+    {
+        m_image = std::move(image);
+        changed();
+    }
     // The stock item this is, if it is one.
     std::optional<SystemItem> systemItem() const { return m_systemItem; }
     Style style() const { return m_style; }
-    void setStyle(Style s) { m_style = s; changed(); }
+    void setStyle(Style s)
+    {
+        m_style = s;
+        changed();
+    }
     // 0: as wide as the title needs.
     double width() const { return m_width; }
-    void setWidth(double w) { m_width = w; changed(); }
+    void setWidth(double w)
+    {
+        m_width = w;
+        changed();
+    }
     bool isEnabled() const { return m_enabled; }
-    void setEnabled(bool e) { m_enabled = e; changed(); }
+    void setEnabled(bool e)
+    {
+        m_enabled = e;
+        changed();
+    }
     std::optional<std::string> accessibilityLabel() const { return m_accessibilityLabel; }
     void setAccessibilityLabel(std::optional<std::string> l) { m_accessibilityLabel = std::move(l); }
 
     // The target is not owned.
-    void setTarget(std::weak_ptr<Responder> target) { m_target = std::move(target); m_hasTarget = true; }
+    void setTarget(std::weak_ptr<Responder> target)
+    {
+        m_target = std::move(target);
+        m_hasTarget = true;
+    }
     const std::string& action() const { return m_action; }
     void setAction(std::string a) { m_action = std::move(a); }
     void setHandler(std::function<void(BarButtonItem&)> h) { m_handler = std::move(h); }

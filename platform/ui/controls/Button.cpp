@@ -64,8 +64,8 @@ void Button::drawRect(const Rect&)
     Size size = m_font.sizeWithText(m_title);
     c->setFillColor(text);
     Rect r = bounds();
-    c->drawText(m_title, Rect { r.minX(), r.minY() + (r.height() - size.height) / 2, r.width(), size.height },
-        m_font, LineBreakMode::TailTruncation, TextAlignment::Center);
+    c->drawText(m_title, Rect { r.minX(), r.minY() + (r.height() - size.height) / 2, r.width(), size.height }, m_font,
+        LineBreakMode::TailTruncation, TextAlignment::Center);
 }
 
 bool Button::touchIsInside(const TouchSet& touches) const

@@ -18,8 +18,16 @@ public:
     const Font& font() const { return m_font; }
     void setFont(const Font&);
     // Plain buttons draw only their title (alert buttons draw their own frame).
-    void setBordered(bool b) { m_bordered = b; setNeedsDisplay(); }
-    void setFillColor(std::optional<Color> c) { m_fillColor = c; setNeedsDisplay(); }
+    void setBordered(bool b)
+    {
+        m_bordered = b;
+        setNeedsDisplay();
+    }
+    void setFillColor(std::optional<Color> c)
+    {
+        m_fillColor = c;
+        setNeedsDisplay();
+    }
 
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;

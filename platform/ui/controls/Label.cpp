@@ -96,8 +96,8 @@ void Label::drawRect(const Rect&)
         return;
     Rect b = bounds();
     Font font = fontForDrawing();
-    double maxHeight = m_numberOfLines > 0 ? std::min(b.height(), font.lineHeight() * m_numberOfLines + 0.5)
-                                           : b.height();
+    double maxHeight
+        = m_numberOfLines > 0 ? std::min(b.height(), font.lineHeight() * m_numberOfLines + 0.5) : b.height();
     LineBreakMode mode = m_numberOfLines == 1 ? m_lineBreakMode : LineBreakMode::WordWrap;
     Size size = font.sizeWithText(m_text, { b.width(), maxHeight }, mode);
     if (m_numberOfLines == 1)

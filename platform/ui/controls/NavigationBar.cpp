@@ -1,8 +1,8 @@
 #include "platform/ui/controls/NavigationBar.h"
 
 #include "platform/ui/controls/BarButtonItem.h"
-#include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/controls/NavigationItem.h"
+#include "platform/ui/graphics/GraphicsContext.h"
 
 #include <algorithm>
 
@@ -49,8 +49,9 @@ Rect NavigationBar::leftItemFrame() const
     if (!item || !item->leftBarButtonItem())
         return {};
     auto& button = *item->leftBarButtonItem();
-    double width = button.width() > 0 ? button.width()
-                                      : std::max(40.0, Font::boldSystemFont(12).sizeWithText(button.title()).width + 2 * kTitlePadding);
+    double width = button.width() > 0
+        ? button.width()
+        : std::max(40.0, Font::boldSystemFont(12).sizeWithText(button.title()).width + 2 * kTitlePadding);
     Rect b = bounds();
     return { b.minX() + kMargin, b.minY() + (b.height() - kButtonHeight) / 2, width, kButtonHeight };
 }
@@ -69,7 +70,8 @@ void NavigationBar::drawRect(const Rect&)
     if (auto& button = item->leftBarButtonItem()) {
         Rect f = left.insetBy(0.5, 0.5);
         bool pressed = m_pressed && m_pressedInside;
-        Color fill = button->style() == BarButtonItem::Style::Done ? Color::rgba(0.16, 0.36, 0.80) : Color::rgba(0.38, 0.47, 0.58);
+        Color fill = button->style() == BarButtonItem::Style::Done ? Color::rgba(0.16, 0.36, 0.80)
+                                                                   : Color::rgba(0.38, 0.47, 0.58);
         if (m_tintColor && button->style() != BarButtonItem::Style::Done)
             fill = *m_tintColor;
         if (pressed)
@@ -86,7 +88,8 @@ void NavigationBar::drawRect(const Rect&)
         Font font = Font::boldSystemFont(12);
         Size size = font.sizeWithText(button->title());
         c->setFillColor(button->isEnabled() ? Color::whiteColor() : Color::white(1, 0.4));
-        c->drawText(button->title(), Rect { f.minX(), f.minY() + (f.height() - size.height) / 2, f.width(), size.height }, font,
+        c->drawText(button->title(),
+            Rect { f.minX(), f.minY() + (f.height() - size.height) / 2, f.width(), size.height }, font,
             LineBreakMode::TailTruncation, TextAlignment::Center);
     }
     if (!item->title().empty()) {

@@ -22,9 +22,17 @@ public:
     void setItems(std::vector<std::shared_ptr<NavigationItem>>);
     std::shared_ptr<NavigationItem> topItem() const;
     Toolbar::Style barStyle() const { return m_style; }
-    void setBarStyle(Toolbar::Style s) { m_style = s; setNeedsDisplay(); }
+    void setBarStyle(Toolbar::Style s)
+    {
+        m_style = s;
+        setNeedsDisplay();
+    }
     const std::optional<Color>& tintColor() const { return m_tintColor; }
-    void setTintColor(std::optional<Color> c) { m_tintColor = std::move(c); setNeedsDisplay(); }
+    void setTintColor(std::optional<Color> c)
+    {
+        m_tintColor = std::move(c);
+        setNeedsDisplay();
+    }
 
     // The left button's frame, empty when there is none.
     Rect leftItemFrame() const;

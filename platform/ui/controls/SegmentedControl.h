@@ -22,7 +22,11 @@ public:
     int selectedSegmentIndex() const { return m_selected; }
     void setSelectedSegmentIndex(int);
     const Color& tintColor() const { return m_tint; }
-    void setTintColor(const Color& c) { m_tint = c; setNeedsDisplay(); }
+    void setTintColor(const Color& c)
+    {
+        m_tint = c;
+        setNeedsDisplay();
+    }
 
     Rect frameForSegment(int) const;
     int segmentAtPoint(Point) const;

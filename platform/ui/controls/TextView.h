@@ -21,7 +21,11 @@ public:
     const Color& textColor() const { return m_textColor; }
     void setTextColor(const Color&);
     TextAlignment textAlignment() const { return m_alignment; }
-    void setTextAlignment(TextAlignment a) { m_alignment = a; setNeedsDisplay(); }
+    void setTextAlignment(TextAlignment a)
+    {
+        m_alignment = a;
+        setNeedsDisplay();
+    }
     bool isEditable() const { return m_editable; }
     void setEditable(bool e) { m_editable = e; }
 

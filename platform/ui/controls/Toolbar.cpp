@@ -110,8 +110,8 @@ void Toolbar::drawRect(const Rect&)
         bool pressed = m_pressed == &item && m_pressedInside;
         if (item.style() != BarButtonItem::Style::Plain) {
             Color fill = item.style() == BarButtonItem::Style::Done ? Color::rgba(0.16, 0.36, 0.80)
-                : black                                               ? Color::white(0.2)
-                                                                      : Color::rgba(0.38, 0.47, 0.58);
+                : black                                             ? Color::white(0.2)
+                                                                    : Color::rgba(0.38, 0.47, 0.58);
             if (pressed)
                 fill = Color::white(0.1, 0.8);
             c->beginPath();
@@ -137,7 +137,8 @@ void Toolbar::drawRect(const Rect&)
         if (item.image() && item.title().empty()) {
             Size size = item.image()->size();
             c->drawImage(*item.image(),
-                Rect { std::round(f.midX() - size.width / 2), std::round(f.midY() - size.height / 2), size.width, size.height });
+                Rect { std::round(f.midX() - size.width / 2), std::round(f.midY() - size.height / 2), size.width,
+                    size.height });
             continue;
         }
         if (auto glyph = item.systemItem(); glyph && item.title().empty()) {
@@ -219,7 +220,8 @@ void Toolbar::drawBarBackground(GraphicsContext& c, const Rect& b, Style style, 
     Color line;
     if (tint) {
         auto mix = [](const Color& a, double toward, double amount) {
-            return Color::rgba(a.red + (toward - a.red) * amount, a.green + (toward - a.green) * amount, a.blue + (toward - a.blue) * amount);
+            return Color::rgba(a.red + (toward - a.red) * amount, a.green + (toward - a.green) * amount,
+                a.blue + (toward - a.blue) * amount);
         };
         colors = { mix(*tint, 1, 0.35), mix(*tint, 0, 0.1) };
         line = mix(*tint, 0, 0.4);

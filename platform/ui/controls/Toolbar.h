@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-
 // A bar of buttons, usually 44 points high. Items are laid out from the left
 // with a 6-point gap; flexible spaces share what is left over.
 class Toolbar : public View {
@@ -20,10 +19,18 @@ public:
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return m_items; }
     void setItems(std::vector<std::shared_ptr<BarButtonItem>>);
     Style barStyle() const { return m_style; }
-    void setBarStyle(Style s) { m_style = s; setNeedsDisplay(); }
+    void setBarStyle(Style s)
+    {
+        m_style = s;
+        setNeedsDisplay();
+    }
     // A colour the bar is shaded in instead of its style's.
     const std::optional<Color>& tintColor() const { return m_tintColor; }
-    void setTintColor(std::optional<Color> c) { m_tintColor = std::move(c); setNeedsDisplay(); }
+    void setTintColor(std::optional<Color> c)
+    {
+        m_tintColor = std::move(c);
+        setNeedsDisplay();
+    }
 
     // The bar's background in `rect`: its style's gradient or the tint's.
     static void drawBarBackground(GraphicsContext&, const Rect&, Style, const std::optional<Color>& tint);

@@ -63,8 +63,8 @@ void WebView::loadRequest(const Request& request)
     m_requestedURL = request.url;
     // No engine: the load still starts and ends as an engine's would, so the
     // delegate's screens behave the same, and the log says why nothing shows.
-    Log::writef("Web view: no web engine in this host (a web view needs a display); cannot load %s",
-        request.url.c_str());
+    Log::writef(
+        "Web view: no web engine in this host (a web view needs a display); cannot load %s", request.url.c_str());
     std::weak_ptr<View> weakThis = sharedView();
     RunLoop::main().post([weakThis, url = request.url] {
         auto view = std::static_pointer_cast<WebView>(weakThis.lock());

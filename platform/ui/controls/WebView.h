@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/ui/controls/URLError.h"
-#include "platform/ui/views/View.h"
 #include "platform/ui/controls/WebViewDelegate.h"
+#include "platform/ui/views/View.h"
 
 #include <functional>
 #include <memory>
@@ -21,7 +21,12 @@
 // finish or failure.
 class WebView : public View {
 public:
-    enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringCacheData, ReturnCacheDataElseLoad, ReturnCacheDataDontLoad };
+    enum class CachePolicy {
+        UseProtocolCachePolicy,
+        ReloadIgnoringCacheData,
+        ReturnCacheDataElseLoad,
+        ReturnCacheDataDontLoad
+    };
     struct Request {
         std::string url;
         CachePolicy cachePolicy { CachePolicy::UseProtocolCachePolicy };

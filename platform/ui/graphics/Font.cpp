@@ -74,8 +74,8 @@ Font Font::boldSystemFont(double size)
     return Font("Helvetica-Bold", "Liberation Sans", true, false, size);
 }
 
-GRefPtr<PangoLayout> Font::createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode mode,
-    TextAlignment alignment) const
+GRefPtr<PangoLayout> Font::createLayout(
+    cairo_t* cr, const std::string& text, double width, LineBreakMode mode, TextAlignment alignment) const
 {
     GRefPtr<PangoLayout> owner;
     if (cr) {
@@ -111,9 +111,10 @@ GRefPtr<PangoLayout> Font::createLayout(cairo_t* cr, const std::string& text, do
             break;
         }
     }
-    pango_layout_set_alignment(layout, alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER
-            : alignment == TextAlignment::Right                         ? PANGO_ALIGN_RIGHT
-                                                                        : PANGO_ALIGN_LEFT);
+    pango_layout_set_alignment(layout,
+        alignment == TextAlignment::Center      ? PANGO_ALIGN_CENTER
+            : alignment == TextAlignment::Right ? PANGO_ALIGN_RIGHT
+                                                : PANGO_ALIGN_LEFT);
     return owner;
 }
 

@@ -34,15 +34,14 @@ public:
     // The size of `text` wrapped to `constraint.width` and cut to the whole
     // lines that fit `constraint.height` (0 or less: unlimited), rounded up to
     // whole points.
-    Size sizeWithText(const std::string& text, Size constraint,
-        LineBreakMode = LineBreakMode::WordWrap) const;
+    Size sizeWithText(const std::string& text, Size constraint, LineBreakMode = LineBreakMode::WordWrap) const;
     // The size of `text` on one line.
     Size sizeWithText(const std::string& text) const;
 
     // A Pango layout for `text` on `cr` (or on a measuring context when null),
     // wrapped to `width` (≤ 0: no wrapping). The caller unrefs it.
-    GRefPtr<PangoLayout> createLayout(cairo_t* cr, const std::string& text, double width, LineBreakMode,
-        TextAlignment = TextAlignment::Left) const;
+    GRefPtr<PangoLayout> createLayout(
+        cairo_t* cr, const std::string& text, double width, LineBreakMode, TextAlignment = TextAlignment::Left) const;
 
     bool operator==(const Font&) const = default;
 

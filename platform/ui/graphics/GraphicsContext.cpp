@@ -282,8 +282,8 @@ void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const
     cairo_pattern_t* pattern = owner.get();
     for (size_t i = 0; i < colors.size(); ++i) {
         double location = i < locations.size() ? locations[i]
-            : colors.size() == 1                ? 0.0
-                                                : static_cast<double>(i) / (colors.size() - 1);
+            : colors.size() == 1               ? 0.0
+                                               : static_cast<double>(i) / (colors.size() - 1);
         const Color& c = colors[i];
         cairo_pattern_add_color_stop_rgba(pattern, location, c.red, c.green, c.blue, c.alpha * m_state.alpha);
     }
@@ -315,8 +315,8 @@ void GraphicsContext::drawLinearGradient(const std::vector<Color>& colors, const
     cairo_paint(m_cr);
 }
 
-Size GraphicsContext::drawText(const std::string& text, const Rect& rect, const Font& font, LineBreakMode mode,
-    TextAlignment alignment)
+Size GraphicsContext::drawText(
+    const std::string& text, const Rect& rect, const Font& font, LineBreakMode mode, TextAlignment alignment)
 {
     if (text.empty())
         return {};

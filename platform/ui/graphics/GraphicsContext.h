@@ -82,8 +82,8 @@ public:
 
     // Text in the fill colour, wrapped in `rect` and cut to the lines that fit;
     // answers the size drawn.
-    Size drawText(const std::string& text, const Rect& rect, const Font&,
-        LineBreakMode = LineBreakMode::WordWrap, TextAlignment = TextAlignment::Left);
+    Size drawText(const std::string& text, const Rect& rect, const Font&, LineBreakMode = LineBreakMode::WordWrap,
+        TextAlignment = TextAlignment::Left);
     // One line with its top left at `point`.
     Size drawText(const std::string& text, Point point, const Font&);
 

@@ -172,8 +172,8 @@ std::shared_ptr<Image> Image::decode(std::string_view bytes, double scale, long 
     DecodeGuard guard { maxPixels, maxDimension };
     g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(sizePrepared), &guard);
     g_signal_connect(loader.get(), "area-updated", G_CALLBACK(areaUpdated), &guard);
-    bool ok = gdk_pixbuf_loader_write(loader.get(), reinterpret_cast<const guchar*>(bytes.data()), bytes.size(),
-                  error.outPtr())
+    bool ok = gdk_pixbuf_loader_write(
+                  loader.get(), reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), error.outPtr())
         && !guard.tooLarge;
     // Closing always, even after a failure, so the loader releases its state.
     bool closed = gdk_pixbuf_loader_close(loader.get(), error.outPtr());

@@ -27,8 +27,8 @@ public:
     // not decode completely, have more than maxPixels pixels, or (when
     // maxDimension is above 0) are wider or taller than maxDimension.
     // Safe on any thread.
-    static std::shared_ptr<Image> decode(std::string_view bytes, double scale = 1.0, long long maxPixels = kMaxPixels,
-        int maxDimension = 0);
+    static std::shared_ptr<Image> decode(
+        std::string_view bytes, double scale = 1.0, long long maxPixels = kMaxPixels, int maxDimension = 0);
     // Whether the bytes start with a signature decode() accepts.
     static bool hasRasterSignature(std::string_view bytes);
     static std::shared_ptr<Image> fromFile(const std::string& path, double scale = 1.0);

@@ -40,8 +40,8 @@ struct Rect {
     bool contains(Point p) const { return p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY(); }
     bool intersects(const Rect& other) const
     {
-        return !isEmpty() && !other.isEmpty() && minX() < other.maxX() && other.minX() < maxX()
-            && minY() < other.maxY() && other.minY() < maxY();
+        return !isEmpty() && !other.isEmpty() && minX() < other.maxX() && other.minX() < maxX() && minY() < other.maxY()
+            && other.minY() < maxY();
     }
     Rect intersection(const Rect& other) const
     {
@@ -61,6 +61,9 @@ struct Rect {
         double y0 = std::min(minY(), other.minY());
         return { x0, y0, std::max(maxX(), other.maxX()) - x0, std::max(maxY(), other.maxY()) - y0 };
     }
-    Rect insetBy(double dx, double dy) const { return { minX() + dx, minY() + dy, width() - 2 * dx, height() - 2 * dy }; }
+    Rect insetBy(double dx, double dy) const
+    {
+        return { minX() + dx, minY() + dy, width() - 2 * dx, height() - 2 * dy };
+    }
     Rect offsetBy(double dx, double dy) const { return { origin.x + dx, origin.y + dy, size.width, size.height }; }
 };

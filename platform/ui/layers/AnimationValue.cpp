@@ -12,8 +12,7 @@ struct Decomposed {
 // views animate (scales, rotations, moves). Anything else blends element-wise.
 bool decompose(const Transform3D& m, Decomposed& out)
 {
-    if (m.m13 != 0 || m.m23 != 0 || m.m31 != 0 || m.m32 != 0 || m.m14 != 0 || m.m24 != 0 || m.m34 != 0
-        || m.m44 != 1)
+    if (m.m13 != 0 || m.m23 != 0 || m.m31 != 0 || m.m32 != 0 || m.m14 != 0 || m.m24 != 0 || m.m34 != 0 || m.m44 != 1)
         return false;
     double sx = std::hypot(m.m11, m.m12);
     double sy = std::hypot(m.m21, m.m22);

@@ -43,9 +43,9 @@ public:
     }
 
     const Storage& storage() const { return m_value; }
-    template<typename T> bool is() const { return std::holds_alternative<T>(m_value); }
+    template <typename T> bool is() const { return std::holds_alternative<T>(m_value); }
     // The value as T, or `fallback` when it holds another type.
-    template<typename T> T as(const T& fallback = T {}) const
+    template <typename T> T as(const T& fallback = T {}) const
     {
         const T* value = std::get_if<T>(&m_value);
         return value ? *value : fallback;

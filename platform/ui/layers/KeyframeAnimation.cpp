@@ -9,9 +9,8 @@ std::optional<AnimationValue> KeyframeAnimation::valueAt(double localTime, const
         return m_values[0];
     double p = progress(localTime);
     // Key times are used only when there is one per value, as the platform does.
-    auto keyTime = [&](size_t i) {
-        return m_keyTimes.size() == count ? m_keyTimes[i] : static_cast<double>(i) / (count - 1);
-    };
+    auto keyTime
+        = [&](size_t i) { return m_keyTimes.size() == count ? m_keyTimes[i] : static_cast<double>(i) / (count - 1); };
     if (p <= keyTime(0))
         return m_values[0];
     for (size_t i = 0; i + 1 < count; ++i) {

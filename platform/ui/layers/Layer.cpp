@@ -2,10 +2,10 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
-#include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/layers/LayerDelegate.h"
 #include "platform/ui/layers/Transaction.h"
 #include "platform/ui/layers/TransitionAnimation.h"
@@ -116,8 +116,8 @@ bool Layer::setValueForKeyPath(const std::string& keyPath, const AnimationValue&
 Rect Layer::frame() const
 {
     const auto& m = m_model;
-    Rect local { -m.bounds.size.width * m.anchorPoint.x, -m.bounds.size.height * m.anchorPoint.y,
-        m.bounds.size.width, m.bounds.size.height };
+    Rect local { -m.bounds.size.width * m.anchorPoint.x, -m.bounds.size.height * m.anchorPoint.y, m.bounds.size.width,
+        m.bounds.size.height };
     if (m.transform.isIdentity())
         return local.offsetBy(m.position.x, m.position.y);
     return m.transform.affine().apply(local).offsetBy(m.position.x, m.position.y);
@@ -171,8 +171,8 @@ void Layer::removeFromSuperlayer()
         return;
     auto keep = shared_from_this();
     auto& siblings = parent->m_sublayers;
-    siblings.erase(std::remove_if(siblings.begin(), siblings.end(), [&](auto& l) { return l.get() == this; }),
-        siblings.end());
+    siblings.erase(
+        std::remove_if(siblings.begin(), siblings.end(), [&](auto& l) { return l.get() == this; }), siblings.end());
     m_superlayer = nullptr;
     parent->setNeedsComposite();
 }
@@ -238,8 +238,8 @@ void Layer::addAnimation(std::shared_ptr<Animation> animation, const std::string
 void Layer::animationDidEnd(const std::shared_ptr<Animation>& animation)
 {
     auto protectedThis = shared_from_this();
-    auto it = std::find_if(m_animations.begin(), m_animations.end(),
-        [&](auto& e) { return e.animation == animation && !e.stopped; });
+    auto it = std::find_if(
+        m_animations.begin(), m_animations.end(), [&](auto& e) { return e.animation == animation && !e.stopped; });
     if (it == m_animations.end())
         return;
     it->stopped = true;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/layers/Animation.h"
 #include "platform/ui/graphics/CairoRefPtr.h"
+#include "platform/ui/layers/Animation.h"
 #include "platform/ui/layers/LayerProperties.h"
 
 #include <cairo.h>

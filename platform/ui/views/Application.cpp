@@ -3,11 +3,11 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemURLPolicy.h"
-#include "platform/ui/views/ApplicationDelegate.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
-#include "platform/ui/views/Responder.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/ApplicationDelegate.h"
+#include "platform/ui/views/Responder.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
@@ -67,8 +67,7 @@ std::vector<std::shared_ptr<Window>> Application::windows() const
             list.push_back(std::move(window));
     }
     // Stable: windows of one level keep the order they were shown in.
-    std::stable_sort(list.begin(), list.end(),
-        [](auto& a, auto& b) { return a->windowLevel() < b->windowLevel(); });
+    std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) { return a->windowLevel() < b->windowLevel(); });
     return list;
 }
 
@@ -278,8 +277,8 @@ cairo_surface_t* Application::compositeScreen(double scale)
         context.setFillColor(Color::black());
         context.fillRect(bar);
         context.setFillColor(Color::whiteColor());
-        context.drawText("Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip,
-            TextAlignment::Center);
+        context.drawText(
+            "Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip, TextAlignment::Center);
     }
     owner.clear();
     cairo_surface_flush(m_screen.get());

@@ -1,20 +1,20 @@
 #include "platform/ui/views/InterfaceLoader.h"
 
-#include "json/JSONDeserializer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
-#include "platform/ui/graphics/Image.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/views/Screen.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/TextView.h"
 #include "platform/ui/controls/Toolbar.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/Screen.h"
 #include "platform/ui/views/ViewController.h"
+#include "json/JSONDeserializer.h"
 
 #include <fstream>
 #include <iterator>
@@ -129,7 +129,7 @@ std::shared_ptr<BarButtonItem> barItemFrom(const JSONValue& d)
         return BarButtonItem::fixedSpace(numberFor(d, "width").value_or(0));
     std::string style = stringFor(d, "style", "bordered");
     auto item = std::make_shared<BarButtonItem>(stringFor(d, "title"),
-        style == "plain" ? BarButtonItem::Style::Plain
+        style == "plain"      ? BarButtonItem::Style::Plain
             : style == "done" ? BarButtonItem::Style::Done
                               : BarButtonItem::Style::Bordered);
     if (auto w = numberFor(d, "width"))

@@ -82,9 +82,8 @@ std::optional<Key> Key::fromName(std::string_view name)
     // may itself be "+".
     for (bool stripped = true; stripped;) {
         stripped = false;
-        static constexpr std::pair<std::string_view, Modifier> prefixes[] = {
-            { "shift+", Shift }, { "ctrl+", Control }, { "control+", Control }, { "alt+", Alt }
-        };
+        static constexpr std::pair<std::string_view, Modifier> prefixes[]
+            = { { "shift+", Shift }, { "ctrl+", Control }, { "control+", Control }, { "alt+", Alt } };
         for (auto& [prefix, modifier] : prefixes) {
             if (name.size() > prefix.size() && equalsIgnoringCase(name.substr(0, prefix.size()), prefix)) {
                 modifiers |= modifier;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/ui/views/AccessibleElement.h"
 #include "platform/ui/graphics/AffineTransform.h"
-#include "platform/ui/views/AutoresizingMask.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/layers/Layer.h"
 #include "platform/ui/layers/LayerDelegate.h"
+#include "platform/ui/views/AccessibleElement.h"
+#include "platform/ui/views/AutoresizingMask.h"
 #include "platform/ui/views/Responder.h"
 #include "platform/ui/views/ViewAnimationCurve.h"
 
@@ -29,7 +29,7 @@ public:
     explicit View(const Rect& frame = {});
     ~View() override;
 
-    template<typename T = View, typename... Args> static std::shared_ptr<T> make(Args&&... args)
+    template <typename T = View, typename... Args> static std::shared_ptr<T> make(Args&&... args)
     {
         return std::make_shared<T>(std::forward<Args>(args)...);
     }

@@ -1,12 +1,12 @@
 #include "platform/ui/views/ViewAnimationBlock.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/layers/BasicAnimation.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
+#include "platform/ui/layers/BasicAnimation.h"
+#include "platform/ui/layers/TransitionAnimation.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
-#include "platform/ui/layers/TransitionAnimation.h"
 
 static std::vector<std::shared_ptr<ViewAnimationBlock>>& blockStack()
 {

@@ -44,8 +44,8 @@ void ViewController::loadView()
     }
     InterfaceLoader loader;
     if (!loader.loadNamed(m_interfaceName, *this))
-        Log::writef("Could not load the interface description %s: %s", m_interfaceName.c_str(),
-            loader.errorMessage().c_str());
+        Log::writef(
+            "Could not load the interface description %s: %s", m_interfaceName.c_str(), loader.errorMessage().c_str());
 }
 
 bool ViewController::setOutlet(const std::string& name, const std::shared_ptr<Responder>& object)

@@ -71,7 +71,10 @@ struct FullHost final : PellarDelegate {
     std::optional<std::optional<std::string>> gender() override { return std::optional<std::string>("f"); }
     std::optional<std::optional<Date>> dateOfBirth() override { return std::optional<Date>(localNoon(1980, 2, 29)); }
     std::optional<std::optional<std::string>> keywords() override { return std::optional<std::string>("food,drink"); }
-    std::optional<std::optional<std::string>> searchString() override { return std::optional<std::string>("pizza place"); }
+    std::optional<std::optional<std::string>> searchString() override
+    {
+        return std::optional<std::string>("pizza place");
+    }
     std::optional<bool> useTestAd() override { return testAd; }
     std::optional<std::optional<std::string>> testAdAction() override { return std::optional<std::string>("canvas"); }
     std::optional<std::optional<std::string>> adserverEndpoint() override { return endpoint; }

@@ -36,8 +36,8 @@ TEST_F(PellarAdParametersTest, HostGoneOrFailingGivesNoParametersInsteadOfThrowi
     EXPECT_EQ(PellarAdParameters::forRequest(gone.lock(), PellarAdFormat::Bar), std::nullopt);
 
     // A failure half-way through gives nothing rather than half a request.
-    EXPECT_EQ(PellarAdParameters::forRequest(std::make_shared<FailingLocationHost>(), PellarAdFormat::Bar),
-        std::nullopt);
+    EXPECT_EQ(
+        PellarAdParameters::forRequest(std::make_shared<FailingLocationHost>(), PellarAdFormat::Bar), std::nullopt);
 }
 
 TEST_F(PellarAdParametersTest, FormatNamesTheAdType)

@@ -1,8 +1,8 @@
 #include "tests/ads/ad/AdTestSupport.h"
 
 #include "ads/flex/PellarFlexAd.h"
-#include "json/JSONSerializer.h"
 #include "platform/foundation/Log.h"
+#include "json/JSONSerializer.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ protected:
     std::string textAnswer(const std::string& extra = "")
     {
         return R"({"text":"Hello","6":"url","jsonp_url":")" + server.url("/click") + R"(","204":"_text.png",)"
-            + R"("cpm_url":")" + server.url("/cpm") + R"(","tracking_pixel":")" + server.url("/track") + "\"" + extra + "}";
+            + R"("cpm_url":")" + server.url("/cpm") + R"(","tracking_pixel":")" + server.url("/track") + "\"" + extra
+            + "}";
     }
     void loadReadyTextAd()
     {
@@ -108,17 +109,26 @@ TEST_F(PellarAdResponseTest, UnusableAnswersAndImagesFailTheAd)
         { "action not a string", R"({"6":7,"jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
         { "empty body", "", 200 },
         { "not JSON", "<html>ad</html>", 200 },
-        { "image missing", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/none.png") + "\"}", 200 },
-        { "image undecodable", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/bad.png") + "\"}", 200 },
-        { "image too large", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/huge.png") + "\"}", 200 },
-        { "icon undecodable", R"({"6":"url","18":"broken","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "image missing", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/none.png") + "\"}",
+            200 },
+        { "image undecodable",
+            R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/bad.png") + "\"}", 200 },
+        { "image too large",
+            R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/huge.png") + "\"}", 200 },
+        { "icon undecodable", R"({"6":"url","18":"broken","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}",
+            200 },
         // Larger than their place can use: refused before decoding.
-        { "icon over 512 pixels", R"({"6":"url","18":"wide","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
-        { "banner over four banners", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/big.png") + "\"}", 200 },
-        { "vector image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/vector.png") + "\"}", 200 },
-        { "truncated image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/cut.png") + "\"}", 200 },
+        { "icon over 512 pixels",
+            R"({"6":"url","18":"wide","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "banner over four banners",
+            R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/big.png") + "\"}", 200 },
+        { "vector image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/vector.png") + "\"}",
+            200 },
+        { "truncated image", R"({"6":"url","jsonp_url":")" + click + R"(","banner":")" + server.url("/cut.png") + "\"}",
+            200 },
         { "icon named ..", R"({"6":"url","18":"..","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
-        { "icon named %2e", R"({"6":"url","18":"%2e","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}", 200 },
+        { "icon named %2e", R"({"6":"url","18":"%2e","jsonp_url":")" + click + R"(","banner":")" + banner + "\"}",
+            200 },
     };
     for (auto& testCase : cases) {
         SCOPED_TRACE(testCase.name);
@@ -220,7 +230,8 @@ TEST_F(PellarAdResponseTest, ClickPostsTheInteractionsAndReadsTheAnswer)
 {
     loadReadyTextAd();
     server.respond("/click", { .body = R"({"redirect_url":"http://landing/"})" });
-    auto interactions = JSONValue::dictionary({ { "interactions", JSONValue::array({ JSONValue::string("0,12,30,0.250000") }) } });
+    auto interactions
+        = JSONValue::dictionary({ { "interactions", JSONValue::array({ JSONValue::string("0,12,30,0.250000") }) } });
     ad->clickWithData(interactions);
     EXPECT_EQ(ad->state(), PellarAdState::Clicked);
     EXPECT_TRUE(ad->readyForDisplay());
@@ -284,7 +295,8 @@ TEST_F(PellarAdResponseTest, DisplayAttributesFollowTheHostAndDescriptionNamesTh
 
     char address[32];
     std::snprintf(address, sizeof address, "%p", static_cast<void*>(probe.get()));
-    EXPECT_EQ(probe->description(), std::string("<PellarAd ") + address + ": '(null)', '(null)', (null), (null), {()}>");
+    EXPECT_EQ(
+        probe->description(), std::string("<PellarAd ") + address + ": '(null)', '(null)', (null), (null), {()}>");
 }
 
 } // namespace

@@ -15,8 +15,8 @@ protected:
     void SetUp() override
     {
         RunLoopFixture::SetUp();
-        banner = View::make<PellarSingleAdView>(Rect {0, 0, 320, 48});
-        icon = View::make(Rect {290, 10, 26, 28});
+        banner = View::make<PellarSingleAdView>(Rect { 0, 0, 320, 48 });
+        icon = View::make(Rect { 290, 10, 26, 28 });
         banner->addSubview(icon);
         banner->setClickAnimationView(icon);
     }
@@ -35,7 +35,7 @@ protected:
 
     std::shared_ptr<PellarSingleAdView> banner;
     std::shared_ptr<View> icon;
-    double elapsed {0};
+    double elapsed { 0 };
 };
 
 TEST_F(SingleAdViewTest, RestoreRequestedDuringThePulseWaitsForTheSpinner)
@@ -110,7 +110,7 @@ TEST_F(SingleAdViewTest, PulseIsTheFixedKeyFrameAnimation)
 {
     auto pulse = PellarSingleAdView::defaultPulseAnimation({});
     EXPECT_EQ(pulse->keyPath(), "transform");
-    EXPECT_EQ(pulse->keyTimes(), (std::vector<double> {0.0, 0.4, 1.0}));
+    EXPECT_EQ(pulse->keyTimes(), (std::vector<double> { 0.0, 0.4, 1.0 }));
     ASSERT_EQ(pulse->values().size(), 3u);
     EXPECT_EQ(pulse->values()[1].as<Transform3D>().m11, 1.4);
     EXPECT_EQ(pulse->values()[2].as<Transform3D>().m22, 0.001);
@@ -122,7 +122,7 @@ TEST_F(SingleAdViewTest, PulseIsTheFixedKeyFrameAnimation)
 
 TEST_F(SingleAdViewTest, HighlightIsAddedOnceOnTopAndRemoved)
 {
-    auto other = View::make(Rect {0, 0, 10, 10});
+    auto other = View::make(Rect { 0, 0, 10, 10 });
     banner->setTouched(true);
     banner->setTouched(true);
     ASSERT_EQ(banner->subviews().size(), 2u);
@@ -138,12 +138,12 @@ TEST_F(SingleAdViewTest, HighlightIsAddedOnceOnTopAndRemoved)
 
 TEST(PellarSingleAdViewRecords, TouchRecordsRoundToWholePointsAndCarrySixDecimals)
 {
-    auto view = View::make(Rect {0, 0, 320, 48});
-    Touch start(view, {}, {12.4, 30.6}, 0);
-    Touch end(view, {}, {300.0, 47.5}, 0);
+    auto view = View::make(Rect { 0, 0, 320, 48 });
+    Touch start(view, {}, { 12.4, 30.6 }, 0);
+    Touch end(view, {}, { 300.0, 47.5 }, 0);
     auto history = PellarSingleAdView::recordTouch(start, false, view.get(), 0.0, {});
     history = PellarSingleAdView::recordTouch(end, true, view.get(), 2.5, std::move(history));
-    EXPECT_EQ(history, (std::vector<std::string> {"0,12,31,0.000000", "1,300,48,2.500000"}));
+    EXPECT_EQ(history, (std::vector<std::string> { "0,12,31,0.000000", "1,300,48,2.500000" }));
 }
 
 } // namespace

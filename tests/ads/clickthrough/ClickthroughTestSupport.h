@@ -6,9 +6,9 @@
 #include "platform/foundation/Paths.h"
 #include "platform/ui/controls/ActionSheet.h"
 #include "platform/ui/controls/AlertView.h"
+#include "platform/ui/controls/WebView.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
-#include "platform/ui/controls/WebView.h"
 #include "platform/ui/views/Window.h"
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"
@@ -27,7 +27,10 @@ public:
     std::optional<int> embeddedWebViewBarStyle() override { return barStyle; }
     std::optional<std::optional<Color>> embeddedWebViewTintColor() override { return tint; }
 
-    int count(const std::string& event) const { return static_cast<int>(std::count(events.begin(), events.end(), event)); }
+    int count(const std::string& event) const
+    {
+        return static_cast<int>(std::count(events.begin(), events.end(), event));
+    }
 
     std::vector<std::string> events;
     std::optional<int> barStyle;

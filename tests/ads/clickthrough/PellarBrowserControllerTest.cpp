@@ -28,7 +28,8 @@ protected:
             if (item->kind() == BarButtonItem::Kind::FlexibleSpace)
                 labels.push_back("|");
             else
-                labels.push_back(item->accessibilityLabel().value_or(item->title()) + (item->isEnabled() ? "" : "(off)"));
+                labels.push_back(
+                    item->accessibilityLabel().value_or(item->title()) + (item->isEnabled() ? "" : "(off)"));
         }
         return labels;
     }
@@ -60,7 +61,8 @@ TEST_F(PellarBrowserControllerTest, BuildsTheScreenAroundThePage)
     ASSERT_EQ(subviews.size(), 3u);
     EXPECT_EQ(subviews[2], browser->webView());
     EXPECT_EQ(browser->topNavItem()->leftBarButtonItem()->title(), "Done");
-    EXPECT_EQ(toolbarLabels(), (std::vector<std::string> { "Back(off)", "|", "Forward(off)", "|", "Refresh", "|", "Action" }));
+    EXPECT_EQ(toolbarLabels(),
+        (std::vector<std::string> { "Back(off)", "|", "Forward(off)", "|", "Refresh", "|", "Action" }));
 }
 
 TEST_F(PellarBrowserControllerTest, LoadingShowsOneSpinnerThenTheTitle)
@@ -150,8 +152,9 @@ TEST_F(PellarBrowserControllerTest, ActionSheetHandsThePageToTheSystem)
     EXPECT_TRUE(opened.empty());
     browser->actionSheetClickedButtonAtIndex(*sheets[0], 0);
     browser->actionSheetClickedButtonAtIndex(*sheets[0], 1);
-    EXPECT_EQ(opened, (std::vector<std::string> { "http://127.0.0.1:1/menu?a=1",
-                          "mailto:?subject=Fish%20%26%20Chips&body=http://127.0.0.1:1/menu?a%3D1" }));
+    EXPECT_EQ(opened,
+        (std::vector<std::string> {
+            "http://127.0.0.1:1/menu?a=1", "mailto:?subject=Fish%20%26%20Chips&body=http://127.0.0.1:1/menu?a%3D1" }));
 }
 
 TEST_F(PellarBrowserControllerTest, DoneTellsTheHostOnceAndKeepsThePageAWhile)

@@ -103,14 +103,34 @@ TEST(PellarBrowserPageErrors, EachCodeGetsItsTablesMessage)
         std::string message;
     };
     const Case cases[] = {
-        { -1000, unsupported }, { -1002, unsupported },
-        { -1001, connect }, { -1004, connect }, { -1005, connect }, { -1008, connect }, { -1009, connect }, { -2000, connect },
-        { -1100, file }, { -1101, file }, { -3000, file }, { -3003, file }, { -3005, file },
+        { -1000, unsupported },
+        { -1002, unsupported },
+        { -1001, connect },
+        { -1004, connect },
+        { -1005, connect },
+        { -1008, connect },
+        { -1009, connect },
+        { -2000, connect },
+        { -1100, file },
+        { -1101, file },
+        { -3000, file },
+        { -3003, file },
+        { -3005, file },
         { -1103, large },
-        { -1200, secure }, { -1202, secure }, { -1204, secure },
+        { -1200, secure },
+        { -1202, secure },
+        { -1204, secure },
         // Neighbours of the ranges, and codes the table leaves to the default.
-        { -1003, other }, { -1102, other }, { -1006, other }, { -1199, other }, { -1205, other },
-        { -2999, other }, { -3006, other }, { -1, other }, { 0, other }, { 404, other },
+        { -1003, other },
+        { -1102, other },
+        { -1006, other },
+        { -1199, other },
+        { -1205, other },
+        { -2999, other },
+        { -3006, other },
+        { -1, other },
+        { 0, other },
+        { 404, other },
     };
     for (auto& c : cases) {
         auto message = PellarBrowserRules::pageErrorMessageForCode(c.code);

@@ -11,13 +11,14 @@ using Parameters = std::map<std::string, std::string>;
 
 TEST(PellarCanvasQueryParser, SkipsPiecesWithoutAKeyOrThatDoNotUnescapeAsASCII)
 {
-    EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("a=1&=2&b&c="), (Parameters {{"a", "1"}, {"c", ""}}));
+    EXPECT_EQ(
+        PellarCanvasWebView::dictionaryWithQueryString("a=1&=2&b&c="), (Parameters { { "a", "1" }, { "c", "" } }));
     // Only the first "=" splits; a "+" is not a space; a later key wins.
     EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("k=a=b&p=1+2&k=last&u=http%3A%2F%2Fh%2F%3Fq%3D1%26r"),
-        (Parameters {{"k", "last"}, {"p", "1+2"}, {"u", "http://h/?q=1&r"}}));
+        (Parameters { { "k", "last" }, { "p", "1+2" }, { "u", "http://h/?q=1&r" } }));
     // Non-ASCII escapes in a key or a value, and malformed escapes, drop only their piece.
     EXPECT_EQ(PellarCanvasWebView::dictionaryWithQueryString("v=caf%C3%A9&ok=1&%FF=2&bad=%zz&cut=%4"),
-        (Parameters {{"ok", "1"}}));
+        (Parameters { { "ok", "1" } }));
 }
 
 class PellarCanvasControllerTest : public ClickthroughFixture {
@@ -56,9 +57,9 @@ protected:
 TEST_F(PellarCanvasControllerTest, BoxInTheMiddleLoadsTheCanvasPageUnderASpinnerThenDarkens)
 {
     present();
-    EXPECT_EQ(page->frame(), (Rect {0, 92.5, 320, 295}));
+    EXPECT_EQ(page->frame(), (Rect { 0, 92.5, 320, 295 }));
     EXPECT_EQ(page->superview(), canvasScreen->view().get());
-    EXPECT_EQ(page->requests, std::vector<std::string> {PellarEndpoints::canvasPageURL()});
+    EXPECT_EQ(page->requests, std::vector<std::string> { PellarEndpoints::canvasPageURL() });
     EXPECT_EQ(page->lastRequest.cachePolicy, WebView::CachePolicy::ReloadIgnoringCacheData);
     EXPECT_EQ(page->lastRequest.timeoutInterval, 600.0);
     EXPECT_TRUE(page->viewWithTag(PellarCanvasWebView::kSpinnerTag));
@@ -84,7 +85,7 @@ TEST_F(PellarCanvasControllerTest, CanvasPageGetsOneCallWithTheContentAndTitleAs
     ASSERT_EQ(page->calls.size(), 1u);
     EXPECT_EQ(page->calls[0].first, "cb");
     EXPECT_EQ(page->calls[0].second,
-        (std::vector<std::string> {"http://127.0.0.1:1/landing/canvas#sdk", "It's a \\ \"test\"</script>\n"}));
+        (std::vector<std::string> { "http://127.0.0.1:1/landing/canvas#sdk", "It's a \\ \"test\"</script>\n" }));
     // Pages the canvas loads later, failed or not, change nothing.
     page->finish("Other", "http://127.0.0.1:1/other");
     page->fail(URLErrorCannotConnectToHost);
@@ -95,7 +96,7 @@ TEST_F(PellarCanvasControllerTest, CanvasPageGetsOneCallWithTheContentAndTitleAs
 TEST_F(PellarCanvasControllerTest, APageWithoutTheBridgeOrAFailedFirstLoadClosesTheScreen)
 {
     // No `pellar`, or no answer at all to the test.
-    for (const char* typeOfPellar : {"undefined", ""}) {
+    for (const char* typeOfPellar : { "undefined", "" }) {
         host->events.clear();
         present();
         advance(0.8);
@@ -133,12 +134,12 @@ TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigat
     EXPECT_FALSE(page->navigate("pellar://launch?url=storeapp%3A%2F%2Fstore.example%2Fapp%2Fid1"));
     EXPECT_EQ(opened,
         (std::vector<std::string> {
-            "http://example.com/a?b=1&c=2", "tel:+15555550100", "storeapp://store.example/app/id1"}));
+            "http://example.com/a?b=1&c=2", "tel:+15555550100", "storeapp://store.example/app/id1" }));
 
     opened.clear();
-    for (const char* refused :
-        {"pellar://launch?url=file%3A%2F%2F%2Fetc%2Fpasswd", "pellar://launch?url=javascript%3Aalert(1)",
-            "pellar://launch", "pellar://launch?url=not%20a%20url", "pellar://unknown?url=http%3A%2F%2Fexample.com%2F"})
+    for (const char* refused : { "pellar://launch?url=file%3A%2F%2F%2Fetc%2Fpasswd",
+             "pellar://launch?url=javascript%3Aalert(1)", "pellar://launch", "pellar://launch?url=not%20a%20url",
+             "pellar://unknown?url=http%3A%2F%2Fexample.com%2F" })
         EXPECT_FALSE(page->navigate(refused)) << refused;
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),

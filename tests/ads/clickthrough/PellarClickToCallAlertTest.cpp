@@ -11,7 +11,8 @@ protected:
         Device::currentDevice().setConfirmsCallsItself(false);
         CallAndContactsFixture::TearDown();
     }
-    std::shared_ptr<PellarClickToCallAlert> alertFor(const std::string& link, std::optional<std::string> acquisition = std::nullopt)
+    std::shared_ptr<PellarClickToCallAlert> alertFor(
+        const std::string& link, std::optional<std::string> acquisition = std::nullopt)
     {
         return PellarClickToCallAlert::create(URL::withString(link), std::move(acquisition));
     }

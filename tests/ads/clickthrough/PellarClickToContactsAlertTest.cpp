@@ -1,14 +1,15 @@
 #include "ads/clickthrough/PellarClickToContactsAlert.h"
 #include "ads/clickthrough/PellarContact.h"
-#include "json/JSONDeserializer.h"
 #include "platform/contacts/VdirAddressBook.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
 #include "tests/ads/clickthrough/CallAndContactsTestSupport.h"
+#include "json/JSONDeserializer.h"
 
 namespace {
 
-const std::string kErasing = "Address Acme is already in the address book.  Erasing the old entry before adding the new one.";
+const std::string kErasing
+    = "Address Acme is already in the address book.  Erasing the old entry before adding the new one.";
 const std::string kAdded = "Added contact Acme to the address book.";
 
 class PellarContactTest : public CallAndContactsFixture {
@@ -32,7 +33,8 @@ protected:
     }
     JSONValue acme(const std::string& extra = "")
     {
-        return json(R"({"organization": "Acme", "phonenums": {"work": "+1 555 0100", "mobile": "+1 555 0142", "fax": 5550199},
+        return json(
+            R"({"organization": "Acme", "phonenums": {"work": "+1 555 0100", "mobile": "+1 555 0142", "fax": 5550199},
             "emails": {"work": "hello@acme.example"}, "addresses": {"work": {"Street": "1 Market St", "City": "Springfield"}},
             "links": {"home": "https://acme.example/"}, "note": "Open 9-5")"
             + extra + "}");
@@ -67,7 +69,8 @@ TEST_F(PellarContactTest, ReplacesEveryOldEntryOfTheOrganizationAndNothingElse)
     auto forged = PellarContact::create();
     forged->setOrganization("Evil\n2026-01-01 00:00:00.000 vantrel[1] Pellar: Did receive ad");
     forged->addToAddressBook();
-    EXPECT_EQ(logged("Added contact Evil 2026-01-01 00:00:00.000 vantrel[1] Pellar: Did receive ad to the address book."), 1);
+    EXPECT_EQ(
+        logged("Added contact Evil 2026-01-01 00:00:00.000 vantrel[1] Pellar: Did receive ad to the address book."), 1);
     forged->removeFromAddressBook();
 
     auto people = stored();
@@ -88,7 +91,8 @@ TEST_F(PellarContactTest, ReadBackGivesWhatWasWrittenWithTheServersLabels)
     EXPECT_EQ(contact->phoneNumbers(), (Labeled { { "work", "+1 555 0100" }, { "mobile", "+1 555 0142" } }));
     EXPECT_EQ(contact->emailAddresses(), (Labeled { { "work", "hello@acme.example" } }));
     ASSERT_TRUE(contact->addresses());
-    EXPECT_EQ(contact->addresses()->at(0).value, (PersonRecord::Address { { "Street", "1 Market St" }, { "City", "Springfield" } }));
+    EXPECT_EQ(contact->addresses()->at(0).value,
+        (PersonRecord::Address { { "Street", "1 Market St" }, { "City", "Springfield" } }));
     EXPECT_EQ(contact->links(), (Labeled { { "home", "https://acme.example/" } }));
     EXPECT_EQ(contact->note(), "Open 9-5");
     EXPECT_FALSE(contact->image());
@@ -163,7 +167,8 @@ TEST_F(PellarContactTest, AlertAddsOnAddAndReportsTheAcquisitionBeside)
 
 TEST_F(PellarContactTest, CancelAndBadAnswersChangeNothing)
 {
-    auto answer = json(R"({"contact": {"organization": "Acme"}, "nameless": {"note": "x"}, "org-number": {"organization": 7}, "list": [1]})");
+    auto answer = json(
+        R"({"contact": {"organization": "Acme"}, "nameless": {"note": "x"}, "org-number": {"organization": 7}, "list": [1]})");
     EXPECT_FALSE(PellarClickToContactsAlert::create(std::nullopt, server.url("/acquisition")));
     EXPECT_FALSE(PellarClickToContactsAlert::create(answer.find("list"), server.url("/acquisition")));
     EXPECT_FALSE(PellarClickToContactsAlert::create(answer.find("nameless"), server.url("/acquisition")));

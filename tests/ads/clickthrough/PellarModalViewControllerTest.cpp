@@ -78,7 +78,8 @@ TEST_F(PellarModalViewControllerTest, BackgroundExpandThenFadeInThenBackOut)
 
 TEST_F(PellarModalViewControllerTest, AdMoveToTopSlidesForItsShareOfPointEightSeconds)
 {
-    EXPECT_EQ(PellarModalViewController::adMoveDuration(432), static_cast<double>(static_cast<float>(432 / 480.0 * 0.8)));
+    EXPECT_EQ(
+        PellarModalViewController::adMoveDuration(432), static_cast<double>(static_cast<float>(432 / 480.0 * 0.8)));
     // The window has one subview (the content) as tall as the screen: it is the container.
     auto modal = present(PellarModalViewController::PellarModalTransitionAdMoveToTop);
     EXPECT_EQ(modal->transitionAnimation(), PellarModalViewController::PellarModalTransitionAdMoveToTop);

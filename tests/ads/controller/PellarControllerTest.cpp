@@ -9,8 +9,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/ui/controls/AlertView.h"
-#include "platform/ui/views/Application.h"
 #include "platform/ui/layers/TransitionAnimation.h"
+#include "platform/ui/views/Application.h"
 #include "tests/ads/ad/AdTestSupport.h"
 #include "tests/ads/clickthrough/ClickthroughTestSupport.h"
 
@@ -23,8 +23,8 @@ struct CountingHost final : PellarDelegate {
     std::string publisherId() override { return "pub-1"; }
     void didReceiveAd(PellarView&) override { ++received; }
     void didFailToReceiveAd(PellarView&) override { ++failed; }
-    int received {0};
-    int failed {0};
+    int received { 0 };
+    int failed { 0 };
 };
 
 // One banner, its ad view and controller, against a loopback ad server whose
@@ -34,10 +34,10 @@ protected:
     void SetUp() override
     {
         AdFixture::SetUp();
-        server.respond("/m/icon.png", {.body = pngOfSize(38, 38), .contentType = "image/png"});
-        for (const char* action : {"store", "sms", "call", "URL"})
+        server.respond("/m/icon.png", { .body = pngOfSize(38, 38), .contentType = "image/png" });
+        for (const char* action : { "store", "sms", "call", "URL" })
             server.respond(std::string("/m/static/mobile/img/") + action + ".png",
-                {.body = pngOfSize(26, 26), .contentType = "image/png"});
+                { .body = pngOfSize(26, 26), .contentType = "image/png" });
         Application::shared().setOpenURLHook([this](const std::string& url) {
             opened.push_back(url);
             return true;
@@ -60,7 +60,7 @@ protected:
         answerAdRequest(R"({"text": ")" + text + R"(", "6": ")" + action + R"(", "204": "/icon.png", "jsonp_url": ")"
             + server.url(clickPath) + R"("})");
         std::string clickAnswer = redirect.empty() ? "{}" : R"({"redirect_url": ")" + redirect + R"("})";
-        server.respond(clickPath, {.body = clickAnswer, .contentType = "application/json"});
+        server.respond(clickPath, { .body = clickAnswer, .contentType = "application/json" });
     }
     void start()
     {
@@ -83,18 +83,18 @@ protected:
     {
         auto b = banner();
         ASSERT_TRUE(b);
-        auto touch = std::make_shared<Touch>(b, std::weak_ptr<Window> {}, Point {100, 20}, 0);
-        b->touchesBegan(TouchSet({touch}), {});
-        touch->update(TouchPhase::Ended, {100, 20}, 0);
-        b->touchesEnded(TouchSet({touch}), {});
+        auto touch = std::make_shared<Touch>(b, std::weak_ptr<Window> {}, Point { 100, 20 }, 0);
+        b->touchesBegan(TouchSet({ touch }), {});
+        touch->update(TouchPhase::Ended, { 100, 20 }, 0);
+        b->touchesEnded(TouchSet({ touch }), {});
     }
 
-    std::shared_ptr<CountingHost> host {std::make_shared<CountingHost>()};
+    std::shared_ptr<CountingHost> host { std::make_shared<CountingHost>() };
     std::shared_ptr<PellarView> view;
     std::shared_ptr<PellarController> controller;
     std::vector<std::string> opened;
     std::vector<std::string> logLines;
-    int staged {0};
+    int staged { 0 };
 };
 
 TEST_F(ControllerTest, AdViewIsABannerSizedClearViewThatOwnsItsController)
@@ -102,13 +102,13 @@ TEST_F(ControllerTest, AdViewIsABannerSizedClearViewThatOwnsItsController)
     EXPECT_EQ(PellarView::version(), "20091130");
     stageTextAd("url");
     start();
-    EXPECT_EQ(view->frame(), (Rect {0, 0, 320, 48}));
+    EXPECT_EQ(view->frame(), (Rect { 0, 0, 320, 48 }));
     EXPECT_EQ(view->backgroundColor(), Color::clear());
     EXPECT_EQ(view->autoresizingMask() & (AutoresizingFlexibleWidth | AutoresizingFlexibleHeight), 0u);
     // From a mask with every flexible bit set, only the size bits go.
-    auto flexible = View::make(Rect {0, 0, 320, 48});
-    unsigned margins = AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin
-        | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin;
+    auto flexible = View::make(Rect { 0, 0, 320, 48 });
+    unsigned margins = AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin | AutoresizingFlexibleTopMargin
+        | AutoresizingFlexibleBottomMargin;
     flexible->setAutoresizingMask(margins | AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
     PellarView::keepSizeFixed(*flexible);
     EXPECT_EQ(flexible->autoresizingMask(), margins);
@@ -238,7 +238,7 @@ TEST_F(ControllerTest, TapSendsTheTouchRecordsAndTheAnswerRestoresTheBanner)
     EXPECT_EQ(server.requests().back().method, "POST");
     EXPECT_EQ(server.requests().back().body, R"({"interactions":["0,100,20,0.000000","1,100,20,0.000000"]})");
     // Anything outside the table goes to the system as it is.
-    EXPECT_EQ(opened, (std::vector<std::string> {"sms:+15555550100"}));
+    EXPECT_EQ(opened, (std::vector<std::string> { "sms:+15555550100" }));
     EXPECT_TRUE(banner()->removeSpinnerRequested());
     advance(1.1);
     EXPECT_TRUE(banner()->isUserInteractionEnabled());
@@ -256,14 +256,14 @@ TEST_F(ControllerTest, ClickActionsFollowTheTableOrder)
     std::string landing = server.url("/landing");
     for (const Case& c : {
              // A store link is cleaned even when the action asks for the browser.
-             Case {"url", "https://web.store.example/app/id42?mt=8", {storeLink}},
-             Case {"store", "https://buy.store.example/app/id42?mt=8", {storeLink}},
+             Case { "url", "https://web.store.example/app/id42?mt=8", { storeLink } },
+             Case { "store", "https://buy.store.example/app/id42?mt=8", { storeLink } },
              // Matching is case-sensitive: an unknown action goes to the system.
-             Case {"URL", landing, {landing}},
+             Case { "URL", landing, { landing } },
              // No target: nothing is opened.
-             Case {"sms", "", {}},
+             Case { "sms", "", {} },
              // A call waits for the user: its alert comes up, and nothing is opened yet.
-             Case {"call", "tel:+15555550100", {}},
+             Case { "call", "tel:+15555550100", {} },
          }) {
         SCOPED_TRACE(std::string(c.action) + " " + c.redirect);
         opened.clear();
@@ -299,13 +299,14 @@ TEST_F(ControllerTest, UrlActionOpensTheRedirectInTheEmbeddedBrowser)
     tapBanner();
     ASSERT_TRUE(waitWhileBusy());
     advance(1);
-    auto browser = std::dynamic_pointer_cast<PellarBrowserController>(PellarModalViewController::activeModalController());
+    auto browser
+        = std::dynamic_pointer_cast<PellarBrowserController>(PellarModalViewController::activeModalController());
     WebView::setFactory(nullptr);
     ASSERT_TRUE(browser);
     EXPECT_EQ(browser->adView(), view);
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(browser->webView(), pages[0]);
-    EXPECT_EQ(pages[0]->requests, std::vector<std::string> {landing});
+    EXPECT_EQ(pages[0]->requests, std::vector<std::string> { landing });
     EXPECT_TRUE(opened.empty());
     browser->dismissModal();
     advance(2);
@@ -315,7 +316,7 @@ TEST_F(ControllerTest, ClickAnswerAfterTheBannerWasReplacedLeavesTheNewOneAloneB
 {
     stageTextAd("sms", "sms:1", "First");
     server.respond(
-        "/click/1", {.body = R"({"redirect_url": "sms:1"})", .contentType = "application/json", .delay = 0.3});
+        "/click/1", { .body = R"({"redirect_url": "sms:1"})", .contentType = "application/json", .delay = 0.3 });
     start();
     ASSERT_TRUE(waitForFirstAd());
     auto first = banner();
@@ -330,7 +331,7 @@ TEST_F(ControllerTest, ClickAnswerAfterTheBannerWasReplacedLeavesTheNewOneAloneB
     loop().runUntilIdle();
     EXPECT_TRUE(weakFirst.expired());
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(opened, (std::vector<std::string> {"sms:1"}));
+    EXPECT_EQ(opened, (std::vector<std::string> { "sms:1" }));
     EXPECT_FALSE(banner()->removeSpinnerRequested());
     EXPECT_TRUE(banner()->isUserInteractionEnabled());
 }
@@ -390,7 +391,7 @@ TEST_F(ControllerTest, HostileClickTargetsNeverReachTheSystemNorTheLog)
 TEST_F(ControllerTest, RedirectThatIsNotTextEndsTheClickAsFailed)
 {
     stageTextAd("sms");
-    server.respond("/click/1", {.body = R"({"redirect_url": 42})", .contentType = "application/json"});
+    server.respond("/click/1", { .body = R"({"redirect_url": 42})", .contentType = "application/json" });
     start();
     ASSERT_TRUE(waitForFirstAd());
     tapBanner();
@@ -406,8 +407,8 @@ protected:
     void startHost()
     {
         bannerHost = std::make_shared<AdViewController>();
-        area = View::make(Rect {0, 0, 320, 48});
-        screen = View::make(Rect {0, 0, 320, 480});
+        area = View::make(Rect { 0, 0, 320, 48 });
+        screen = View::make(Rect { 0, 0, 320, 480 });
         screen->addSubview(area);
         bannerHost->setView(area);
         bannerHost->awakeFromInterface();

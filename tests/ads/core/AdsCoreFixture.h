@@ -31,7 +31,10 @@ protected:
         Paths::setDataDirectoryOverride(std::nullopt);
     }
     // Real time for a delayed loopback answer to go out before the server goes away.
-    void drain(double seconds) { loop().runUntil([] { return false; }, seconds); }
+    void drain(double seconds)
+    {
+        loop().runUntil([] { return false; }, seconds);
+    }
 
     TempDir dataDirectory;
     LoopbackServer server;

@@ -1,7 +1,7 @@
 #include "ads/core/PellarAdAnswer.h"
 
-#include "json/JSONDeserializer.h"
 #include "platform/foundation/ServerText.h"
+#include "json/JSONDeserializer.h"
 
 #include <gtest/gtest.h>
 

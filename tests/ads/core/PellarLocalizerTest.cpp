@@ -56,7 +56,7 @@ TEST_F(PellarLocalizerTest, TableIsFetchedOnceWrittenWholeAndUsedFromTheNextRun)
     ASSERT_TRUE(loop().runUntil([&] { return std::filesystem::exists(path); }));
     loop().runUntilIdle();
     EXPECT_EQ(localizer().localizedStringForKey("Ok"), "Ok"); // kept for this run
-    localizer().resetForTesting();                          // the next run
+    localizer().resetForTesting(); // the next run
     EXPECT_EQ(localizer().localizedStringForKey("Ok"), "Gut");
     localizer().downloadResourcesIfNecessary();
     EXPECT_EQ(server.requestsTo(kGermanPath), 1);

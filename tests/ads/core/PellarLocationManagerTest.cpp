@@ -2,8 +2,8 @@
 #include "platform/location/ScriptedLocationSource.h"
 #include "tests/ads/core/AdsCoreFixture.h"
 
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace {

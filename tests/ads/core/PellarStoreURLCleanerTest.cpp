@@ -65,7 +65,8 @@ TEST_F(PellarStoreURLCleanerTest, RecognisesStoreHostsTheRedirectorAndTheStoreSc
 
 TEST_F(PellarStoreURLCleanerTest, CleaningKeepsPathAndQueryOnlyAndNeverWritesANullQuery)
 {
-    EXPECT_EQ(PellarStoreURLCleaner::cleanStoreURLWithURL(url("storeapp://search.store.example:8080/app/id42?mt=8#top")).absoluteString(),
+    EXPECT_EQ(PellarStoreURLCleaner::cleanStoreURLWithURL(url("storeapp://search.store.example:8080/app/id42?mt=8#top"))
+                  .absoluteString(),
         "http://apps.store.example/app/id42?mt=8");
     EXPECT_EQ(PellarStoreURLCleaner::cleanStoreURLWithURL(url("http://buy.store.example/app/id42")).absoluteString(),
         "http://apps.store.example/app/id42");

@@ -1,5 +1,5 @@
-#include "ads/core/PellarAppData.h"
 #include "ads/core/PellarURLDownload.h"
+#include "ads/core/PellarAppData.h"
 #include "tests/ads/core/AdsCoreFixture.h"
 
 #include <stdexcept>
@@ -129,9 +129,8 @@ TEST_F(PellarURLDownloadTest, FailuresToStartAreReportedOnTheNextPassAndMayCance
 
     // -1: preparing the connection threw.
     Receiver thrown;
-    URLConnection::setFailureInjectionForTesting([](const URLRequest&) -> std::optional<NetworkError> {
-        throw std::runtime_error("staged");
-    });
+    URLConnection::setFailureInjectionForTesting(
+        [](const URLRequest&) -> std::optional<NetworkError> { throw std::runtime_error("staged"); });
     auto second = PellarURLDownload::create();
     second->setDelegate(thrown, &Receiver::downloadDidSucceed, &Receiver::downloadDidFail);
     std::optional<int> code;

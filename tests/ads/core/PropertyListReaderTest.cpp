@@ -73,16 +73,16 @@ private:
 
 TEST(PropertyListReaderTest, StringsFileTextWithCommentsEscapesAndShorthand)
 {
-    auto table = PropertyListReader::stringTableFromData(
-        "/* header */\n"
-        "\"Cancel\" = \"Abbrechen\"; // trailing\n"
-        "\"Quote\" = \"a \\\"b\\\"\\n\\\\\";\n"
-        "\"Euro\" = \"\\U20ac \\U00e9\";\n"
-        "Plain = word;\n"
-        "\"Same\";\n");
+    auto table = PropertyListReader::stringTableFromData("/* header */\n"
+                                                         "\"Cancel\" = \"Abbrechen\"; // trailing\n"
+                                                         "\"Quote\" = \"a \\\"b\\\"\\n\\\\\";\n"
+                                                         "\"Euro\" = \"\\U20ac \\U00e9\";\n"
+                                                         "Plain = word;\n"
+                                                         "\"Same\";\n");
     ASSERT_TRUE(table);
-    EXPECT_EQ(*table, (Table { { "Cancel", "Abbrechen" }, { "Quote", "a \"b\"\n\\" }, { "Euro", "\xE2\x82\xAC \xC3\xA9" },
-        { "Plain", "word" }, { "Same", "Same" } }));
+    EXPECT_EQ(*table,
+        (Table { { "Cancel", "Abbrechen" }, { "Quote", "a \"b\"\n\\" }, { "Euro", "\xE2\x82\xAC \xC3\xA9" },
+            { "Plain", "word" }, { "Same", "Same" } }));
 }
 
 TEST(PropertyListReaderTest, UTF16WithByteOrderMarkAndBracedOldStyleDictionary)
@@ -111,17 +111,17 @@ TEST(PropertyListReaderTest, XMLDictionaryOfStringsWithEntities)
 TEST(PropertyListReaderTest, AnythingButADictionaryOfStringsIsRefused)
 {
     for (const char* text : {
-             "( \"a\", \"b\" )",                                             // array at the top
-             "\"just a string\"",                                          // string at the top
-             "\"a\" = ( \"x\" );",                                          // non-string value
-             "\"a\" = \"b\"",                                                // missing semicolon
-             "\"a\" = \"unterminated;",                                      // open quote
-             "/* never closed",                                            // open comment
-             "<plist><array><string>a</string></array></plist>",           // XML array
+             "( \"a\", \"b\" )", // array at the top
+             "\"just a string\"", // string at the top
+             "\"a\" = ( \"x\" );", // non-string value
+             "\"a\" = \"b\"", // missing semicolon
+             "\"a\" = \"unterminated;", // open quote
+             "/* never closed", // open comment
+             "<plist><array><string>a</string></array></plist>", // XML array
              "<plist><dict><key>a</key><integer>1</integer></dict></plist>", // XML non-string
-             "<plist><dict><key>a</key><string>b</string>",                // XML cut short
-             "bplist00\x01\x02",                                           // binary form
-             "\"a\" = \"\xC3\x28\";",                                        // invalid UTF-8
+             "<plist><dict><key>a</key><string>b</string>", // XML cut short
+             "bplist00\x01\x02", // binary form
+             "\"a\" = \"\xC3\x28\";", // invalid UTF-8
          })
         EXPECT_FALSE(PropertyListReader::stringTableFromData(text)) << text;
     EXPECT_EQ(PropertyListReader::stringTableFromData(" \n"), Table {});
@@ -138,8 +138,9 @@ TEST(PropertyListReaderTest, BinaryDictionaryOfASCIIAndUTF16Strings)
     int top = plist.dictionary({ { cancel, abbrechen }, { euro, sign }, { longKey, cancel } });
     auto table = PropertyListReader::stringTableFromData(plist.bytes(top));
     ASSERT_TRUE(table);
-    EXPECT_EQ(*table, (Table { { "Cancel", "Abbrechen" }, { "Euro", "\xE2\x82\xAC \xC3\xA9 \xF0\x9F\x98\x80" },
-        { "A key longer than fifteen bytes", "Cancel" } }));
+    EXPECT_EQ(*table,
+        (Table { { "Cancel", "Abbrechen" }, { "Euro", "\xE2\x82\xAC \xC3\xA9 \xF0\x9F\x98\x80" },
+            { "A key longer than fifteen bytes", "Cancel" } }));
 
     BinaryPlist empty;
     EXPECT_EQ(PropertyListReader::stringTableFromData(empty.bytes(empty.dictionary({}))), Table {});

@@ -51,7 +51,7 @@ inline Pixel pixelAt(const Image& image, double x, double y)
         cairo_image_surface_get_data(surface) + py * cairo_image_surface_get_stride(surface) + px * 4);
     int a = (argb >> 24) & 0xFF;
     auto channel = [&](int shift) { return a ? int(((argb >> shift) & 0xFF) * 255 / a) : 0; };
-    return {channel(16), channel(8), channel(0), a};
+    return { channel(16), channel(8), channel(0), a };
 }
 
 // Compares with tests/ads/flex/golden/NAME-<scale>x.png.
@@ -69,7 +69,7 @@ struct TestFinger {
             touch = std::make_shared<Touch>(view, window, p, 0);
         else
             touch->update(TouchPhase::Moved, p, 0);
-        return TouchSet({touch});
+        return TouchSet({ touch });
     }
     std::shared_ptr<Touch> touch;
     std::weak_ptr<Window> window;

@@ -30,9 +30,9 @@ protected:
         Application::shared().reset();
         AnimationEngine::shared().reset();
         Screen::mainScreen().setScale(1);
-        server.respond("/click", {.body = "{}", .contentType = "application/json"});
-        server.respond("/cpm", {.body = "ok"});
-        server.respond("/m/icon.png", {.body = pngOfSize(38, 38), .contentType = "image/png"});
+        server.respond("/click", { .body = "{}", .contentType = "application/json" });
+        server.respond("/cpm", { .body = "ok" });
+        server.respond("/m/icon.png", { .body = pngOfSize(38, 38), .contentType = "image/png" });
         answerAdRequest(R"({"text": "Ad", "6": "url", "204": "/icon.png", "jsonp_url": ")" + server.url("/click")
             + R"(", "cpm_url": ")" + server.url("/cpm") + R"("})");
         startAd(std::make_shared<MinimalHost>());
@@ -41,28 +41,28 @@ protected:
 
         controller = PellarController::create();
         // In a window, so that touches find their coordinates in each view.
-        window = View::make<Window>(Rect {0, 0, 320, 480});
-        container = View::make<PellarFlexAdContainerView>(Rect {0, 0, 320, 48});
+        window = View::make<Window>(Rect { 0, 0, 320, 480 });
+        container = View::make<PellarFlexAdContainerView>(Rect { 0, 0, 320, 48 });
         window->addSubview(container);
         container->setAd(ad);
         container->setController(controller);
-        container->setTouchableArea(container->touchableAreaFromDescription({0, 0, 320, 48}));
+        container->setTouchableArea(container->touchableAreaFromDescription({ 0, 0, 320, 48 }));
 
         auto gradient
-            = View::make<PellarGradientView>(Rect {0, 0, 320, 48}, Color::rgba(0.443, 0.514, 0.631), 0.5f, 0.4375f);
+            = View::make<PellarGradientView>(Rect { 0, 0, 320, 48 }, Color::rgba(0.443, 0.514, 0.631), 0.5f, 0.4375f);
         gradient->setUiTag("background");
-        auto picture = View::make<PellarImageView>(Rect {4, 4, 40, 40});
+        auto picture = View::make<PellarImageView>(Rect { 4, 4, 40, 40 });
         picture->setImage(diagonalPicture(40, 40));
-        label = View::make<PellarLabelView>(Rect {52, 4, 200, 40});
+        label = View::make<PellarLabelView>(Rect { 52, 4, 200, 40 });
         label->setText("Vantrel Pro: every pixel");
         label->setTextColor(Color::whiteColor());
         label->setFont(Font::fontWithName("Helvetica-Bold", 16));
         label->setUiTag("title");
-        box = View::make<PellarPlainView>(Rect {270, 12, 40, 24});
+        box = View::make<PellarPlainView>(Rect { 270, 12, 40, 24 });
         box->setBackgroundColor(Color::rgba(1, 0.8, 0.1));
         box->setUiTag("button");
-        for (std::shared_ptr<View> element : {std::shared_ptr<View>(gradient), std::shared_ptr<View>(picture),
-                 std::shared_ptr<View>(label), std::shared_ptr<View>(box)}) {
+        for (std::shared_ptr<View> element : { std::shared_ptr<View>(gradient), std::shared_ptr<View>(picture),
+                 std::shared_ptr<View>(label), std::shared_ptr<View>(box) }) {
             if (auto* flex = dynamic_cast<PellarFlexAdViewProtocol*>(element.get()))
                 flex->setContainerView(container);
             container->addSubview(element);
@@ -106,7 +106,7 @@ protected:
     }
 
     // A finger on the banner's window.
-    TestFinger finger() const { return TestFinger {.touch = nullptr, .window = window}; }
+    TestFinger finger() const { return TestFinger { .touch = nullptr, .window = window }; }
 
     std::shared_ptr<PellarController> controller;
     std::shared_ptr<Window> window;
@@ -117,10 +117,10 @@ protected:
 
 TEST_F(FlexContainerTest, BannerAndItsHighlightLookRight)
 {
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*container, scale), "container", scale));
     container->setTouched(true);
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*container, scale), "container-highlight", scale));
 }
 
@@ -130,43 +130,43 @@ TEST_F(FlexContainerTest, TouchesDuringTheIgnoreTimeNeitherHighlightNorClick)
     draw();
     advance(0.3);
     auto early = finger();
-    container->touchesBegan(early.at(container, {100, 20}), {});
+    container->touchesBegan(early.at(container, { 100, 20 }), {});
     EXPECT_FALSE(container->isTouched());
-    container->touchesEnded(early.at(container, {100, 20}), {});
+    container->touchesEnded(early.at(container, { 100, 20 }), {});
     EXPECT_TRUE(noClickArrives());
     EXPECT_FALSE(container->userInteractionHistory());
 
     advance(0.3);
-    tap({100, 20});
+    tap({ 100, 20 });
     ASSERT_TRUE(waitUntil([&] { return clicks() == 1; }));
 }
 
 TEST_F(FlexContainerTest, NoTouchCountsBeforeTheFirstDraw)
 {
-    tap({100, 20});
+    tap({ 100, 20 });
     EXPECT_TRUE(noClickArrives());
 }
 
 TEST_F(FlexContainerTest, TouchesOutsideTheTouchableAreaOrEndingOutsideAreNoClick)
 {
-    container->setTouchableArea(container->touchableAreaFromDescription({200, 0, 120, 48}));
+    container->setTouchableArea(container->touchableAreaFromDescription({ 200, 0, 120, 48 }));
     draw();
     advance(1);
-    tap({100, 20}); // outside the area
+    tap({ 100, 20 }); // outside the area
     auto leaving = finger();
-    container->touchesBegan(leaving.at(container, {250, 20}), {});
+    container->touchesBegan(leaving.at(container, { 250, 20 }), {});
     EXPECT_TRUE(container->isTouched());
-    container->touchesMoved(leaving.at(container, {150, 20}), {});
+    container->touchesMoved(leaving.at(container, { 150, 20 }), {});
     EXPECT_FALSE(container->isTouched()); // the highlight follows the finger
-    container->touchesEnded(leaving.at(container, {150, 20}), {});
+    container->touchesEnded(leaving.at(container, { 150, 20 }), {});
     // The right edge is outside, as for every rectangle.
-    tap({320, 20});
+    tap({ 320, 20 });
     EXPECT_TRUE(noClickArrives());
 
     // Begun outside, ended inside: a click whose history holds only the end.
     auto entering = finger();
-    container->touchesBegan(entering.at(container, {100, 20}), {});
-    container->touchesEnded(entering.at(container, {210, 20}), {});
+    container->touchesBegan(entering.at(container, { 100, 20 }), {});
+    container->touchesEnded(entering.at(container, { 210, 20 }), {});
     ASSERT_TRUE(waitUntil([&] { return clicks() == 1; }));
     auto touches = lastClickData().find("interactions")->find("container")->find("touches");
     ASSERT_TRUE(touches);
@@ -176,8 +176,8 @@ TEST_F(FlexContainerTest, TouchesOutsideTheTouchableAreaOrEndingOutsideAreNoClic
 
 TEST_F(FlexContainerTest, SmallDescribedAreaMeansTheWholeBanner)
 {
-    EXPECT_EQ(container->touchableAreaFromDescription({0, 0, 300, 43}), container->bounds());
-    EXPECT_EQ(container->touchableAreaFromDescription({10, 0, 44, 44}), (Rect {10, 0, 44, 44}));
+    EXPECT_EQ(container->touchableAreaFromDescription({ 0, 0, 300, 43 }), container->bounds());
+    EXPECT_EQ(container->touchableAreaFromDescription({ 10, 0, 44, 44 }), (Rect { 10, 0, 44, 44 }));
 }
 
 TEST_F(FlexContainerTest, TapOnALabelClicksOnceWithEveryTaggedHistory)
@@ -188,10 +188,10 @@ TEST_F(FlexContainerTest, TapOnALabelClicksOnceWithEveryTaggedHistory)
     // the container, which highlights, records and clicks.
     container->setClickAnimationView(box);
     auto onLabel = finger();
-    label->touchesBegan(onLabel.at(label, {60, 14}), {});
+    label->touchesBegan(onLabel.at(label, { 60, 14 }), {});
     EXPECT_TRUE(container->isTouched());
     advance(0.25);
-    label->touchesEnded(onLabel.at(label, {62, 14}), {});
+    label->touchesEnded(onLabel.at(label, { 62, 14 }), {});
     EXPECT_FALSE(container->isTouched());
     ASSERT_TRUE(waitUntil([&] { return clicks() == 1; }));
     JSONValue expected = JSONDeserializer()
@@ -206,8 +206,8 @@ TEST_F(FlexContainerTest, TapOnALabelClicksOnceWithEveryTaggedHistory)
     container->restoreAdAfterClickAnimation();
     advance(1);
     auto second = finger();
-    box->touchesBegan(second.at(box, {280, 20}), {});
-    box->touchesEnded(second.at(box, {280, 20}), {});
+    box->touchesBegan(second.at(box, { 280, 20 }), {});
+    box->touchesEnded(second.at(box, { 280, 20 }), {});
     ASSERT_TRUE(waitUntil([&] { return clicks() == 2; }));
     auto interactions = *lastClickData().find("interactions");
     EXPECT_EQ(interactions.size(), 3u);
@@ -224,9 +224,9 @@ TEST_F(FlexContainerTest, LaterViewWithTheSameTagWins)
     advance(1);
     auto onLabel = finger();
     auto onBox = finger();
-    label->touchesBegan(onLabel.at(label, {60, 14}), {});
-    box->touchesBegan(onBox.at(box, {280, 20}), {});
-    box->touchesEnded(onBox.at(box, {280, 20}), {});
+    label->touchesBegan(onLabel.at(label, { 60, 14 }), {});
+    box->touchesBegan(onBox.at(box, { 280, 20 }), {});
+    box->touchesEnded(onBox.at(box, { 280, 20 }), {});
     ASSERT_TRUE(waitUntil([&] { return clicks() == 1; }));
     auto title = lastClickData().find("interactions")->find("title")->find("touches");
     EXPECT_EQ(title->size(), 2u);
@@ -240,7 +240,7 @@ TEST_F(FlexContainerTest, FirstDrawStartsAnimationsOnceAndThePixelLoadsOnce)
     label->setAnimation(animation);
     // A label touched before the first draw records the time 0.
     auto early = finger();
-    label->touchesBegan(early.at(label, {60, 14}), {});
+    label->touchesBegan(early.at(label, { 60, 14 }), {});
     EXPECT_EQ(label->userInteractionHistory()->find("touches")->operator[](0).stringValue(), "0,8,10,0.000000");
 
     advance(3);
@@ -264,10 +264,10 @@ TEST_F(FlexContainerTest, FirstDrawStartsAnimationsOnceAndThePixelLoadsOnce)
 
 TEST_F(FlexContainerTest, TransactionFlagGroupsTheStartedAnimations)
 {
-    for (bool useTransaction : {true, false}) {
-        auto banner = View::make<PellarFlexAdContainerView>(Rect {0, 0, 320, 48});
+    for (bool useTransaction : { true, false }) {
+        auto banner = View::make<PellarFlexAdContainerView>(Rect { 0, 0, 320, 48 });
         banner->setUseCATransaction(useTransaction);
-        auto element = View::make<PellarPlainView>(Rect {0, 0, 10, 10});
+        auto element = View::make<PellarPlainView>(Rect { 0, 0, 10, 10 });
         element->setAnimation(PellarFlexAnimationBuilder::animationGroupFromArray(
             JSONDeserializer().deserialize(R"([{"t": "B", "kp": "opacity", "vt": "F", "d": 1}])").value(),
             std::nullopt));

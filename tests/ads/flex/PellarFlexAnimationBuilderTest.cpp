@@ -99,21 +99,21 @@ TEST(FlexAnimationBuilderTest, KeyframeChecksOnKeyTimesAndTimingFunctions)
         const char* extra;
         bool kept;
     } cases[] = {
-        {"", true},
-        {R"(, "kt": [0, 0.25, 0.5, 1])", true},
-        {R"(, "kt": [0, 0.9, 0.1, 1])", true}, // order between the ends is not checked
-        {R"(, "kt": [0, 0.25, 0.5, 0.9])", false},
-        {R"(, "kt": [0.1, 0.25, 0.5, 1])", false},
-        {R"(, "kt": [0, "0.5", 0.75, 1])", false},
-        {R"(, "kt": [0, 0.5, 1])", false},
-        {R"(, "kt": [])", false},
-        {R"(, "kt": "0,1")", false},
-        {R"(, "kt": [0, 1e999, 0.5, 1])", false},
-        {R"(, "tfs": ["i", "o", "io"])", true},
-        {R"(, "tfs": ["i", "o", "nonsense"])", true},
-        {R"(, "tfs": ["i", "o", "io", "l"])", false},
-        {R"(, "tfs": ["i", 1, "io"])", false},
-        {R"(, "tfs": "i")", false},
+        { "", true },
+        { R"(, "kt": [0, 0.25, 0.5, 1])", true },
+        { R"(, "kt": [0, 0.9, 0.1, 1])", true }, // order between the ends is not checked
+        { R"(, "kt": [0, 0.25, 0.5, 0.9])", false },
+        { R"(, "kt": [0.1, 0.25, 0.5, 1])", false },
+        { R"(, "kt": [0, "0.5", 0.75, 1])", false },
+        { R"(, "kt": [0, 0.5, 1])", false },
+        { R"(, "kt": [])", false },
+        { R"(, "kt": "0,1")", false },
+        { R"(, "kt": [0, 1e999, 0.5, 1])", false },
+        { R"(, "tfs": ["i", "o", "io"])", true },
+        { R"(, "tfs": ["i", "o", "nonsense"])", true },
+        { R"(, "tfs": ["i", "o", "io", "l"])", false },
+        { R"(, "tfs": ["i", 1, "io"])", false },
+        { R"(, "tfs": "i")", false },
     };
     for (const auto& c : cases) {
         std::string member
@@ -124,10 +124,10 @@ TEST(FlexAnimationBuilderTest, KeyframeChecksOnKeyTimesAndTimingFunctions)
                             "tfs": ["io", "x"]}])");
     auto keyframe = std::dynamic_pointer_cast<KeyframeAnimation>(built->animations()[0]);
     ASSERT_TRUE(keyframe);
-    EXPECT_EQ(keyframe->values(), (std::vector<AnimationValue> {Point {0, 0}, Point {0, 0}, Point {10, 10}}));
+    EXPECT_EQ(keyframe->values(), (std::vector<AnimationValue> { Point { 0, 0 }, Point { 0, 0 }, Point { 10, 10 } }));
     EXPECT_EQ(keyframe->timingFunctions(),
         (std::vector<TimingFunction> {
-            TimingFunction::named(TimingFunction::Name::EaseInEaseOut), TimingFunction::linear()}));
+            TimingFunction::named(TimingFunction::Name::EaseInEaseOut), TimingFunction::linear() }));
 }
 
 // Animations built from descriptions running on a view's layer.
@@ -136,7 +136,7 @@ protected:
     void SetUp() override
     {
         UITest::SetUp();
-        view = View::make<PellarPlainView>(Rect {0, 0, 40, 20});
+        view = View::make<PellarPlainView>(Rect { 0, 0, 40, 20 });
     }
     void TearDown() override
     {
@@ -158,7 +158,7 @@ TEST_F(FlexAnimationTimingTest, OpacityAndPositionShowTheirValuesAtTheRightMomen
     start(R"([{"t": "B", "kp": "opacity", "vt": "F", "fv": 0.2, "tv": "0.6", "d": 1},
               {"t": "B", "kp": "position", "vt": "P", "fv": [0, 0], "tv": [100, 50], "bt": 1, "d": 2}])");
     EXPECT_NEAR(shown().opacity, 0.2, 1e-6);
-    EXPECT_EQ(shown().position, (Point {20, 10})); // before its begin: the model value
+    EXPECT_EQ(shown().position, (Point { 20, 10 })); // before its begin: the model value
     advance(0.5);
     EXPECT_NEAR(shown().opacity, 0.4, 1e-6);
     advance(1.5);
@@ -166,7 +166,7 @@ TEST_F(FlexAnimationTimingTest, OpacityAndPositionShowTheirValuesAtTheRightMomen
     EXPECT_NEAR(shown().position.x, 50, 1e-6);
     EXPECT_NEAR(shown().position.y, 25, 1e-6);
     advance(1.5);
-    EXPECT_EQ(shown().position, (Point {20, 10}));
+    EXPECT_EQ(shown().position, (Point { 20, 10 }));
     EXPECT_TRUE(view->layer().animationKeys().empty());
 }
 
@@ -188,7 +188,7 @@ TEST_F(FlexAnimationTimingTest, ForwardsFillHoldsTheEndWhileRemovedGoesBackToThe
     advance(2);
     EXPECT_NEAR(shown().bounds.size.width, 80, 1e-9);
 
-    auto other = View::make<PellarPlainView>(Rect {0, 0, 40, 20});
+    auto other = View::make<PellarPlainView>(Rect { 0, 0, 40, 20 });
     other->setAnimation(group(R"([{"t": "B", "kp": "bounds.size.width", "vt": "F", "fv": 40, "tv": 80, "d": 1}])"));
     other->viewDidAppear();
     advance(2);

@@ -17,7 +17,7 @@ const Color kAdBackground = Color::rgba(0.443, 0.514, 0.631);
 
 std::shared_ptr<PellarImageView> bevelledImage(float width, float meetingPoint)
 {
-    auto view = View::make<PellarImageView>(Rect {0, 0, 60, 60});
+    auto view = View::make<PellarImageView>(Rect { 0, 0, 60, 60 });
     view->setImage(diagonalPicture(100, 50));
     view->setBeveled(true);
     view->setBevelWidth(width);
@@ -30,7 +30,7 @@ std::shared_ptr<PellarImageView> bevelledImage(float width, float meetingPoint)
 
 TEST_F(FlexElementViewsTest, LabelShrinksItsFontToFitDownToTheMinimum)
 {
-    auto label = View::make<PellarLabelView>(Rect {0, 0, 150, 24});
+    auto label = View::make<PellarLabelView>(Rect { 0, 0, 150, 24 });
     label->setBackgroundColor(kAdBackground);
     label->setText("Find dead pixels in seconds");
     label->setTextColor(Color::whiteColor());
@@ -42,7 +42,7 @@ TEST_F(FlexElementViewsTest, LabelShrinksItsFontToFitDownToTheMinimum)
     EXPECT_GE(drawn.pointSize(), 8);
     EXPECT_LE(drawn.sizeWithText(label->text()).width, 150);
     EXPECT_TRUE(drawn.isBold());
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*label, scale), "label-shrunk", scale));
 
     // The minimum wins over fitting; without shrinking the font stays.
@@ -56,12 +56,12 @@ TEST_F(FlexElementViewsTest, BevelledImageIsInsetInsideRoundedCornersWithATwoTon
 {
     auto view = bevelledImage(2, 0.5);
     view->setBackgroundColor(Color::whiteColor());
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*view, scale), "image-bevelled", scale));
     // A picture of 100 × 50 is squeezed to the view's square when not bevelled.
-    auto plain = View::make<PellarImageView>(Rect {0, 0, 50, 50});
+    auto plain = View::make<PellarImageView>(Rect { 0, 0, 50, 50 });
     plain->setImage(diagonalPicture(100, 50));
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*plain, scale), "image-squeezed", scale));
 }
 
@@ -69,8 +69,8 @@ TEST_F(FlexElementViewsTest, CornerMeetingPointDecidesWhichColourHoldsTheDiagona
 {
     // The middle of the top-right and bottom-left corner arcs (bevel width 2,
     // radius 6.5: centres 7.5 in from the edges, 45° points 4.6 further out).
-    const Point topRight {60 - 7.5 + 4.6, 7.5 - 4.6};
-    const Point bottomLeft {7.5 - 4.6, 60 - 7.5 + 4.6};
+    const Point topRight { 60 - 7.5 + 4.6, 7.5 - 4.6 };
+    const Point bottomLeft { 7.5 - 4.6, 60 - 7.5 + 4.6 };
     auto grey = [](const Image& image, Point p) { return pixelAt(image, p.x, p.y).red; };
 
     auto meetAtEdges = renderFlexView(*bevelledImage(2, 0), 4);
@@ -83,15 +83,15 @@ TEST_F(FlexElementViewsTest, CornerMeetingPointDecidesWhichColourHoldsTheDiagona
 
 TEST_F(FlexElementViewsTest, GradientReachesItsBaseColourAtTheEndPointAndStaysSolid)
 {
-    auto gradient = View::make<PellarGradientView>(Rect {0, 0, 320, 48}, kAdBackground, 0.5f, 0.4375f);
+    auto gradient = View::make<PellarGradientView>(Rect { 0, 0, 320, 48 }, kAdBackground, 0.5f, 0.4375f);
     EXPECT_TRUE(gradient->isOpaque());
     EXPECT_FALSE(gradient->userInteractionHistory());
-    for (double scale : {1.0, 2.0}) {
+    for (double scale : { 1.0, 2.0 }) {
         auto image = renderFlexView(*gradient, scale);
         EXPECT_TRUE(matchesFlexGolden(*image, "gradient", scale));
         Pixel top = pixelAt(*image, 160, 0);
         EXPECT_NEAR(top.red, int(255 * (0.5 + 0.5 * 0.443)), 3);
-        for (double y : {21.0, 30.0, 47.0}) {
+        for (double y : { 21.0, 30.0, 47.0 }) {
             Pixel solid = pixelAt(*image, 160, y);
             EXPECT_NEAR(solid.red, int(255 * 0.443), 2) << y;
             EXPECT_NEAR(solid.blue, int(255 * 0.631), 2) << y;
@@ -101,24 +101,24 @@ TEST_F(FlexElementViewsTest, GradientReachesItsBaseColourAtTheEndPointAndStaysSo
 
 TEST_F(FlexElementViewsTest, PlainBoxShowsOnlyItsBackground)
 {
-    auto box = View::make<PellarPlainView>(Rect {0, 0, 40, 20});
+    auto box = View::make<PellarPlainView>(Rect { 0, 0, 40, 20 });
     box->setBackgroundColor(Color::rgba(0.9, 0.2, 0.3, 0.75));
     EXPECT_TRUE(box->isUserInteractionEnabled());
-    for (double scale : {1.0, 2.0})
+    for (double scale : { 1.0, 2.0 })
         EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*box, scale), "plain", scale));
 }
 
 TEST_F(FlexElementViewsTest, HugeFramesFontsAndBevelsAreClampedBeforeAnythingIsDrawn)
 {
-    const Rect huge {-1e9, 1e9, 1e9, 1e9};
-    const Rect clamped {-4096, 4096, 1024, 1024};
+    const Rect huge { -1e9, 1e9, 1e9, 1e9 };
+    const Rect clamped { -4096, 4096, 1024, 1024 };
     EXPECT_EQ(View::make<PellarLabelView>(huge)->frame(), clamped);
     EXPECT_EQ(View::make<PellarImageView>(huge)->frame(), clamped);
     EXPECT_EQ(View::make<PellarPlainView>(huge)->frame(), clamped);
     EXPECT_EQ(View::make<PellarGradientView>(huge, kAdBackground, 0.5f, 0.4375f)->frame(), clamped);
-    EXPECT_EQ(PellarFlexLimits::clampedFrame({1, 2, -3, 4}), (Rect {1, 2, 0, 4}));
+    EXPECT_EQ(PellarFlexLimits::clampedFrame({ 1, 2, -3, 4 }), (Rect { 1, 2, 0, 4 }));
 
-    auto label = View::make<PellarLabelView>(Rect {0, 0, 100, 20});
+    auto label = View::make<PellarLabelView>(Rect { 0, 0, 100, 20 });
     label->setFont(Font::systemFont(1e9));
     EXPECT_EQ(label->font().pointSize(), PellarFlexLimits::kMaxFontSize);
     label->setFont(Font::systemFont(-5));
@@ -140,24 +140,24 @@ struct CountingResponder final : Responder {
     void touchesMoved(const TouchSet&, const Event&) override { ++moved; }
     void touchesEnded(const TouchSet&, const Event&) override { ++ended; }
     void touchesCancelled(const TouchSet&, const Event&) override { ++cancelled; }
-    int began {0}, moved {0}, ended {0}, cancelled {0};
+    int began { 0 }, moved { 0 }, ended { 0 }, cancelled { 0 };
 };
 
 TEST_F(FlexElementViewsTest, TouchForwardingViewHandsEveryPhaseToItsDelegate)
 {
     auto delegate = std::make_shared<CountingResponder>();
-    auto forwarding = View::make<PellarTouchForwardingView>(Rect {0, 0, 50, 50}, delegate);
+    auto forwarding = View::make<PellarTouchForwardingView>(Rect { 0, 0, 50, 50 }, delegate);
     EXPECT_EQ(forwarding->backgroundColor(), Color::clear());
     TestFinger finger;
-    forwarding->touchesBegan(finger.at(forwarding, {1, 1}), {});
-    forwarding->touchesMoved(finger.at(forwarding, {2, 2}), {});
-    forwarding->touchesEnded(finger.at(forwarding, {2, 2}), {});
-    forwarding->touchesCancelled(finger.at(forwarding, {2, 2}), {});
+    forwarding->touchesBegan(finger.at(forwarding, { 1, 1 }), {});
+    forwarding->touchesMoved(finger.at(forwarding, { 2, 2 }), {});
+    forwarding->touchesEnded(finger.at(forwarding, { 2, 2 }), {});
+    forwarding->touchesCancelled(finger.at(forwarding, { 2, 2 }), {});
     EXPECT_EQ(delegate->began + delegate->moved + delegate->ended + delegate->cancelled, 4);
     EXPECT_EQ(delegate->cancelled, 1);
     // The delegate is not owned: once it is gone, touches go nowhere.
     delegate.reset();
-    forwarding->touchesBegan(finger.at(forwarding, {1, 1}), {});
+    forwarding->touchesBegan(finger.at(forwarding, { 1, 1 }), {});
 }
 
 }

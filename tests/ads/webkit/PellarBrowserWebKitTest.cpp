@@ -32,16 +32,17 @@ protected:
         RunLoop::main().setClock(std::make_shared<SystemClock>());
         Paths::setDataDirectoryOverride(dataDirectory.path());
         server.respond("/landing",
-            {200,
-                "<html><body><a id='tel' href='tel:+15555550100'>Call</a> <a id='mail' href='mailto:a@b.example'>Mail</a>"
+            { 200,
+                "<html><body><a id='tel' href='tel:+15555550100'>Call</a> <a id='mail' "
+                "href='mailto:a@b.example'>Mail</a>"
                 " <a id='sms' href='sms:5550100'>Text</a></body></html>",
-                "text/html"});
+                "text/html" });
         Application::shared().setOpenURLHook([this](const std::string& url) {
             opened.push_back(url);
             return true;
         });
         appWindow = View::make<Window>(Screen::mainScreen().bounds());
-        banner = View::make<PellarView>(Rect {0, 432, 320, 48});
+        banner = View::make<PellarView>(Rect { 0, 432, 320, 48 });
         appWindow->addSubview(banner);
         appWindow->makeKeyAndVisible();
         host = std::make_shared<QuietHost>();
@@ -61,7 +62,8 @@ protected:
     }
     bool settles()
     {
-        return RunLoop::main().runUntil([&] { return !browser->webView()->isBusy() && !browser->webView()->isLoading(); }, 20);
+        return RunLoop::main().runUntil(
+            [&] { return !browser->webView()->isBusy() && !browser->webView()->isLoading(); }, 20);
     }
 
     TempDir dataDirectory;
@@ -85,15 +87,15 @@ TEST_F(PellarBrowserWebKitTest, LinksHandedToTheSystemShowNoErrorAfterwards)
         },
         20));
     ASSERT_TRUE(settles());
-    const std::pair<const char*, const char*> links[] {
-        {"tel", "tel:+15555550100"}, {"mail", "mailto:a@b.example"}, {"sms", "sms:5550100"}};
+    const std::pair<const char*, const char*> links[] { { "tel", "tel:+15555550100" }, { "mail", "mailto:a@b.example" },
+        { "sms", "sms:5550100" } };
     for (auto& [id, url] : links) {
         SCOPED_TRACE(id);
         opened.clear();
         browser->webView()->stringByEvaluatingJavaScriptFromString(
             std::string("document.getElementById('") + id + "').click()");
         ASSERT_TRUE(RunLoop::main().runUntil([&] { return !opened.empty(); }, 20));
-        EXPECT_EQ(opened, std::vector<std::string> {url});
+        EXPECT_EQ(opened, std::vector<std::string> { url });
         // Whatever the engine makes of it, it has had a second to say so.
         RunLoop::main().runUntil([] { return false; }, 1.0);
         ASSERT_TRUE(settles());

@@ -24,7 +24,7 @@ class DismissalHost final : public PellarDelegate {
 public:
     std::string publisherId() override { return "test"; }
     void didDismissFullScreenModal() override { ++dismissed; }
-    int dismissed {0};
+    int dismissed { 0 };
 };
 
 std::string demoCanvasPage()
@@ -49,14 +49,14 @@ protected:
         auto endpoints = savedEndpoints;
         endpoints.mediaHostURL = server.baseURL();
         PellarEndpoints::setConfiguration(endpoints);
-        server.respond(PellarEndpoints::kCanvasPagePath, {200, demoCanvasPage(), "text/html; charset=utf-8"});
-        server.respond("/plain", {200, "<html><title>Plain</title></html>", "text/html"});
+        server.respond(PellarEndpoints::kCanvasPagePath, { 200, demoCanvasPage(), "text/html; charset=utf-8" });
+        server.respond("/plain", { 200, "<html><title>Plain</title></html>", "text/html" });
         Application::shared().setOpenURLHook([this](const std::string& url) {
             opened.push_back(url);
             return true;
         });
         appWindow = View::make<Window>(Screen::mainScreen().bounds());
-        banner = View::make<PellarView>(Rect {0, 432, 320, 48});
+        banner = View::make<PellarView>(Rect { 0, 432, 320, 48 });
         appWindow->addSubview(banner);
         appWindow->makeKeyAndVisible();
         host = std::make_shared<DismissalHost>();
@@ -136,7 +136,7 @@ TEST_F(PellarCanvasWebKitTest, ThePagesButtonsOpenOutsideAndClose)
     ASSERT_TRUE(settles());
     script("document.getElementById('open').click()");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !opened.empty(); }, 20));
-    EXPECT_EQ(opened, std::vector<std::string> {contentURL()});
+    EXPECT_EQ(opened, std::vector<std::string> { contentURL() });
     // Links the page may not hand to the system go nowhere, and the canvas stays.
     script("pellar.launch('file:///etc/passwd'); setTimeout(function () { pellar.launch('javascript:alert(1)') }, 10)");
     RunLoop::main().runUntil([] { return false; }, 0.5);
@@ -155,7 +155,8 @@ TEST_F(PellarCanvasWebKitTest, ThePagesButtonsOpenOutsideAndClose)
 
 TEST_F(PellarCanvasWebKitTest, APageWithoutTheBridgeClosesTheScreenEvenBeforeItHasFadedIn)
 {
-    server.respond(PellarEndpoints::kCanvasPagePath, {200, "<html><title>Not the canvas</title></html>", "text/html"});
+    server.respond(
+        PellarEndpoints::kCanvasPagePath, { 200, "<html><title>Not the canvas</title></html>", "text/html" });
     present("t");
     ASSERT_TRUE(closes());
     EXPECT_TRUE(screen->canvas()->initialLoad());

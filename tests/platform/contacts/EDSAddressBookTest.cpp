@@ -29,7 +29,8 @@ TEST(EDSAddressBookTest, RecordsRoundTripThroughTheServiceAndGoAgain)
     GTEST_SKIP() << "the service's client library keeps process-lifetime caches the leak checker reports";
 #endif
     const char* home = std::getenv("HOME");
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS") || !home || std::string(home).find("vantrel-display-") == std::string::npos)
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS") || !home
+        || std::string(home).find("vantrel-display-") == std::string::npos)
         GTEST_SKIP() << "needs the private session bus and home of scripts/with-display";
 
     auto book = EDSAddressBook::open();

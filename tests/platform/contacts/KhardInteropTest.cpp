@@ -15,9 +15,10 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(directory);
-        std::ofstream(temp / "khard.conf") << "[addressbooks]\n[[test]]\npath = " << directory.string() << "/\n"
-                                           << "[general]\ndefault_action = list\neditor = /bin/false\nmerge_editor = /bin/false\n"
-                                           << "[vcard]\npreferred_version = 4.0\n";
+        std::ofstream(temp / "khard.conf")
+            << "[addressbooks]\n[[test]]\npath = " << directory.string() << "/\n"
+            << "[general]\ndefault_action = list\neditor = /bin/false\nmerge_editor = /bin/false\n"
+            << "[vcard]\npreferred_version = 4.0\n";
     }
 
     // Runs khard with our configuration and a private home; its standard output.
@@ -30,12 +31,14 @@ protected:
             argv.push_back(argument.data());
         argv.push_back(nullptr);
         std::string home = "HOME=" + temp.path().string();
-        char* envp[] = { home.data(), const_cast<char*>("PATH=/usr/bin:/bin"), const_cast<char*>("LANG=C.UTF-8"), nullptr };
+        char* envp[]
+            = { home.data(), const_cast<char*>("PATH=/usr/bin:/bin"), const_cast<char*>("LANG=C.UTF-8"), nullptr };
         gchar* out = nullptr;
         gchar* err = nullptr;
         gint status = 0;
         GError* error = nullptr;
-        bool ran = g_spawn_sync(temp.path().c_str(), argv.data(), envp, G_SPAWN_SEARCH_PATH_FROM_ENVP, nullptr, nullptr, &out, &err, &status, &error);
+        bool ran = g_spawn_sync(temp.path().c_str(), argv.data(), envp, G_SPAWN_SEARCH_PATH_FROM_ENVP, nullptr, nullptr,
+            &out, &err, &status, &error);
         EXPECT_TRUE(ran) << (error ? error->message : "");
         EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << (err ? err : "");
         std::string output = out ? out : "";

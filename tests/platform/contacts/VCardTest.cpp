@@ -56,7 +56,8 @@ TEST(VCardTest, ValuesAndLabelsCannotForgeProperties)
     EXPECT_EQ(countLinesStartingWith(text, "URL"), 1);
     EXPECT_EQ(countLinesStartingWith(text, "END:VCARD"), 1);
     EXPECT_NE(text.find("ORG:Acme\\nTEL:+1 555 0100\r\n"), std::string::npos);
-    EXPECT_NE(text.find("TEL;TYPE=work--EMAIL-evil-example-com;X-LABEL=\"work^nEMAIL:evil@example.com\":"), std::string::npos);
+    EXPECT_NE(text.find("TEL;TYPE=work--EMAIL-evil-example-com;X-LABEL=\"work^nEMAIL:evil@example.com\":"),
+        std::string::npos);
     EXPECT_NE(text.find("URL;TYPE=home:https://example.com/a%20b%0ATEL:1%5C\r\n"), std::string::npos);
 
     auto parsed = VCard::parse(text);
@@ -75,7 +76,9 @@ TEST(VCardTest, EverythingWrittenReadsBack)
     record.name = record.organization;
     record.phoneNumbers = { { "main", "+1 (415) 555-0100" }, { "Front desk", "+1 415 555 0111" } };
     record.emailAddresses = { { "work", "hello@example.com" } };
-    record.addresses = { { "work", { { "Street", "1 Market St; Suite 2" }, { "City", "San Francisco" }, { "State", "CA" }, { "ZIP", "94105" }, { "Country", "USA" } } } };
+    record.addresses = { { "work",
+        { { "Street", "1 Market St; Suite 2" }, { "City", "San Francisco" }, { "State", "CA" }, { "ZIP", "94105" },
+            { "Country", "USA" } } } };
     record.urls = { { "homepage", "https://example.com/?a=1,2;b" } };
     record.note = std::string(200, 'x') + "é€𝄞";
     record.imageData = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(300, '\0');

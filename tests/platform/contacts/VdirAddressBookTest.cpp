@@ -1,5 +1,5 @@
-#include "platform/contacts/AddressBook.h"
 #include "platform/contacts/VdirAddressBook.h"
+#include "platform/contacts/AddressBook.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/TempDir.h"
 
@@ -99,7 +99,8 @@ TEST_F(VdirAddressBookTest, FilesItCannotReadAreLeftAlone)
     chmod(directory.c_str(), 0750);
     const std::string broken = "BEGIN:VCARD\r\nFN:Acme\r\nORG:Acme\r\nKIND:org\r\n"; // no END
     std::ofstream(directory / "broken.vcf") << broken;
-    std::ofstream(directory / "two.vcf") << "BEGIN:VCARD\nKIND:org\nORG:Acme\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n";
+    std::ofstream(directory / "two.vcf")
+        << "BEGIN:VCARD\nKIND:org\nORG:Acme\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\n";
     std::ofstream(directory / ".acme.vcf.AbC123") << "BEGIN:VCARD\nFN:temporary\nEND:VCARD\n";
     std::ofstream(directory / "notes.txt") << "BEGIN:VCARD\nFN:not a contact file\nEND:VCARD\n";
     std::filesystem::create_directories(directory / "sub.vcf");

@@ -8,7 +8,7 @@ TEST(BundleTest, InfoDictionaryIsWhatTheAppHandsIn)
 {
     Bundle bundle;
     EXPECT_EQ(bundle.bundleIdentifier(), std::nullopt);
-    bundle.setInfoDictionary({{Bundle::kNameKey, "Vantrel"}, {Bundle::kIdentifierKey, "org.vantrel.Vantrel"}});
+    bundle.setInfoDictionary({ { Bundle::kNameKey, "Vantrel" }, { Bundle::kIdentifierKey, "org.vantrel.Vantrel" } });
     EXPECT_EQ(bundle.objectForInfoDictionaryKey(Bundle::kNameKey), "Vantrel");
     EXPECT_EQ(bundle.bundleIdentifier(), "org.vantrel.Vantrel");
     EXPECT_EQ(bundle.objectForInfoDictionaryKey(Bundle::kDisplayNameKey), std::nullopt);

@@ -53,9 +53,9 @@ TEST(DeviceTest, NoIdentifierWithoutAValidMachineId)
     EXPECT_EQ(device.uniqueIdentifier("org.vantrel.Vantrel"), std::nullopt);
 
     device.setMachineIdPath(dir / "machine-id");
-    for (std::string contents : {"", "uninitialized\n", "0123456789abcdef\n", "00000000000000000000000000000000\n",
+    for (std::string contents : { "", "uninitialized\n", "0123456789abcdef\n", "00000000000000000000000000000000\n",
              "0123456789abcdef0123456789abcdeg\n", "0123456789abcdef0123456789abcdef0\n",
-             "01234567-89ab-cdef-0123-456789abcdef\n"}) {
+             "01234567-89ab-cdef-0123-456789abcdef\n" }) {
         writeText(dir / "machine-id", contents);
         EXPECT_EQ(device.uniqueIdentifier("org.vantrel.Vantrel"), std::nullopt) << contents;
     }

@@ -1,5 +1,5 @@
-#include "platform/foundation/RunLoop.h"
 #include "tests/support/LoopbackServer.h"
+#include "platform/foundation/RunLoop.h"
 #include "tests/support/RunLoopFixture.h"
 
 #include <libsoup/soup.h>
@@ -18,7 +18,8 @@ static std::pair<int, std::string> fetch(const std::string& url)
         bool* done;
         SoupMessage* message;
     } state { &result, &done, message };
-    soup_session_send_and_read_async(session, message, G_PRIORITY_DEFAULT, nullptr,
+    soup_session_send_and_read_async(
+        session, message, G_PRIORITY_DEFAULT, nullptr,
         [](GObject* source, GAsyncResult* asyncResult, gpointer data) {
             auto* state = static_cast<State*>(data);
             GBytes* bytes = soup_session_send_and_read_finish(SOUP_SESSION(source), asyncResult, nullptr);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
-#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -106,8 +106,8 @@ TEST(PathsTest, ReaderNeverSeesAHalfWrittenFile)
     const std::string second(1 << 19, 'b');
     ASSERT_TRUE(Paths::writeFileAtomically(dir / "big", first));
 
-    std::atomic<bool> done {false};
-    std::atomic<int> torn {0};
+    std::atomic<bool> done { false };
+    std::atomic<int> torn { 0 };
     std::thread reader([&] {
         while (!done) {
             auto contents = Paths::readFile(dir / "big");

@@ -1,6 +1,6 @@
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SharedInstance.h"
 #include "platform/foundation/SystemClock.h"
 #include "platform/foundation/Timer.h"

@@ -1,5 +1,5 @@
-#include "platform/foundation/Log.h"
 #include "platform/foundation/SystemURLPolicy.h"
+#include "platform/foundation/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +22,14 @@ public:
 
 TEST(SystemURLPolicyTest, OnlyWebMailCallAndMessageLinksLeaveTheApplication)
 {
-    for (const char* url : { "http://example.com/", "https://example.com/a?b=c", "HTTPS://EXAMPLE.COM", "mailto:a@example.com",
-             "mailto:?subject=x", "tel:+15551234", "TEL:5551234", "sms:5551234" })
+    for (const char* url : { "http://example.com/", "https://example.com/a?b=c", "HTTPS://EXAMPLE.COM",
+             "mailto:a@example.com", "mailto:?subject=x", "tel:+15551234", "TEL:5551234", "sms:5551234" })
         EXPECT_TRUE(SystemURLPolicy::mayOpenWithSystem(url)) << url;
 
-    for (const char* url : { "javascript:alert(1)", "JavaScript:alert(1)", "data:text/html;base64,PHNjcmlwdD4=",
-             "file:///etc/passwd", "/etc/passwd", "/", "", "x-hostile-scheme://run?cmd=id", "storeapp://app/1", "ftp://example.com/",
-             "http:/etc/passwd", "http:", "https://", " http://example.com/", "1http://example.com" })
+    for (const char* url :
+        { "javascript:alert(1)", "JavaScript:alert(1)", "data:text/html;base64,PHNjcmlwdD4=", "file:///etc/passwd",
+            "/etc/passwd", "/", "", "x-hostile-scheme://run?cmd=id", "storeapp://app/1", "ftp://example.com/",
+            "http:/etc/passwd", "http:", "https://", " http://example.com/", "1http://example.com" })
         EXPECT_FALSE(SystemURLPolicy::mayOpenWithSystem(url)) << url;
 
     // A library adds the store scheme it recognises; nothing else changes.

@@ -57,24 +57,24 @@ TEST(PercentEscapingTest, UTF8EscapingRoundTripsEveryByte)
 
 TEST(QueryStringTest, ParsesOrderedUnescapedPairs)
 {
-    QueryString::Pairs expected {{"b", "2"}, {"a", "x y"}, {"a", ""}, {"flag", ""}, {"k", "v=w"}};
+    QueryString::Pairs expected { { "b", "2" }, { "a", "x y" }, { "a", "" }, { "flag", "" }, { "k", "v=w" } };
     EXPECT_EQ(QueryString::parse("b=2&a=x%20y&a=&&flag&k=v=w"), expected);
     EXPECT_TRUE(QueryString::parse("").empty());
 }
 
 TEST(QueryStringTest, PlusIsLiteralUnlessAskedAndBadEscapesAreKept)
 {
-    QueryString::Pairs literal {{"q", "1+1"}};
-    QueryString::Pairs spaced {{"q", "1 1"}};
+    QueryString::Pairs literal { { "q", "1+1" } };
+    QueryString::Pairs spaced { { "q", "1 1" } };
     EXPECT_EQ(QueryString::parse("q=1+1"), literal);
     EXPECT_EQ(QueryString::parse("q=1+1", QueryString::Plus::PlusIsSpace), spaced);
-    QueryString::Pairs kept {{"p", "50%"}};
+    QueryString::Pairs kept { { "p", "50%" } };
     EXPECT_EQ(QueryString::parse("p=50%"), kept);
 }
 
 TEST(QueryStringTest, BuildSurvivesDelimitersInValues)
 {
-    QueryString::Pairs pairs {{"a&b", "c=d+e #f"}, {"name", "caf\xC3\xA9"}};
+    QueryString::Pairs pairs { { "a&b", "c=d+e #f" }, { "name", "caf\xC3\xA9" } };
     std::string query = QueryString::build(pairs);
     EXPECT_EQ(query, "a%26b=c%3Dd%2Be%20%23f&name=caf%C3%A9");
     EXPECT_EQ(QueryString::parse(query), pairs);
@@ -113,9 +113,9 @@ TEST(URLTest, ParsesEveryComponent)
 
 TEST(URLTest, RefusesTextOutsideTheURLAlphabet)
 {
-    for (const char* text : {"http://h/a b", "http://h/caf\xC3\xA9", "http://h/%zz", "http://h/%4", "http://h/a#b#c",
+    for (const char* text : { "http://h/a b", "http://h/caf\xC3\xA9", "http://h/%zz", "http://h/%4", "http://h/a#b#c",
              "http://h/\"q\"", "http://h/<x>", "http://h/a|b", "http://h:80x/", "http://h:70000/", "http://a@b@c/",
-             "http://h/[x]", "http://[zz]/", "http://[::1/", "1http://h/"}) {
+             "http://h/[x]", "http://[zz]/", "http://[::1/", "1http://h/" }) {
         EXPECT_FALSE(URL::withString(text)) << text;
     }
     // A colon before the first slash ends a scheme; when what precedes it is no scheme, the text is refused.
@@ -130,23 +130,23 @@ TEST(URLTest, ResolvesRelativeReferencesAsRFC3986Does)
     auto base = URL::withString("http://a/b/c/d;p?q");
     ASSERT_TRUE(base);
     std::pair<const char*, const char*> cases[] = {
-        {"g", "http://a/b/c/g"},
-        {"./g", "http://a/b/c/g"},
-        {"g/", "http://a/b/c/g/"},
-        {"/g", "http://a/g"},
-        {"//g", "http://g"},
-        {"?y", "http://a/b/c/d;p?y"},
-        {"g?y#s", "http://a/b/c/g?y#s"},
-        {"#s", "http://a/b/c/d;p?q#s"},
-        {"", "http://a/b/c/d;p?q"},
-        {".", "http://a/b/c/"},
-        {"..", "http://a/b/"},
-        {"../g", "http://a/b/g"},
-        {"../../../g", "http://a/g"},
-        {"/./g", "http://a/g"},
-        {"g/../h", "http://a/b/c/h"},
-        {"g;x=1/../y", "http://a/b/c/y"},
-        {"https://other:1/x/../y", "https://other:1/y"},
+        { "g", "http://a/b/c/g" },
+        { "./g", "http://a/b/c/g" },
+        { "g/", "http://a/b/c/g/" },
+        { "/g", "http://a/g" },
+        { "//g", "http://g" },
+        { "?y", "http://a/b/c/d;p?y" },
+        { "g?y#s", "http://a/b/c/g?y#s" },
+        { "#s", "http://a/b/c/d;p?q#s" },
+        { "", "http://a/b/c/d;p?q" },
+        { ".", "http://a/b/c/" },
+        { "..", "http://a/b/" },
+        { "../g", "http://a/b/g" },
+        { "../../../g", "http://a/g" },
+        { "/./g", "http://a/g" },
+        { "g/../h", "http://a/b/c/h" },
+        { "g;x=1/../y", "http://a/b/c/y" },
+        { "https://other:1/x/../y", "https://other:1/y" },
     };
     for (auto [relative, expected] : cases) {
         auto resolved = URL::withString(relative, *base);

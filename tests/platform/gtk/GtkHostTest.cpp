@@ -1,5 +1,5 @@
-#include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkHost.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"

@@ -50,7 +50,7 @@ protected:
     }
     void wait(double seconds)
     {
-        host.wait(seconds, [] { });
+        host.wait(seconds, [] {});
     }
 
     HeadlessHost host { HeadlessHost::Options {} };

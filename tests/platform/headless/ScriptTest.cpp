@@ -1,12 +1,12 @@
-#include "platform/foundation/Log.h"
-#include "platform/headless/HeadlessHost.h"
 #include "platform/headless/Script.h"
-#include "platform/headless/ScriptRunner.h"
-#include "platform/ui/views/Key.h"
-#include "platform/ui/views/Application.h"
-#include "platform/ui/controls/Button.h"
-#include "platform/ui/views/Window.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Timer.h"
+#include "platform/headless/HeadlessHost.h"
+#include "platform/headless/ScriptRunner.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/views/Application.h"
+#include "platform/ui/views/Key.h"
+#include "platform/ui/views/Window.h"
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"
 
@@ -31,8 +31,8 @@ TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
     for (auto [text, line] : std::vector<std::pair<std::string, std::string>> { { "tap 1\n", "line 1" },
              { "wait 1\nwait -2\n", "line 2" }, { "\n\nfly 1 2\n", "line 3" }, { "tap 1 2 3\n", "line 1" },
              { "drag 0 0 1 1\n", "line 1" }, { "tap-label\n", "line 1" }, { "wait inf\n", "line 1" },
-             { "quit now\n", "line 1" }, { "screenshot\n", "line 1" }, { "key\n", "line 1" },
-             { "key F99\n", "line 1" }, { "key nonsense\n", "line 1" }, { "key space space\n", "line 1" } }) {
+             { "quit now\n", "line 1" }, { "screenshot\n", "line 1" }, { "key\n", "line 1" }, { "key F99\n", "line 1" },
+             { "key nonsense\n", "line 1" }, { "key space space\n", "line 1" } }) {
         EXPECT_FALSE(Script::parse(text, &error)) << text;
         EXPECT_EQ(error.rfind(line, 0), 0u) << text << " → " << error;
     }
@@ -99,8 +99,8 @@ TEST(ScriptRunner, RunsStepsInOrderAndStopsAtTheFirstFailure)
 
 TEST(Key, NamesRoundTripAndModifiersComeFirst)
 {
-    for (std::string name : { "space", "Escape", "shift+Right", "ctrl+q", "F11", "?", "[", "é", "ctrl+shift+Up", "+",
-             "shift++" }) {
+    for (std::string name :
+        { "space", "Escape", "shift+Right", "ctrl+q", "F11", "?", "[", "é", "ctrl+shift+Up", "+", "shift++" }) {
         auto key = Key::fromName(name);
         ASSERT_TRUE(key) << name;
         EXPECT_EQ(Key::fromName(key->name()), key) << name;
@@ -121,7 +121,7 @@ TEST(Script, KeysAndUnreadableFiles)
     ASSERT_TRUE(script);
     FakeHost host;
     auto runner = std::make_shared<ScriptRunner>(*script, host);
-    runner->run([](bool, bool, const std::string&) { });
+    runner->run([](bool, bool, const std::string&) {});
     EXPECT_EQ(host.keys, (std::vector<std::string> { "space", "shift+Left" }));
 
     TempDir dir;
@@ -190,8 +190,8 @@ TEST_F(HeadlessHostTest, HeadlessRunsLogLinksInsteadOfLaunchingAndRefuseUnsafeOn
     EXPECT_FALSE(Application::shared().launchesSystemHandlers());
     EXPECT_TRUE(Application::shared().openURL("tel:5551234"));
     EXPECT_TRUE(Application::shared().openURL("https://example.com/page?x=1"));
-    for (const char* hostile : { "javascript:alert(1)", "file:///etc/passwd", "/etc/passwd", "x-hostile-scheme://run?cmd=id",
-             "data:text/html;base64,PHNjcmlwdD4=" })
+    for (const char* hostile : { "javascript:alert(1)", "file:///etc/passwd", "/etc/passwd",
+             "x-hostile-scheme://run?cmd=id", "data:text/html;base64,PHNjcmlwdD4=" })
         EXPECT_FALSE(Application::shared().openURL(hostile)) << hostile;
     Log::setCaptureHook(nullptr);
     ASSERT_EQ(lines.size(), 7u);

@@ -13,7 +13,8 @@ struct Recorder : LocationSourceDelegate {
     std::vector<Location> fixes;
     std::vector<std::optional<Location>> previous;
     std::vector<LocationError> errors;
-    void locationSourceDidUpdateToLocation(LocationSource&, const Location& location, const std::optional<Location>& old) override
+    void locationSourceDidUpdateToLocation(
+        LocationSource&, const Location& location, const std::optional<Location>& old) override
     {
         fixes.push_back(location);
         previous.push_back(old);

@@ -18,7 +18,8 @@ struct Recorder : URLConnectionDelegate {
     std::optional<NetworkError> error;
     std::function<void(URLConnection&)> onRedirect;
 
-    void connectionWillSendRequest(URLConnection& connection, const std::string& newURL, const URLResponse& redirect) override
+    void connectionWillSendRequest(
+        URLConnection& connection, const std::string& newURL, const URLResponse& redirect) override
     {
         hops.emplace_back(redirect.url, newURL);
         if (onRedirect)
@@ -157,9 +158,9 @@ TEST_F(URLConnectionTest, ErrorStatusesAreAnswersNotFailures)
 TEST_F(URLConnectionTest, OriginOnlyHeadersStayWithTheOriginalHost)
 {
     LoopbackServer elsewhere;
-    server.redirect("/a", "/b");                   // same host: carried on
-    server.redirect("/b", elsewhere.url("/c"));    // another host (port): dropped
-    elsewhere.redirect("/c", server.url("/d"));    // back where it started: sent again
+    server.redirect("/a", "/b"); // same host: carried on
+    server.redirect("/b", elsewhere.url("/c")); // another host (port): dropped
+    elsewhere.redirect("/c", server.url("/d")); // back where it started: sent again
     server.respond("/d", { .body = "ok" });
     start({ .url = server.url("/a"),
         .headers = { { "X-Device", "id-1234" }, { "User-Agent", "agent" } },

@@ -23,8 +23,9 @@ TEST_F(AnimationTest, CurvesAreSampledAtExactTimes)
         double atHalf;
     };
     // Independent values of the four cubic curves at half time.
-    for (auto [curve, atHalf] : { Case { ViewAnimationCurve::EaseInOut, 0.5 }, Case { ViewAnimationCurve::EaseIn, 0.3153568 },
-             Case { ViewAnimationCurve::EaseOut, 0.6846432 }, Case { ViewAnimationCurve::Linear, 0.5 } }) {
+    for (auto [curve, atHalf] :
+        { Case { ViewAnimationCurve::EaseInOut, 0.5 }, Case { ViewAnimationCurve::EaseIn, 0.3153568 },
+            Case { ViewAnimationCurve::EaseOut, 0.6846432 }, Case { ViewAnimationCurve::Linear, 0.5 } }) {
         auto v = View::make(Rect { 0, 0, 10, 10 });
         View::beginAnimations("move");
         View::setAnimationDuration(1.0);
@@ -74,8 +75,9 @@ TEST_F(AnimationTest, DidStopComesOnceAtTheEndInEndOrderAndReplacedBlocksReportU
     view->setCenter({ 80, 5 });
     View::commitAnimations();
     advance(2);
-    EXPECT_EQ(events, (std::vector<std::string> { "short finished at 0.250000", "replacement finished at 0.750000",
-                          "long cut at 1.000000" }));
+    EXPECT_EQ(events,
+        (std::vector<std::string> {
+            "short finished at 0.250000", "replacement finished at 0.750000", "long cut at 1.000000" }));
 }
 
 TEST_F(AnimationTest, BeginsFromCurrentStateStartsWhereTheViewIsShown)
@@ -108,7 +110,8 @@ TEST_F(AnimationTest, BeginsFromCurrentStateStartsWhereTheViewIsShown)
 TEST_F(AnimationTest, KeyframePulseHoldsItsEndAndStopsOnTime)
 {
     auto pulse = KeyframeAnimation::animationWithKeyPath("transform");
-    pulse->setValues({ Transform3D::identity(), Transform3D::makeScale(1.4, 1.4, 1), Transform3D::makeScale(0.001, 0.001, 1) });
+    pulse->setValues(
+        { Transform3D::identity(), Transform3D::makeScale(1.4, 1.4, 1), Transform3D::makeScale(0.001, 0.001, 1) });
     pulse->setKeyTimes({ 0.0, 0.4, 1.0 });
     pulse->setDuration(0.5);
     pulse->setRemovedOnCompletion(false);
@@ -233,9 +236,8 @@ TEST_F(AnimationTest, TickingStopsWhenNothingAnimatesAndEmptyBlocksStillReport)
 
     bool reported = false;
     View::beginAnimations("nothing");
-    View::setAnimationDidStopHandler([&](const std::string& id, bool finished, void*) {
-        reported = id == "nothing" && finished;
-    });
+    View::setAnimationDidStopHandler(
+        [&](const std::string& id, bool finished, void*) { reported = id == "nothing" && finished; });
     View::commitAnimations();
     EXPECT_FALSE(reported); // never inside commit
     settle();
@@ -264,7 +266,8 @@ TEST_F(AnimationTest, FlipTransitionShowsTheOldSideThenTheNewAndReportsOnce)
         container->layer().render(cr, 1, loop().now());
         cairo_destroy(cr);
         cairo_surface_flush(surface);
-        uint32_t p = *reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) + 10 * cairo_image_surface_get_stride(surface) + 20 * 4);
+        uint32_t p = *reinterpret_cast<uint32_t*>(
+            cairo_image_surface_get_data(surface) + 10 * cairo_image_surface_get_stride(surface) + 20 * 4);
         cairo_surface_destroy(surface);
         return p;
     };

@@ -83,7 +83,8 @@ TEST_F(ControlsTest, SliderClampsTracksAndReportsChanges)
 
 TEST_F(ControlsTest, SegmentedControlSendsOnlyRealChanges)
 {
-    auto segments = View::make<SegmentedControl>(Rect { 0, 0, 200, 30 }, std::vector<std::string> { "Red", "Green", "Blue", "Random" });
+    auto segments = View::make<SegmentedControl>(
+        Rect { 0, 0, 200, 30 }, std::vector<std::string> { "Red", "Green", "Blue", "Random" });
     segments->addTarget(controller.get(), "changeFlash", ControlEventValueChanged);
     controller->view()->addSubview(segments);
     EXPECT_EQ(segments->selectedSegmentIndex(), SegmentedControl::kNoSegment);

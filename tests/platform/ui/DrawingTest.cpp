@@ -58,7 +58,8 @@ std::string pngBomb(uint32_t width, uint32_t height)
     std::string row(1 + static_cast<size_t>(width) * 4, '\0');
     std::string compressed(compressBound(row.size()), '\0');
     uLongf length = compressed.size();
-    compress(reinterpret_cast<Bytef*>(compressed.data()), &length, reinterpret_cast<const Bytef*>(row.data()), row.size());
+    compress(
+        reinterpret_cast<Bytef*>(compressed.data()), &length, reinterpret_cast<const Bytef*>(row.data()), row.size());
     compressed.resize(length);
     chunk("IDAT", compressed);
     chunk("IEND", "");
@@ -154,12 +155,15 @@ TEST(Image, OnlyRasterSignaturesReachALoader)
 
     // Formats with their own unbounded costs are not images here, however
     // well formed: vector drawings (an entity bomb among them), icons, bitmaps.
-    std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><rect width='10' height='10'/></svg>";
-    std::string laughs = "<?xml version='1.0'?><!DOCTYPE svg [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;'>]>"
-                         "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><text>&b;</text></svg>";
+    std::string svg
+        = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><rect width='10' height='10'/></svg>";
+    std::string laughs
+        = "<?xml version='1.0'?><!DOCTYPE svg [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;'>]>"
+          "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><text>&b;</text></svg>";
     std::string ico("\x00\x00\x01\x00\x01\x00\x10\x10\x00\x00\x01\x00\x20\x00", 14);
     std::string bmp = "BM" + std::string(60, '\0');
-    for (const std::string& bytes : { svg, laughs, ico, bmp, std::string("/* XPM */\nstatic char* x[] = {\"1 1 1 1\"};") }) {
+    for (const std::string& bytes :
+        { svg, laughs, ico, bmp, std::string("/* XPM */\nstatic char* x[] = {\"1 1 1 1\"};") }) {
         EXPECT_FALSE(Image::hasRasterSignature(bytes));
         EXPECT_EQ(Image::decode(bytes), nullptr);
     }
@@ -219,8 +223,8 @@ TEST(GraphicsContext, GradientExtendsOnlyPastTheRequestedEnd)
 {
     auto draw = [](bool before, bool after) {
         ImageContext context({ 10, 30 });
-        context.context().drawLinearGradient({ Color::redColor(), Color::blueColor() }, { 0, 1 }, { 5, 10 },
-            { 5, 20 }, before, after);
+        context.context().drawLinearGradient(
+            { Color::redColor(), Color::blueColor() }, { 0, 1 }, { 5, 10 }, { 5, 20 }, before, after);
         return context.image();
     };
     auto afterOnly = draw(false, true);

@@ -1,13 +1,13 @@
-#include "json/JSONDeserializer.h"
+#include "platform/ui/views/InterfaceLoader.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/controls/BarButtonItem.h"
-#include "platform/ui/views/InterfaceLoader.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/views/ViewController.h"
 #include "tests/support/UITest.h"
+#include "json/JSONDeserializer.h"
 
 #include <string>
 #include <vector>

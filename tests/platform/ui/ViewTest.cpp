@@ -110,8 +110,9 @@ TEST_F(ViewTest, TouchesGoToTheViewTheyBeganInAndUpTheResponderChain)
     app.sendTouch(TouchPhase::Moved, { 300, 400 }); // far outside: still the square's
     square->forward = false;
     app.sendTouch(TouchPhase::Ended, { 300, 400 });
-    EXPECT_EQ(RecordingView::log, (std::vector<std::string> { "square began", "screen began", "controller began",
-                                      "square moved", "screen moved", "square ended" }));
+    EXPECT_EQ(RecordingView::log,
+        (std::vector<std::string> {
+            "square began", "screen began", "controller began", "square moved", "screen moved", "square ended" }));
     // A new press while one is down cancels the first.
     RecordingView::log.clear();
     app.sendTouch(TouchPhase::Began, { 120, 120 });
@@ -142,8 +143,8 @@ TEST_F(ViewTest, AlertSitsAboveTheKeyWindowAndIsModal)
 {
     auto under = add(*window, { 0, 0, 320, 480 }, "under");
     auto delegate = std::make_shared<RecordingAlertDelegate>();
-    auto alert = View::make<AlertView>("Title", "Message", delegate, std::string("Cancel"),
-        std::vector<std::string> { "OK" });
+    auto alert
+        = View::make<AlertView>("Title", "Message", delegate, std::string("Cancel"), std::vector<std::string> { "OK" });
     EXPECT_EQ(alert->cancelButtonIndex(), 0);
     EXPECT_EQ(alert->buttonTitleAtIndex(1), "OK");
     alert->show();

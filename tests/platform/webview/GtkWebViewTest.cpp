@@ -1,7 +1,7 @@
+#include "platform/gtk/GtkWebView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemClock.h"
-#include "platform/gtk/GtkWebView.h"
 #include "platform/gtk/WebKitErrorMapping.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Window.h"
@@ -63,7 +63,10 @@ public:
         events.push_back("fail");
         codes.push_back(error.code);
     }
-    size_t ends() const { return std::count(events.begin(), events.end(), "finish") + std::count(events.begin(), events.end(), "fail"); }
+    size_t ends() const
+    {
+        return std::count(events.begin(), events.end(), "finish") + std::count(events.begin(), events.end(), "fail");
+    }
 
     std::vector<std::string> asked;
     std::vector<std::string> events;
@@ -80,8 +83,12 @@ protected:
             GTEST_SKIP() << "no display";
         RunLoop::main().setClock(std::make_shared<SystemClock>());
         Paths::setDataDirectoryOverride(dataDirectory.path());
-        server.respond("/a", { 200, "<html><head><title>Page A</title></head><body><a id=l href='/b'>b</a></body></html>", "text/html" });
-        server.respond("/b", { 200, "<html><head><title>Page B</title></head><body style='background:#0a0'>B</body></html>", "text/html" });
+        server.respond("/a",
+            { 200, "<html><head><title>Page A</title></head><body><a id=l href='/b'>b</a></body></html>",
+                "text/html" });
+        server.respond("/b",
+            { 200, "<html><head><title>Page B</title></head><body style='background:#0a0'>B</body></html>",
+                "text/html" });
         server.respond("/missing", { 404, "<html><head><title>Not here</title></head></html>", "text/html" });
         window = View::make<Window>(Rect { 0, 0, 320, 480 });
         view = WebView::create(Rect { 0, 0, 320, 400 });
@@ -157,7 +164,8 @@ TEST_F(GtkWebViewTest, FailuresAndRefusalsAreReportedAsTheyShouldBe)
     // A refused navigation starts nothing.
     recorder->events.clear();
     view->loadURL(server.url("/refused"));
-    RunLoop::main().runUntil([&] { return !recorder->asked.empty() && recorder->asked.back() == server.url("/refused"); }, 10);
+    RunLoop::main().runUntil(
+        [&] { return !recorder->asked.empty() && recorder->asked.back() == server.url("/refused"); }, 10);
     RunLoop::main().runUntil([] { return false; }, 0.5);
     EXPECT_TRUE(recorder->events.empty());
     EXPECT_EQ(server.requestsTo("/refused"), 0);
@@ -179,13 +187,15 @@ namespace {
 
 TEST_F(GtkWebViewTest, FunctionCallsPassTheirArgumentsAsValuesNotAsScript)
 {
-    server.respond("/f", { 200,
-        "<html><script>var got = []; var tools = { join: function (a, b) { return a + '|' + b; } };"
-        "function take() { got.push(Array.from(arguments)); return arguments.length; }</script></html>",
-        "text/html" });
+    server.respond("/f",
+        { 200,
+            "<html><script>var got = []; var tools = { join: function (a, b) { return a + '|' + b; } };"
+            "function take() { got.push(Array.from(arguments)); return arguments.length; }</script></html>",
+            "text/html" });
     view->loadURL(server.url("/f"));
     ASSERT_TRUE(awaitEnds(1));
-    const std::string hostile = "It's \\ \"x\" </script><script>window.injected = 1</script>\n'); window.injected = 2; ('";
+    const std::string hostile
+        = "It's \\ \"x\" </script><script>window.injected = 1</script>\n'); window.injected = 2; ('";
     EXPECT_EQ(view->callFunction("take", { hostile, "", "caf\xC3\xA9" }), "3");
     EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got[0][0]"), hostile);
     EXPECT_EQ(view->stringByEvaluatingJavaScriptFromString("got[0][1] === '' && got[0][2] === 'caf\\u00e9'"), "true");

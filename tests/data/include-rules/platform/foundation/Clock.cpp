@@ -1,2 +1,2 @@
 #include "Neighbour.h"
-#  include "ads/core/PellarAd.h" // spaced
+#include "ads/core/PellarAd.h" // spaced

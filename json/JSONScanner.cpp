@@ -87,34 +87,6 @@ inline size_t wellFormedSequenceLength(const unsigned char* p, const unsigned ch
     return 0;
 }
 
-bool decodeUTF16(std::string_view data, bool bigEndian, std::string& out)
-{
-    if (data.size() % 2)
-        return false;
-    auto* p = reinterpret_cast<const unsigned char*>(data.data());
-    size_t units = data.size() / 2;
-    auto unit = [&](size_t i) -> char32_t {
-        return bigEndian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
-    };
-    out.reserve(units);
-    for (size_t i = 0; i < units; ++i) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == units)
-                return false;
-            char32_t low = unit(i + 1);
-            if (low < 0xDC00 || low > 0xDFFF)
-                return false;
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            ++i;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return false;
-        }
-        utf8::appendCodePoint(out, c);
-    }
-    return true;
-}
-
 bool decodeUTF32(std::string_view data, bool bigEndian, std::string& out)
 {
     if (data.size() % 4)
@@ -202,11 +174,11 @@ void JSONScanner::setData(std::string_view data)
         bool decoded = true;
         bool converted = true;
         if (b(0) && !b(1) && b(2) && !b(3))
-            decoded = decodeUTF16(data, false, m_converted);
+            decoded = utf8::appendDecodedUTF16(m_converted, data, false);
         else if (b(0) && !b(1) && !b(2) && !b(3))
             decoded = decodeUTF32(data, false, m_converted);
         else if (!b(0) && b(1) && !b(2) && b(3))
-            decoded = decodeUTF16(data, true, m_converted);
+            decoded = utf8::appendDecodedUTF16(m_converted, data, true);
         else if (!b(0) && !b(1) && !b(2) && b(3))
             decoded = decodeUTF32(data, true, m_converted);
         else

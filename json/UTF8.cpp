@@ -130,4 +130,32 @@ void appendCodePoint(std::string& out, char32_t c)
     }
 }
 
+bool appendDecodedUTF16(std::string& out, std::string_view data, bool bigEndian)
+{
+    if (data.size() % 2)
+        return false;
+    auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    size_t units = data.size() / 2;
+    auto unit = [&](size_t i) -> char32_t {
+        return bigEndian ? (p[2 * i] << 8 | p[2 * i + 1]) : (p[2 * i + 1] << 8 | p[2 * i]);
+    };
+    out.reserve(out.size() + units);
+    for (size_t i = 0; i < units; ++i) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == units)
+                return false;
+            char32_t low = unit(i + 1);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+        appendCodePoint(out, c);
+    }
+    return true;
+}
+
 }

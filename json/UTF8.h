@@ -25,4 +25,9 @@ void appendReplacingInvalid(std::string& out, std::string_view bytes);
 // Appends a code point (surrogates and values past U+10FFFF become U+FFFD).
 void appendCodePoint(std::string& out, char32_t codePoint);
 
+// Appends UTF-16 code units (two bytes each, in the given byte order) as
+// UTF-8. False for an odd number of bytes or an unpaired surrogate; what was
+// appended before the fault is left for the caller to discard.
+bool appendDecodedUTF16(std::string& out, std::string_view data, bool bigEndian);
+
 }

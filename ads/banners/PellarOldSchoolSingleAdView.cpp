@@ -7,6 +7,7 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ShineGradient.h"
 #include "json/JSONValue.h"
 
 #include <algorithm>
@@ -120,14 +121,9 @@ void PellarOldSchoolSingleAdView::drawRect(const Rect&)
 
 void PellarOldSchoolSingleAdView::drawShineBackgroundWithBaseColor(GraphicsContext& context, const Color& color)
 {
-    Rect b = bounds();
-    context.setFillColor(Color::whiteColor());
-    context.fillRect(b);
     // The colour lightened over white at the top, blending into the full
     // colour by 43.75 % of the height, and the full colour below.
-    double midX = b.size.width * 0.5;
-    context.drawLinearGradient(
-        { color.withAlpha(0.5), color }, { 0, 1 }, { midX, 0 }, { midX, b.size.height * kShineEnd }, false, true);
+    ShineGradient::draw(context, bounds(), color, 0.5, kShineEnd);
 }
 
 bool PellarOldSchoolSingleAdView::touchIsInSelf(const Touch& touch) const

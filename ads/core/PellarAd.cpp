@@ -11,6 +11,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/StringUtilities.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/views/Screen.h"
 #include "json/JSONDeserializer.h"
@@ -21,20 +22,13 @@
 
 namespace {
 
-std::string addressText(const void* address)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%p", address);
-    return text;
-}
-
 std::string imageDescription(const std::shared_ptr<const Image>& image)
 {
     if (!image)
         return "(null)";
     char size[64];
     std::snprintf(size, sizeof size, "{%g, %g}", image->size().width, image->size().height);
-    return "<Image " + addressText(image.get()) + " size:" + size + ">";
+    return "<Image " + StringUtilities::addressText(image.get()) + " size:" + size + ">";
 }
 
 } // namespace
@@ -493,7 +487,7 @@ std::string PellarAd::description() const
         }
         downloads += ")}";
     }
-    return "<PellarAd " + addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
+    return "<PellarAd " + StringUtilities::addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
         + m_answer.action.value_or("(null)") + "', " + imageDescription(m_userImage) + ", "
         + imageDescription(m_actionImage) + ", " + downloads + ">";
 }

@@ -1,5 +1,7 @@
 #include "ads/core/PellarEndpoints.h"
 
+#include "platform/foundation/StringUtilities.h"
+
 #include <cstdlib>
 #include <optional>
 #include <sstream>
@@ -20,10 +22,9 @@ std::vector<std::string> splitList(const std::string& text)
     std::stringstream stream(text);
     std::string item;
     while (std::getline(stream, item, ',')) {
-        auto first = item.find_first_not_of(" \t");
-        auto last = item.find_last_not_of(" \t");
-        if (first != std::string::npos)
-            items.push_back(item.substr(first, last - first + 1));
+        std::string trimmed = StringUtilities::trimmed(item);
+        if (!trimmed.empty())
+            items.push_back(std::move(trimmed));
     }
     return items;
 }

@@ -2,33 +2,17 @@
 
 #include "ads/core/PellarAppData.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/StringUtilities.h"
 #include "platform/foundation/URL.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLResponse.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace {
 
 std::atomic<double> s_timeoutInterval { PellarURLDownload::kTimeoutInterval };
 std::atomic<size_t> s_maximumBodySize { PellarURLDownload::kDefaultMaximumBodySize };
-
-bool isWhiteSpaceOrLineBreak(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string trimmed(const std::string& text)
-{
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isWhiteSpaceOrLineBreak(text[first]))
-        ++first;
-    while (last > first && isWhiteSpaceOrLineBreak(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
 
 } // namespace
 
@@ -81,7 +65,7 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const 
     std::optional<int> failure;
     ++m_attempt;
     try {
-        m_targetURL = trimmed(url);
+        m_targetURL = StringUtilities::trimmed(url);
         m_error.reset();
 
         URLRequest request;
@@ -148,10 +132,8 @@ void PellarURLDownload::cancel()
 
 std::string PellarURLDownload::description() const
 {
-    char address[32];
-    std::snprintf(address, sizeof address, "%p", static_cast<const void*>(this));
-    return std::string("<PellarURLDownload ") + address + " identifier:" + (m_identifier ? *m_identifier : "(null)")
-        + " url:" + (m_targetURL.empty() ? "(null)" : m_targetURL) + ">";
+    return "<PellarURLDownload " + StringUtilities::addressText(this) + " identifier:"
+        + (m_identifier ? *m_identifier : "(null)") + " url:" + (m_targetURL.empty() ? "(null)" : m_targetURL) + ">";
 }
 
 void PellarURLDownload::reportSuccess()

@@ -1,5 +1,7 @@
 #include "ads/core/PropertyListReader.h"
 
+#include "json/UTF8.h"
+
 #include <glib.h>
 #include <plist/plist.h>
 
@@ -9,13 +11,6 @@
 #include <memory>
 
 namespace {
-
-void appendUTF8(std::string& out, gunichar c)
-{
-    char buffer[8];
-    int length = g_unichar_to_utf8(c, buffer);
-    out.append(buffer, length);
-}
 
 // The text form: strings files and old-style property lists.
 class TextFormParser {
@@ -169,7 +164,7 @@ private:
                 }
                 if (c32 >= 0xD800 && c32 <= 0xDFFF)
                     c32 = 0xFFFD; // a lone surrogate has no UTF-8 form
-                appendUTF8(out, c32);
+                utf8::appendCodePoint(out, c32);
                 break;
             }
             default:
@@ -177,7 +172,7 @@ private:
                     gunichar value = e - '0';
                     for (int i = 0; i < 2 && !atEnd() && peek() >= '0' && peek() <= '7'; ++i)
                         value = value * 8 + (m_text[m_position++] - '0');
-                    appendUTF8(out, value);
+                    utf8::appendCodePoint(out, value);
                 } else {
                     out += e; // \" \\ \' and any other character stand for themselves
                 }
@@ -370,7 +365,7 @@ private:
                     unsigned long value = std::strtoul(digits.c_str(), &parsedEnd, hex ? 16 : 10);
                     if (*parsedEnd || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
                         return std::nullopt;
-                    appendUTF8(out, static_cast<gunichar>(value));
+                    utf8::appendCodePoint(out, static_cast<gunichar>(value));
                 } else {
                     return std::nullopt;
                 }
@@ -385,23 +380,20 @@ private:
     size_t m_position { 0 };
 };
 
+// A UTF-16 text ends at its first NUL unit; what follows is not read.
 std::optional<std::string> utf16ToUTF8(std::string_view data, bool bigEndian)
 {
     if (data.size() % 2)
         return std::nullopt;
-    std::u16string units(data.size() / 2, u'\0');
-    for (size_t i = 0; i < units.size(); ++i) {
-        auto high = static_cast<unsigned char>(data[2 * i + (bigEndian ? 0 : 1)]);
-        auto low = static_cast<unsigned char>(data[2 * i + (bigEndian ? 1 : 0)]);
-        units[i] = static_cast<char16_t>((high << 8) | low);
+    for (size_t i = 0; i < data.size(); i += 2) {
+        if (data[i] == '\0' && data[i + 1] == '\0') {
+            data = data.substr(0, i);
+            break;
+        }
     }
-    glong written = 0;
-    char* converted = g_utf16_to_utf8(
-        reinterpret_cast<const gunichar2*>(units.data()), static_cast<glong>(units.size()), nullptr, &written, nullptr);
-    if (!converted)
+    std::string out;
+    if (!utf8::appendDecodedUTF16(out, data, bigEndian))
         return std::nullopt;
-    std::string out(converted, written);
-    g_free(converted);
     return out;
 }
 

@@ -22,9 +22,6 @@ public:
     // PellarFlexAdViewProtocol: gradients never appear in click data.
     std::optional<JSONValue> userInteractionHistory() const override { return std::nullopt; }
 
-    // The ramp itself, over a white fill of `size` at the origin.
-    static void drawRamp(GraphicsContext&, Size, const Color& baseColor, double initialAlpha, double endPointY);
-
 private:
     View& flexView() override { return *this; }
 

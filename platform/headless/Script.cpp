@@ -1,5 +1,6 @@
 #include "platform/headless/Script.h"
 
+#include "platform/foundation/StringUtilities.h"
 #include "platform/ui/views/Key.h"
 
 #include <cerrno>
@@ -31,15 +32,6 @@ bool atEnd(std::istringstream& in)
     return !(in >> rest);
 }
 
-std::string trimmed(const std::string& s)
-{
-    size_t begin = s.find_first_not_of(" \t\r");
-    if (begin == std::string::npos)
-        return {};
-    size_t end = s.find_last_not_of(" \t\r");
-    return s.substr(begin, end - begin + 1);
-}
-
 } // namespace
 
 std::optional<Script> Script::parse(const std::string& text, std::string* error)
@@ -50,12 +42,12 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
     int number = 0;
     auto fail = [&](const std::string& message) {
         if (error)
-            *error = "line " + std::to_string(number) + ": " + message + ": " + trimmed(raw);
+            *error = "line " + std::to_string(number) + ": " + message + ": " + StringUtilities::trimmed(raw);
         return std::nullopt;
     };
     while (std::getline(lines, raw)) {
         ++number;
-        std::string line = trimmed(raw);
+        std::string line = StringUtilities::trimmed(raw);
         if (line.empty() || line[0] == '#')
             continue;
         std::istringstream in(line);
@@ -90,7 +82,7 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
             }
             script.m_steps.push_back({ Kind::Release, { x2, y2 }, 0, {}, number });
         } else if (command == "tap-label") {
-            std::string label = trimmed(line.substr(command.size()));
+            std::string label = StringUtilities::trimmed(line.substr(command.size()));
             if (label.empty())
                 return fail("expected a label");
             script.m_steps.push_back({ Kind::TapLabel, {}, 0, label, number });
@@ -106,7 +98,7 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
                 return fail("expected SECONDS");
             script.m_steps.push_back({ Kind::Wait, {}, seconds, {}, number });
         } else if (command == "screenshot") {
-            std::string path = trimmed(line.substr(command.size()));
+            std::string path = StringUtilities::trimmed(line.substr(command.size()));
             if (path.empty())
                 return fail("expected a path");
             script.m_steps.push_back({ Kind::Screenshot, {}, 0, path, number });

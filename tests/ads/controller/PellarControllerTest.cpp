@@ -5,7 +5,6 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
 #include "ads/core/PellarViewInternal.h"
-#include "app/AdViewController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/ui/controls/AlertView.h"
@@ -399,83 +398,6 @@ TEST_F(ControllerTest, RedirectThatIsNotTextEndsTheClickAsFailed)
     EXPECT_TRUE(opened.empty());
     advance(1.1);
     EXPECT_TRUE(banner()->isUserInteractionEnabled());
-}
-
-// The app's banner host, built as the interface description builds it.
-class BannerHostTest : public ControllerTest {
-protected:
-    void startHost()
-    {
-        bannerHost = std::make_shared<AdViewController>();
-        area = View::make(Rect { 0, 0, 320, 48 });
-        screen = View::make(Rect { 0, 0, 320, 480 });
-        screen->addSubview(area);
-        bannerHost->setView(area);
-        bannerHost->awakeFromInterface();
-    }
-    void TearDown() override
-    {
-        if (bannerHost)
-            bannerHost->releaseForTesting();
-        bannerHost = nullptr;
-        ControllerTest::TearDown();
-    }
-    int logged(const std::string& line) const
-    {
-        return static_cast<int>(std::count(logLines.begin(), logLines.end(), line));
-    }
-
-    std::shared_ptr<AdViewController> bannerHost;
-    std::shared_ptr<View> area;
-    std::shared_ptr<View> screen;
-};
-
-TEST_F(BannerHostTest, FirstAdShowsTheBannerAndRefreshesEveryMinute)
-{
-    stageTextAd("url");
-    startHost();
-    EXPECT_TRUE(area->isHidden());
-    EXPECT_EQ(bannerHost->publisherId(), "c07d2e9b4f18a53");
-    ASSERT_TRUE(waitUntil([&] { return logged("Pellar: Did receive ad") == 1; }));
-    EXPECT_FALSE(area->isHidden());
-    ASSERT_EQ(area->subviews().size(), 1u);
-    EXPECT_EQ(area->subviews()[0], bannerHost->pellarAd());
-    EXPECT_EQ(bannerHost->pellarAd()->frame(), area->bounds());
-    ASSERT_TRUE(bannerHost->refreshTimer());
-    // The host's colours reach the ad.
-    EXPECT_EQ(std::dynamic_pointer_cast<PellarViewInternal>(bannerHost->pellarAd())
-                  ->controller()
-                  ->currentlyDisplayedAd()
-                  ->backgroundColor(),
-        Color::black());
-    advance(59.9);
-    EXPECT_EQ(server.requestsTo("/ad_request"), 1);
-    advance(0.1);
-    ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(server.requestsTo("/ad_request"), 2);
-    // A failing refresh changes nothing here, and the next tick asks again.
-    answerAdRequest("", 500);
-    advance(60);
-    ASSERT_TRUE(waitWhileBusy());
-    advance(60);
-    ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(server.requestsTo("/ad_request"), 4);
-    EXPECT_EQ(logged("Pellar: Did receive ad"), 1);
-    EXPECT_EQ(logged("Pellar: Did fail to receive ad"), 0);
-    EXPECT_FALSE(area->isHidden());
-}
-
-TEST_F(BannerHostTest, FailedFirstAdIsLoggedAndTheBannerNeverShows)
-{
-    answerAdRequest("", 404);
-    startHost();
-    ASSERT_TRUE(waitUntil([&] { return logged("Pellar: Did fail to receive ad") == 1; }));
-    loop().runUntilIdle();
-    EXPECT_FALSE(bannerHost->pellarAd());
-    EXPECT_TRUE(area->isHidden());
-    EXPECT_FALSE(bannerHost->refreshTimer());
-    advance(120);
-    EXPECT_EQ(server.requestsTo("/ad_request"), 1);
 }
 
 } // namespace

@@ -188,3 +188,19 @@ TEST(PropertyListReaderTest, BinaryFormsThatAreNoStringTableAreRefusedWithoutHar
 }
 
 } // namespace
+
+TEST(PropertyListReaderTest, UTF16TextEndsAtItsFirstNulAndRefusesAnUnpairedSurrogate)
+{
+    auto littleEndian = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (char c : ascii)
+            out += { c, '\0' };
+        return out;
+    };
+    auto table = PropertyListReader::stringTableFromData(
+        littleEndian("\"A\" = \"B\";") + std::string(2, '\0') + std::string("\x00\xDC", 2));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->at("A"), "B");
+    EXPECT_FALSE(PropertyListReader::stringTableFromData(littleEndian("\"A\" = \"B\";") + std::string("\x00\xDC", 2)));
+    EXPECT_FALSE(PropertyListReader::stringTableFromData(littleEndian("\"A\" = \"B\";") + "x"));
+}

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkWindowManager.h"
+#include "platform/ui/controls/ScrollView.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/layers/AnimationEngine.h"
@@ -199,6 +200,29 @@ GtkHost::StartResult GtkHost::start()
     }),
         this);
     gtk_widget_add_controller(m_area, GTK_EVENT_CONTROLLER(drag));
+
+    // Wheels and touchpads scroll the scroll view under the pointer; Shift
+    // turns a vertical wheel sideways, as elsewhere on the desktop.
+    GtkEventController* wheel = gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_BOTH_AXES);
+    g_signal_connect(wheel, "scroll",
+        G_CALLBACK(+[](GtkEventControllerScroll* controller, double dx, double dy, gpointer data) -> gboolean {
+            auto* host = static_cast<GtkHost*>(data);
+            GdkEvent* event = gtk_event_controller_get_current_event(GTK_EVENT_CONTROLLER(controller));
+            double x = 0;
+            double y = 0;
+            if (!event || !gdk_event_get_position(event, &x, &y))
+                return false;
+            if ((gdk_event_get_modifier_state(event) & GDK_SHIFT_MASK) && dx == 0)
+                std::swap(dx, dy);
+            bool discrete = gtk_event_controller_scroll_get_unit(controller) == GDK_SCROLL_UNIT_WHEEL;
+            if (!discrete) {
+                dx /= host->m_scale;
+                dy /= host->m_scale;
+            }
+            return ScrollView::scrollWheelAt(host->toPoints(x, y), { dx, dy }, discrete);
+        }),
+        this);
+    gtk_widget_add_controller(m_area, wheel);
 
     GtkEventController* keys = gtk_event_controller_key_new();
     g_signal_connect(keys, "key-pressed",

@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemURLPolicy.h"
+#include "platform/foundation/Timer.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
@@ -159,19 +160,84 @@ void Application::sendTouch(TouchPhase phase, Point location)
         return;
     TouchSet touches({ touch });
     Event event { touches, now };
+    if (phase == TouchPhase::Began) {
+        if (m_tracking.delay)
+            m_tracking.delay->invalidate();
+        m_tracking = {};
+        // The innermost scrolling view wins; one touched directly takes its own touches.
+        for (View* v = view.get(); v; v = v->superview()) {
+            if (v->tracksSubviewTouches()) {
+                if (v != view.get())
+                    m_tracking.tracker = v->sharedView();
+                break;
+            }
+        }
+    }
+    auto tracker = m_tracking.tracker.lock();
+    if (!tracker) {
+        deliverTouch(*view, phase, touches, event);
+        return;
+    }
+    // The scrolling view sees every phase first and may take the touch over.
+    deliverTouch(*tracker, phase, touches, event);
+    bool over = phase == TouchPhase::Ended || phase == TouchPhase::Cancelled;
+    if (!m_tracking.tookOver && tracker->hasTakenOverTouch()) {
+        m_tracking.tookOver = true;
+        if (m_tracking.contentBegan)
+            deliverTouch(*view, TouchPhase::Cancelled, touches, event);
+    }
+    if (m_tracking.tookOver) {
+        if (over)
+            m_tracking = {};
+        return;
+    }
+    if (phase == TouchPhase::Began && tracker->delaysSubviewTouches()) {
+        // Held back until it is clearly a press, not the start of a drag.
+        m_tracking.delay = RunLoop::main().performAfterDelay(kContentTouchDelay, [this, touch] {
+            if (m_touch != touch || m_tracking.tookOver || m_tracking.contentBegan)
+                return;
+            m_tracking.contentBegan = true;
+            if (auto view = touch->view()) {
+                TouchSet touches({ touch });
+                view->touchesBegan(touches, Event { touches, RunLoop::main().now() });
+            }
+        });
+        return;
+    }
+    if (!m_tracking.contentBegan) {
+        // Moves while held back wait for the delay; a press released before it
+        // ran out still reaches the subview whole.
+        if (phase == TouchPhase::Moved || phase == TouchPhase::Stationary)
+            return;
+        if (phase != TouchPhase::Cancelled) {
+            m_tracking.contentBegan = true;
+            view->touchesBegan(touches, event);
+        }
+    }
+    if (phase != TouchPhase::Began && m_tracking.contentBegan)
+        deliverTouch(*view, phase, touches, event);
+    if (over) {
+        if (m_tracking.delay)
+            m_tracking.delay->invalidate();
+        m_tracking = {};
+    }
+}
+
+void Application::deliverTouch(View& view, TouchPhase phase, const TouchSet& touches, const Event& event)
+{
     switch (phase) {
     case TouchPhase::Began:
-        view->touchesBegan(touches, event);
+        view.touchesBegan(touches, event);
         break;
     case TouchPhase::Moved:
     case TouchPhase::Stationary:
-        view->touchesMoved(touches, event);
+        view.touchesMoved(touches, event);
         break;
     case TouchPhase::Ended:
-        view->touchesEnded(touches, event);
+        view.touchesEnded(touches, event);
         break;
     case TouchPhase::Cancelled:
-        view->touchesCancelled(touches, event);
+        view.touchesCancelled(touches, event);
         break;
     }
 }
@@ -323,6 +389,9 @@ void Application::reset()
     m_windows.clear();
     m_keyWindow.reset();
     m_touch = nullptr;
+    if (m_tracking.delay)
+        m_tracking.delay->invalidate();
+    m_tracking = {};
     m_lastTap = {};
     m_openURLHook = nullptr;
     m_launchesSystemHandlers = true;

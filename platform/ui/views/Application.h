@@ -14,6 +14,7 @@
 #include <vector>
 
 class ApplicationDelegate;
+class Timer;
 class View;
 class Window;
 
@@ -66,6 +67,8 @@ public:
 
     // Touches from the host, in screen points. One finger at a time: a new
     // press cancels a touch still down.
+    // How long a scrolling view may hold back a touch from the view it began in.
+    static constexpr double kContentTouchDelay = 0.15;
     void sendTouch(TouchPhase, Point screenLocation);
     // The view a touch at this screen point would go to, and its window.
     View* hitTest(Point screenLocation, std::shared_ptr<Window>* window = nullptr) const;
@@ -118,6 +121,7 @@ public:
 private:
     friend class ApplicationTestAccess;
     void pruneWindows();
+    static void deliverTouch(View&, TouchPhase, const TouchSet&, const Event&);
 
     std::shared_ptr<ApplicationDelegate> m_delegate;
     bool m_statusBarHidden { false };
@@ -126,6 +130,14 @@ private:
     OpenURLHook m_openURLHook;
     bool m_launchesSystemHandlers { true };
     std::shared_ptr<Touch> m_touch;
+    // A scrolling ancestor of the touched view that watches the touch.
+    struct Tracking {
+        std::weak_ptr<View> tracker;
+        bool tookOver { false };
+        bool contentBegan { false }; // the touched view has seen the touch begin
+        std::shared_ptr<Timer> delay;
+    };
+    Tracking m_tracking;
     struct LastTap {
         std::weak_ptr<View> view;
         Point location;

@@ -117,6 +117,14 @@ public:
     Responder* nextResponder() const override;
     ViewController* viewController() const { return m_viewController; }
     void setViewController(ViewController* c) { m_viewController = c; }
+    // Views that scroll see a touch that begins in one of their subviews
+    // alongside it, and may take it over once it becomes a drag: the subview's
+    // touch is then cancelled and the rest goes to this view alone. With the
+    // delay, the subview sees the touch only once it is clearly not a drag (or
+    // when it ends).
+    virtual bool tracksSubviewTouches() const { return false; }
+    virtual bool delaysSubviewTouches() const { return false; }
+    virtual bool hasTakenOverTouch() const { return false; }
 
     // Accessibility: the text a script or screen reader finds this view by.
     virtual std::optional<std::string> accessibilityText() const { return m_accessibilityLabel; }

@@ -3,14 +3,21 @@
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
 #include "ads/core/PellarAd.h"
 #include "ads/flex/PellarFlexAd.h"
+#include "ads/flex/PellarFlexAdContainerView.h"
 
 std::shared_ptr<PellarSingleAdView> PellarBannerFactory::createBannerForAd(
     const std::shared_ptr<PellarAd>& ad, const Rect& frame, std::weak_ptr<PellarController> controller)
 {
-    // Flexible ads cannot be built yet (they fail before loading), and the
-    // search banner is still to come: every ad that loads gets the classic
-    // banner, which draws a search ad as its shiny background alone.
-    std::shared_ptr<PellarSingleAdView> banner = View::make<PellarOldSchoolSingleAdView>(frame);
+    // A flexible ad shows the container it built. The search banner is still
+    // to come: every other ad gets the classic banner, which draws a search
+    // ad as its shiny background alone.
+    std::shared_ptr<PellarSingleAdView> banner;
+    if (ad->flexAd() && ad->flexAd()->containerView()) {
+        banner = ad->flexAd()->containerView();
+        banner->setFrame(frame);
+    } else {
+        banner = View::make<PellarOldSchoolSingleAdView>(frame);
+    }
     banner->setAd(ad);
     banner->setController(std::move(controller));
     return banner;

@@ -7,6 +7,7 @@
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLResponse.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -71,7 +72,7 @@ void PellarURLDownload::loadContentsOfURLAtString(const std::string& url, const 
         URLRequest request;
         request.url = m_targetURL;
         request.timeoutInterval = timeoutInterval();
-        request.maximumBodySize = maximumBodySize();
+        request.maximumBodySize = m_bodySizeLimit ? std::min(*m_bodySizeLimit, maximumBodySize()) : maximumBodySize();
         request.background = m_background;
         request.headers.emplace_back("USER-AGENT", userAgent());
         if (auto identifier = PellarAppData::deviceUniqueIdentifier()) {

@@ -85,6 +85,9 @@ public:
     const std::string& targetURL() const { return m_targetURL; }
     void setTargetURL(std::string url) { m_targetURL = std::move(url); }
 
+    // A smaller body cap for this download alone (the process-wide one still holds).
+    void setBodySizeLimit(size_t bytes) { m_bodySizeLimit = bytes; }
+
     // Operations
     void loadContentsOfURLAtString(const std::string& url);
     // With a body (an empty one included) the request is a POST; without, a GET.
@@ -125,5 +128,6 @@ private:
     std::optional<PellarError> m_error;
     std::string m_targetURL;
     bool m_background { false };
+    std::optional<size_t> m_bodySizeLimit;
     uint64_t m_attempt { 0 }; // a failure posted for an earlier start is dropped
 };

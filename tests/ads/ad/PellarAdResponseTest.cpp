@@ -1,6 +1,7 @@
 #include "tests/ads/ad/AdTestSupport.h"
 
 #include "ads/flex/PellarFlexAd.h"
+#include "ads/flex/PellarFlexAdContainerView.h"
 #include "platform/foundation/Log.h"
 #include "json/JSONSerializer.h"
 
@@ -178,20 +179,24 @@ TEST_F(PellarAdResponseTest, ActionIconNameIsOnePathSegmentOnTheMediaHost)
     EXPECT_EQ(server.requestsTo("/tmp/x.png"), 0);
 }
 
-TEST_F(PellarAdResponseTest, MarkupAnswerHandsOverToAFlexibleAdThatFailsCleanly)
+TEST_F(PellarAdResponseTest, MarkupAnswerHandsOverToAFlexibleAd)
 {
-    std::vector<std::string> lines;
-    Log::setCaptureHook([&](const std::string& text) { lines.push_back(text); });
-    answerAdRequest(R"({"6":"url","jsonp_url":"http://x/","markup":{"v":[]}})");
+    answerAdRequest(R"({"6":"url","jsonp_url":"http://x/","markup":{"v":[{"t":"P","f":[0,0,10,10]}]}})");
     startAd(std::make_shared<MinimalHost>());
     ASSERT_TRUE(waitForOutcome());
-    Log::setCaptureHook(nullptr);
-    EXPECT_EQ(owner->failed, 1);
+    EXPECT_EQ(owner->loaded, 1);
     ASSERT_TRUE(ad->flexAd());
-    EXPECT_EQ(ad->flexAd()->frame(), Rect(0, 0, 320, 48));
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("Flexible ad"), std::string::npos);
+    ASSERT_TRUE(ad->flexAd()->containerView());
+    EXPECT_EQ(ad->flexAd()->containerView()->frame(), Rect(0, 0, 320, 48));
+    EXPECT_EQ(ad->flexAd()->containerView()->subviews().size(), 1u);
     EXPECT_EQ(server.requests().size(), 1u);
+    // A description the flexible ad refuses fails the ad.
+    ad = nullptr;
+    owner = std::make_shared<RecordingOwner>();
+    answerAdRequest(R"({"6":"url","jsonp_url":"http://x/","markup":{"$":"assets","v":[]}})");
+    startAd(std::make_shared<MinimalHost>());
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(owner->failed, 1);
 }
 
 TEST_F(PellarAdResponseTest, AnAdDroppedMidRequestHearsNothing)

@@ -1,3 +1,4 @@
+include(GNUInstallDirs)
 # Warning and sanitizer flags applied to every target of the project.
 add_compile_options(-Wall -Wextra -Wno-missing-field-initializers)
 if(VANTREL_WERROR)
@@ -12,7 +13,9 @@ endif()
 function(vantrel_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    # Installed libraries find their headers under include/pellar (cmake/PellarPackage.cmake).
+    target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+        $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/pellar>)
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 

@@ -8,9 +8,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
+
+// An installed server finds its scenarios under share/ beside bin/; a build
+// folder's uses the checkout's.
+std::filesystem::path defaultScenarioDirectory()
+{
+    std::error_code error;
+    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        auto installed
+            = executable.parent_path().parent_path() / "share" / "pellar-demo-server" / "scenarios" / "default";
+        if (std::filesystem::is_regular_file(installed / "scenario.json", error))
+            return installed;
+    }
+    return PELLAR_DEMO_SCENARIO_DIR;
+}
 
 void printUsage(std::FILE* out)
 {
@@ -30,6 +47,7 @@ void printUsage(std::FILE* out)
 int main(int argc, char** argv)
 {
     DemoServer::Options options;
+    options.scenarioDirectory = defaultScenarioDirectory();
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         auto value = [&](const char* name) -> const char* {

@@ -1,5 +1,7 @@
 #include "app/VantrelLauncher.h"
 
+#include "ads/core/PellarImageCache.h"
+#include "ads/core/PellarLocalizer.h"
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
 #include "app/vcVantrel.h"
@@ -74,6 +76,22 @@ bool VantrelLauncher::loadBundle(const std::filesystem::path& resources, std::st
     return true;
 }
 
+void VantrelLauncher::arrangeFiles()
+{
+    auto data = Paths::dataDirectory();
+    auto cache = Paths::cacheDirectory();
+    // Every version's strings tables move, not only the current one's.
+    std::string stringsTables = std::filesystem::path(PellarLocalizer::kCacheSubdirectory).parent_path().string();
+    std::vector<std::string> caches { PellarImageCache::kCacheSubdirectory, stringsTables,
+        Paths::kWebCacheSubdirectory };
+    if (data != cache && !Paths::moveEntries(data, cache, caches))
+        std::fprintf(stderr, "vantrel: some cached files stay in %s\n", data.c_str());
+    // Files an older build left readable by others (a cached position among them) become private.
+    Paths::tightenPermissions(data, { "pellar", "webkit" });
+    if (data != cache)
+        Paths::tightenPermissions(cache, { "pellar", "webkit" });
+}
+
 std::shared_ptr<VantrelAppDelegate> VantrelLauncher::launch()
 {
     auto delegate = std::make_shared<VantrelAppDelegate>();
@@ -124,8 +142,7 @@ int VantrelLauncher::main(int argc, char** argv)
     }
     if (options->dataDirectory)
         Paths::setDataDirectoryOverride(std::filesystem::path(*options->dataDirectory));
-    // Files an older build left readable by others (a cached position among them) become private.
-    Paths::tightenPermissions(Paths::dataDirectory(), { "pellar", "webkit" });
+    arrangeFiles();
     if (!loadBundle(resourceDirectory(), &error))
         return fail(error);
     // The interface description's banner host.

@@ -27,6 +27,11 @@ public:
     // Creates the delegate, makes it the application's and launches it.
     static std::shared_ptr<VantrelAppDelegate> launch();
 
+    // Moves what an older build cached in the data directory to the cache
+    // directory (a no-op when both are one folder), and makes both folders'
+    // contents private. Nothing is lost: what cannot move stays.
+    static void arrangeFiles();
+
     // The desktop's application id (reverse DNS; the desktop file is named after it).
     static constexpr const char* kApplicationId = "org.vantrel.Vantrel";
 

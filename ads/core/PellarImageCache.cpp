@@ -32,7 +32,7 @@ PellarImageCache::PellarImageCache()
 
 std::filesystem::path PellarImageCache::imageCacheDirectory()
 {
-    auto directory = Paths::dataDirectory() / kCacheSubdirectory;
+    auto directory = Paths::cacheDirectory() / kCacheSubdirectory;
     Paths::createDirectories(directory); // a failure shows later as a miss
     return directory;
 }

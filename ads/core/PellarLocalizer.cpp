@@ -41,7 +41,7 @@ void PellarLocalizer::resetForTesting()
 
 std::filesystem::path PellarLocalizer::localizationCacheDirectory()
 {
-    auto directory = Paths::dataDirectory() / kCacheSubdirectory;
+    auto directory = Paths::cacheDirectory() / kCacheSubdirectory;
     Paths::createDirectories(directory); // a failure shows later as a missing table
     return directory;
 }

@@ -73,6 +73,25 @@ std::filesystem::path Paths::dataDirectory()
     return home / ".local" / "share" / kApplicationFolder;
 }
 
+std::filesystem::path Paths::cacheDirectory()
+{
+    {
+        std::lock_guard guard(overrideLock());
+        if (dataDirectoryOverride())
+            return *dataDirectoryOverride();
+    }
+    if (auto explicitDirectory = nonEmptyEnvironment("VANTREL_DATA_DIR"))
+        return *explicitDirectory;
+    if (auto cacheHome = nonEmptyEnvironment("XDG_CACHE_HOME"); cacheHome && cacheHome->front() == '/')
+        return std::filesystem::path(*cacheHome) / kApplicationFolder;
+    std::filesystem::path home;
+    if (auto homeVariable = nonEmptyEnvironment("HOME"))
+        home = *homeVariable;
+    else
+        home = g_get_home_dir();
+    return home / ".cache" / kApplicationFolder;
+}
+
 void Paths::setDataDirectoryOverride(std::optional<std::filesystem::path> path)
 {
     std::lock_guard guard(overrideLock());
@@ -141,6 +160,106 @@ void Paths::tightenPermissions(const std::filesystem::path& directory, const std
                 tighten(it->path(), itemStatus);
         }
     }
+}
+
+namespace {
+
+// Copies a regular file to a path that does not exist yet, 0600 from the start.
+bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0)
+        return false;
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool copied = true;
+    char buffer[65536];
+    while (copied) {
+        ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            copied = got == 0;
+            break;
+        }
+        copied = writeAll(out, std::string_view(buffer, static_cast<size_t>(got)));
+    }
+    copied = fsync(out) == 0 && copied;
+    copied = close(out) == 0 && copied;
+    close(in);
+    if (!copied)
+        unlink(to.c_str());
+    return copied;
+}
+
+// Moves one entry; true when nothing of it is left at `from`.
+bool moveEntry(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code error;
+    auto status = std::filesystem::symlink_status(from, error);
+    if (error || !std::filesystem::exists(status))
+        return true;
+    bool destinationExists = std::filesystem::exists(std::filesystem::symlink_status(to, error));
+    if (!destinationExists) {
+        if (!Paths::createDirectories(to.parent_path()))
+            return false;
+        if (rename(from.c_str(), to.c_str()) == 0) {
+            tighten(to, status);
+            if (std::filesystem::is_directory(status))
+                Paths::tightenPermissions(to.parent_path(), { to.filename().string() });
+            return true;
+        }
+        if (errno != EXDEV)
+            return false;
+    }
+    if (std::filesystem::is_directory(status)) {
+        if (destinationExists && !std::filesystem::is_directory(std::filesystem::symlink_status(to, error)))
+            return false; // a file where the folder would go: both stay
+        if (!Paths::createDirectories(to))
+            return false;
+        bool movedAll = true;
+        std::vector<std::filesystem::path> children;
+        for (std::filesystem::directory_iterator it(from, error), end; !error && it != end; it.increment(error))
+            children.push_back(it->path().filename());
+        if (error)
+            return false;
+        for (auto& child : children)
+            movedAll = moveEntry(from / child, to / child) && movedAll;
+        return movedAll && rmdir(from.c_str()) == 0;
+    }
+    if (destinationExists)
+        return false; // the destination's copy wins; the source's stays where it was
+    if (std::filesystem::is_symlink(status)) {
+        auto target = std::filesystem::read_symlink(from, error);
+        if (error)
+            return false;
+        std::filesystem::create_symlink(target, to, error);
+        return !error && unlink(from.c_str()) == 0;
+    }
+    if (!std::filesystem::is_regular_file(status))
+        return false; // sockets, fifos and devices are not ours
+    return copyFile(from, to) && unlink(from.c_str()) == 0;
+}
+
+} // namespace
+
+bool Paths::moveEntries(
+    const std::filesystem::path& from, const std::filesystem::path& to, const std::vector<std::string>& entries)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(from, to, error))
+        return true;
+    bool movedAll = true;
+    for (auto& entry : entries) {
+        movedAll = moveEntry(from / entry, to / entry) && movedAll;
+        // Parents the move emptied go too (rmdir refuses any that is not empty).
+        for (auto parent = std::filesystem::path(entry).parent_path(); !parent.empty(); parent = parent.parent_path())
+            rmdir((from / parent).c_str());
+    }
+    return movedAll;
 }
 
 bool Paths::writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)

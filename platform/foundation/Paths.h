@@ -7,13 +7,22 @@
 #include <vector>
 
 // Where the application keeps its files, and the file operations it needs.
-// The data directory plays the role of a phone application's documents
-// directory: caches and downloaded tables live under it.
+// The data directory holds what would be missed if it went (settings, the
+// cached position, contacts, the web pages' storage); the cache directory
+// what can be fetched again (images, strings tables, the web cache).
 class Paths {
 public:
+    // The web engine's storage (cookies, local storage) under the data
+    // directory, and its cache under the cache directory.
+    static constexpr const char* kWebDataSubdirectory = "webkit/data";
+    static constexpr const char* kWebCacheSubdirectory = "webkit/cache";
+
     // The first of: the override (from --data-dir), $VANTREL_DATA_DIR,
     // $XDG_DATA_HOME/vantrel, ~/.local/share/vantrel. Not created here.
     static std::filesystem::path dataDirectory();
+    // The first of: the override, $VANTREL_DATA_DIR (one folder for
+    // everything), $XDG_CACHE_HOME/vantrel, ~/.cache/vantrel. Not created here.
+    static std::filesystem::path cacheDirectory();
     static void setDataDirectoryOverride(std::optional<std::filesystem::path>);
 
     // Everything the application writes is private to the user: files are
@@ -34,6 +43,16 @@ public:
     // links are not followed; what is missing is nothing to do.
     static void tightenPermissions(
         const std::filesystem::path& directory, const std::vector<std::string>& ownedEntries);
+
+    // Moves each named entry (a relative path) of `from` to the same place
+    // under `to`, merging folders: what the destination already holds is
+    // kept, and so is the source's copy of it, where it was; nothing is
+    // deleted that was not moved. Across file systems files are copied, then
+    // removed. Folders left empty by the move go. Symbolic links are moved
+    // as links, never followed. Created folders are 0700, moved files 0600.
+    // True when nothing was left behind.
+    static bool moveEntries(
+        const std::filesystem::path& from, const std::filesystem::path& to, const std::vector<std::string>& entries);
 
     // Replaces the file's contents as one step: the bytes go to a temporary
     // file in the same directory, are flushed to disk, and the temporary file

@@ -31,15 +31,17 @@ Engine& engine()
     return e;
 }
 
-// One network session for every page: cookies, caches and local storage
-// live under the data directory, never in the user's home.
+// One network session for every page: cookies and local storage live under
+// the data directory, the web cache under the cache directory, never
+// elsewhere in the user's home.
 WebKitNetworkSession* networkSession()
 {
     static WebKitNetworkSession* session = [] {
-        auto base = Paths::dataDirectory() / "webkit";
-        Paths::createDirectories(base / "data");
-        Paths::createDirectories(base / "cache");
-        return webkit_network_session_new((base / "data").c_str(), (base / "cache").c_str());
+        auto data = Paths::dataDirectory() / Paths::kWebDataSubdirectory;
+        auto cache = Paths::cacheDirectory() / Paths::kWebCacheSubdirectory;
+        Paths::createDirectories(data);
+        Paths::createDirectories(cache);
+        return webkit_network_session_new(data.c_str(), cache.c_str());
     }();
     return session;
 }

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "platform/foundation/Paths.h"
 #include "platform/ui/graphics/Image.h"
 #include "tests/support/TempDir.h"
 
@@ -90,4 +91,44 @@ TEST(CommandLine, AFailingLineEndsTheRunNamingIt)
     auto help = vantrel("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("tap-label"), std::string::npos);
+}
+
+TEST(CommandLine, AStartMovesCachesToTheCacheFolderAndLosesNothing)
+{
+    TempDir dir;
+    auto data = dir / "data/vantrel";
+    auto cache = dir / "cache/vantrel";
+    std::filesystem::create_directories(data / "pellar/image_cache");
+    std::filesystem::create_directories(data / "pellar/localization_cache/20091130");
+    std::filesystem::create_directories(data / "pellar/location_cache");
+    std::filesystem::create_directories(data / "webkit/cache");
+    std::filesystem::create_directories(data / "webkit/data");
+    std::ofstream(data / "pellar/image_cache/icon.png") << "png";
+    std::ofstream(data / "pellar/localization_cache/20091130/de.strings") << "\"Cancel\" = \"Abbrechen\";";
+    std::ofstream(data / "pellar/location_cache/location") << "52.5,13.4";
+    std::ofstream(data / "webkit/cache/entry") << "cached page";
+    std::ofstream(data / "webkit/data/cookies") << "cookie";
+    std::filesystem::permissions(data / "pellar/image_cache/icon.png", std::filesystem::perms(0644));
+
+    std::string command = "HOME=" + (dir / "home").string() + " XDG_DATA_HOME=" + (dir / "data").string()
+        + " XDG_CACHE_HOME=" + (dir / "cache").string() + " VANTREL_DATA_DIR= "
+        + "LANGUAGE=en PELLAR_AD_SERVER=http://127.0.0.1:1/ad_request PELLAR_MEDIA_HOST=http://127.0.0.1:1 "
+        + VANTREL_EXECUTABLE + " --headless --quit-after 1 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    auto mode = [](const std::filesystem::path& path) {
+        return static_cast<unsigned>(std::filesystem::status(path).permissions() & std::filesystem::perms::all);
+    };
+    EXPECT_EQ(Paths::readFile(cache / "pellar/image_cache/icon.png"), "png");
+    EXPECT_EQ(mode(cache / "pellar/image_cache/icon.png"), 0600u);
+    EXPECT_EQ(Paths::readFile(cache / "pellar/localization_cache/20091130/de.strings"), "\"Cancel\" = \"Abbrechen\";");
+    EXPECT_EQ(Paths::readFile(cache / "webkit/cache/entry"), "cached page");
+    EXPECT_EQ(mode(cache), 0700u);
+    EXPECT_EQ(mode(cache / "pellar"), 0700u);
+    // What is not a cache stays with the data.
+    EXPECT_EQ(Paths::readFile(data / "pellar/location_cache/location"), "52.5,13.4");
+    EXPECT_EQ(Paths::readFile(data / "webkit/data/cookies"), "cookie");
+    EXPECT_FALSE(std::filesystem::exists(data / "pellar/image_cache"));
+    EXPECT_FALSE(std::filesystem::exists(data / "pellar/localization_cache"));
+    EXPECT_FALSE(std::filesystem::exists(data / "webkit/cache"));
 }

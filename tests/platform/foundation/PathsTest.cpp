@@ -65,6 +65,27 @@ TEST(PathsTest, DataDirectoryPrecedence)
     EXPECT_EQ(Paths::dataDirectory(), "/explicit");
 }
 
+TEST(PathsTest, CacheDirectoryPrecedenceSharesTheExplicitFolder)
+{
+    ScopedEnvironment environment;
+    environment.set("HOME", "/home/tester");
+    environment.set("XDG_CACHE_HOME", nullptr);
+    environment.set("VANTREL_DATA_DIR", nullptr);
+    EXPECT_EQ(Paths::cacheDirectory(), "/home/tester/.cache/vantrel");
+    environment.set("XDG_CACHE_HOME", "relative/ignored");
+    EXPECT_EQ(Paths::cacheDirectory(), "/home/tester/.cache/vantrel");
+    environment.set("XDG_CACHE_HOME", "/xdg-cache");
+    environment.set("XDG_DATA_HOME", "/xdg-data");
+    EXPECT_EQ(Paths::cacheDirectory(), "/xdg-cache/vantrel");
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/vantrel");
+    // One folder for everything when it is chosen.
+    environment.set("VANTREL_DATA_DIR", "/explicit");
+    EXPECT_EQ(Paths::cacheDirectory(), "/explicit");
+    Paths::setDataDirectoryOverride("/from-command-line");
+    EXPECT_EQ(Paths::cacheDirectory(), "/from-command-line");
+    Paths::setDataDirectoryOverride(std::nullopt);
+}
+
 TEST(PathsTest, CreateDirectoriesMakesParentsAndRefusesAFile)
 {
     TempDir dir;
@@ -168,4 +189,77 @@ TEST(PathsTest, TighteningReachesOnlyTheNamedEntriesAndFollowsNoLinks)
     EXPECT_EQ(permissionsOf(dir / "data/users-own-file"), fs::perms(0644));
     EXPECT_EQ(permissionsOf(outside / "linked"), fs::perms(0644));
     Paths::tightenPermissions(dir / "missing", { "pellar" }); // nothing to do, no failure
+}
+
+namespace {
+
+mode_t modeOf(const std::filesystem::path& path)
+{
+    struct stat info { };
+    lstat(path.c_str(), &info);
+    return info.st_mode & 0777;
+}
+
+} // namespace
+
+TEST(PathsTest, MovingEntriesMergesFoldersAndLosesNothing)
+{
+    TempDir dir;
+    auto from = dir / "data";
+    auto to = dir / "cache";
+    std::filesystem::create_directories(from / "pellar/image_cache");
+    std::filesystem::create_directories(from / "pellar/location_cache");
+    std::filesystem::create_directories(from / "webkit/cache/nested");
+    std::filesystem::create_directories(from / "webkit/data");
+    std::ofstream(from / "pellar/image_cache/a.png") << "old a";
+    std::ofstream(from / "pellar/image_cache/b.png") << "old b";
+    std::ofstream(from / "pellar/location_cache/position") << "52,13";
+    std::ofstream(from / "webkit/cache/nested/blob") << "blob";
+    std::ofstream(from / "webkit/data/cookies") << "cookies";
+    std::filesystem::permissions(from / "pellar/image_cache/a.png", std::filesystem::perms(0644));
+    std::filesystem::permissions(from / "webkit/cache", std::filesystem::perms(0755));
+    std::filesystem::create_symlink("/etc/passwd", from / "pellar/image_cache/link.png");
+    // The destination already holds a newer b.png: it wins, and the old one stays.
+    std::filesystem::create_directories(to / "pellar/image_cache");
+    std::ofstream(to / "pellar/image_cache/b.png") << "new b";
+
+    EXPECT_FALSE(Paths::moveEntries(from, to, { "pellar/image_cache", "webkit/cache", "missing/entry" }));
+
+    EXPECT_EQ(Paths::readFile(to / "pellar/image_cache/a.png"), "old a");
+    EXPECT_EQ(modeOf(to / "pellar/image_cache/a.png"), 0600u);
+    EXPECT_EQ(Paths::readFile(to / "pellar/image_cache/b.png"), "new b");
+    EXPECT_EQ(Paths::readFile(from / "pellar/image_cache/b.png"), "old b") << "nothing is lost";
+    EXPECT_FALSE(std::filesystem::exists(from / "pellar/image_cache/a.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(to / "pellar/image_cache/link.png")) << "moved as a link";
+    EXPECT_EQ(modeOf("/etc/passwd"), 0644u) << "the link's target is untouched";
+    // A whole folder renamed into place, its contents private.
+    EXPECT_EQ(Paths::readFile(to / "webkit/cache/nested/blob"), "blob");
+    EXPECT_EQ(modeOf(to / "webkit/cache"), 0700u);
+    EXPECT_EQ(modeOf(to / "webkit/cache/nested/blob"), 0600u);
+    EXPECT_EQ(modeOf(to / "webkit"), 0700u);
+    // What was not named stays; what was moved out of leaves no empty folder.
+    EXPECT_FALSE(std::filesystem::exists(from / "webkit/cache"));
+    EXPECT_EQ(Paths::readFile(from / "webkit/data/cookies"), "cookies");
+    EXPECT_EQ(Paths::readFile(from / "pellar/location_cache/position"), "52,13");
+
+    // Once the conflict is gone, a second start finishes the move.
+    std::filesystem::remove(to / "pellar/image_cache/b.png");
+    EXPECT_TRUE(Paths::moveEntries(from, to, { "pellar/image_cache" }));
+    EXPECT_EQ(Paths::readFile(to / "pellar/image_cache/b.png"), "old b");
+    EXPECT_FALSE(std::filesystem::exists(from / "pellar/image_cache"));
+    EXPECT_TRUE(Paths::moveEntries(from, to, { "pellar/image_cache" })) << "nothing left to move";
+}
+
+TEST(PathsTest, MovingEntriesKeepsAFileWhereTheDestinationHasAFolder)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir / "from/entry");
+    std::ofstream(dir / "from/entry/inside") << "kept";
+    std::filesystem::create_directories(dir / "to");
+    std::ofstream(dir / "to/entry") << "a file";
+    EXPECT_FALSE(Paths::moveEntries(dir / "from", dir / "to", { "entry" }));
+    EXPECT_EQ(Paths::readFile(dir / "from/entry/inside"), "kept");
+    EXPECT_EQ(Paths::readFile(dir / "to/entry"), "a file");
+    EXPECT_TRUE(Paths::moveEntries(dir / "from", dir / "from", { "entry" })) << "one folder: nothing to do";
+    EXPECT_EQ(Paths::readFile(dir / "from/entry/inside"), "kept");
 }

@@ -4,6 +4,7 @@
 #include "ads/core/PellarLocalizer.h"
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
+#include "app/VantrelSettings.h"
 #include "app/vcVantrel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Paths.h"
@@ -87,7 +88,7 @@ void VantrelLauncher::arrangeFiles()
     if (data != cache && !Paths::moveEntries(data, cache, caches))
         std::fprintf(stderr, "vantrel: some cached files stay in %s\n", data.c_str());
     // Files an older build left readable by others (a cached position among them) become private.
-    Paths::tightenPermissions(data, { "pellar", "webkit" });
+    Paths::tightenPermissions(data, { "pellar", "webkit", VantrelSettings::kFileName });
     if (data != cache)
         Paths::tightenPermissions(cache, { "pellar", "webkit" });
 }

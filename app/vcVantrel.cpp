@@ -1,5 +1,6 @@
 #include "app/vcVantrel.h"
 
+#include "app/VantrelSettings.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/controls/AlertView.h"
@@ -64,6 +65,7 @@ bool vcVantrel::performAction(const std::string& action, Responder*)
         { "donate", &vcVantrel::donate },
         { "changeMode", &vcVantrel::changeMode },
         { "changeFlash", &vcVantrel::changeFlash },
+        { "showFill", &vcVantrel::showFill },
     };
     for (auto& [name, method] : actions) {
         if (action == name) {
@@ -106,6 +108,7 @@ void vcVantrel::viewDidLoad()
     if (m_infopageView)
         screen->addSubview(m_infopageView);
     layoutForScreen();
+    restoreSquare();
 
     ViewController::viewDidLoad();
 
@@ -303,8 +306,10 @@ void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
         hideFill();
         return;
     }
-    if (touch && m_square && touch->view() == m_square)
+    if (touch && m_square && touch->view() == m_square) {
         updateSquareInfo();
+        rememberSquare();
+    }
 }
 
 void vcVantrel::toggleFullScreen()
@@ -336,6 +341,36 @@ void vcVantrel::nudgeSquare(int dx, int dy)
     m_squareBorder->setCenter(
         { std::clamp(center.x + dx * pixel, 0.0, size.width), std::clamp(center.y + dy * pixel, 0.0, size.height) });
     updateSquareInfo();
+    rememberSquare();
+}
+
+void vcVantrel::placeSquareAtPixel(Point pixel)
+{
+    if (!m_squareBorder)
+        return;
+    double scale = Screen::mainScreen().scale();
+    Size size = view()->bounds().size;
+    Point center { pixel.x / scale + m_squareSize / 2, pixel.y / scale + m_squareSize / 2 };
+    m_squareBorder->setCenter({ std::clamp(center.x, 0.0, size.width), std::clamp(center.y, 0.0, size.height) });
+    updateSquareInfo();
+}
+
+void vcVantrel::restoreSquare()
+{
+    auto settings = VantrelSettings::load();
+    if (settings.squareSize)
+        setSquareSize(*settings.squareSize);
+    if (settings.squarePixelPosition)
+        placeSquareAtPixel(*settings.squarePixelPosition);
+}
+
+void vcVantrel::rememberSquare()
+{
+    VantrelSettings settings;
+    settings.squarePixelPosition = squarePixelPosition();
+    settings.squareSize = m_squareSize;
+    // A settings file that cannot be written costs only the next start's position.
+    settings.save();
 }
 
 Point vcVantrel::squarePixelPosition() const
@@ -576,8 +611,10 @@ bool vcVantrel::keyPressed(const Key& key)
         changeIntervalBy(-1);
     } else if (c == "[") {
         setSquareSize(std::max(kMinimumSquareSize, m_squareSize - (m_squareSize > 10 ? 10 : 1)));
+        rememberSquare();
     } else if (c == "]") {
         setSquareSize(m_squareSize + (m_squareSize >= 10 ? 10 : 1));
+        rememberSquare();
     } else if (c == "c" || c == "C") {
         customize();
     } else if (c == "f" || c == "F") {

@@ -86,6 +86,8 @@ public:
     void setSquareSize(double points);
     // Moves the square by whole device pixels.
     void nudgeSquare(int dx, int dy);
+    // Puts the inside's top-left corner on a device pixel, kept on screen.
+    void placeSquareAtPixel(Point);
     // The inner square's top-left corner in device pixels.
     Point squarePixelPosition() const;
     std::string squareInfoText() const;
@@ -167,6 +169,10 @@ private:
 
     void layoutForScreen();
     void updateSquareInfo();
+    // The square's place and size come back from the settings and go into
+    // them whenever the user changes them.
+    void restoreSquare();
+    void rememberSquare();
 
     enum class PanelPlace { Right, Shown, Left };
     PanelPlace m_panelPlace { PanelPlace::Right };

@@ -4,12 +4,14 @@
 #include "app/VantrelLauncher.h"
 #include "app/vcVantrel.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/ui/controls/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/UITest.h"
 
 #include <deque>
@@ -17,12 +19,14 @@
 #include <vector>
 
 // The app launched on a manual clock, as the headless host would, with the
-// system URL handler and the random source replaced by recorders.
+// system URL handler and the random source replaced by recorders, and its
+// files (the settings among them) in a fresh folder.
 class AppTest : public UITest {
 protected:
     void SetUp() override
     {
         UITest::SetUp();
+        Paths::setDataDirectoryOverride(dataDirectory.path());
         Log::setCaptureHook([this](const std::string& line) { logLines.push_back(line); });
         Application::shared().setOpenURLHook([this](const std::string& url) {
             openedURLs.push_back(url);
@@ -36,6 +40,7 @@ protected:
             alert->dismissWithClickedButtonIndex(0, false);
         Log::setCaptureHook(nullptr);
         UITest::TearDown();
+        Paths::setDataDirectoryOverride(std::nullopt);
     }
 
     void launch()
@@ -65,6 +70,7 @@ protected:
     std::optional<Color> squareColor() const { return screen->square()->backgroundColor(); }
     double shownScale() const { return screen->squareBorder()->layer().presentation().transform.m11; }
 
+    TempDir dataDirectory;
     std::shared_ptr<VantrelAppDelegate> delegate;
     std::shared_ptr<vcVantrel> screen;
     std::vector<std::string> openedURLs;

@@ -1,3 +1,4 @@
+#include "app/VantrelSettings.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/graphics/Image.h"
 #include "tests/app/AppTestSupport.h"
@@ -195,4 +196,76 @@ TEST_F(KeyboardTest, EverySolidFillCoversEveryPixel)
             key("space");
         }
     }
+}
+
+TEST_F(KeyboardTest, TheSquaresPlaceAndSizeComeBackOnTheNextStart)
+{
+    Screen::mainScreen().setSize({ 1920, 1080 });
+    Screen::mainScreen().setScale(2);
+    launch();
+    dismissWarning();
+    for (int i = 0; i < 3; ++i)
+        key("bracketright"); // 80 points
+    for (int i = 0; i < 30; ++i)
+        key("shift+Right");
+    key("Down");
+    Point placed = screen->squarePixelPosition();
+    EXPECT_EQ(placed, (Point { 470, 171 }));
+    auto settingsFile = dataDirectory / VantrelSettings::kFileName;
+    EXPECT_EQ(std::filesystem::status(settingsFile).permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // Dragging remembers where the square was let go.
+    touch(TouchPhase::Began, screen->squareBorder()->center());
+    touch(TouchPhase::Moved, { 1500.25, 900.75 });
+    touch(TouchPhase::Ended, { 1500.25, 900.75 });
+    placed = screen->squarePixelPosition();
+    EXPECT_EQ(VantrelSettings::load(settingsFile).squarePixelPosition, placed);
+
+    // The next start puts it back, in device pixels, at its size.
+    Application::shared().reset();
+    AnimationEngine::shared().reset();
+    Screen::mainScreen().setSize({ 1920, 1080 });
+    launch();
+    EXPECT_EQ(screen->squareSize(), 80);
+    EXPECT_EQ(screen->squarePixelPosition(), placed);
+    EXPECT_EQ(screen->square()->frame(), (Rect { 1, 1, 80, 80 }));
+
+    // On a smaller screen the saved place is kept on it.
+    Application::shared().reset();
+    AnimationEngine::shared().reset();
+    Screen::mainScreen().setSize({ 320, 480 });
+    launch();
+    Point center = screen->squareBorder()->center();
+    EXPECT_EQ(center, (Point { 320, 480 }));
+    EXPECT_EQ(VantrelSettings::load(settingsFile).squarePixelPosition, placed) << "not overwritten by a start";
+}
+
+TEST_F(KeyboardTest, ASettingsFileOfNonsenseGivesTheDefaults)
+{
+    auto settingsFile = dataDirectory / VantrelSettings::kFileName;
+    for (const char* text : { "", "not json", "[1, 2]", R"({"squareX": "10", "squareY": 10, "squareSize": true})",
+             R"({"squareX": 1e300, "squareY": -1e300, "squareSize": -5})", R"({"squareX": 10, "squareSize": 0})" }) {
+        ASSERT_TRUE(Paths::writeFileAtomically(settingsFile, text));
+        EXPECT_EQ(VantrelSettings::load(settingsFile), VantrelSettings {}) << text;
+    }
+    // A size beyond the limits is brought within them.
+    ASSERT_TRUE(Paths::writeFileAtomically(settingsFile, R"({"squareX": 3.6, "squareY": 7, "squareSize": 99999})"));
+    EXPECT_EQ(VantrelSettings::load(settingsFile).squarePixelPosition, (Point { 4, 7 }));
+    launch();
+    EXPECT_EQ(screen->squareSize(), vcVantrel::kMaximumSquareSize);
+}
+
+TEST_F(KeyboardTest, ThePanelOffersTheSolidFills)
+{
+    launch();
+    dismissWarning();
+    screen->customize();
+    advance(1);
+    // The entry sits at the right of the panel's first row.
+    Point entry = screen->helperView()->convertPointToView({ 258, 15 }, screen->view().get());
+    tap(entry);
+    EXPECT_TRUE(screen->isFilling());
+    key("Escape");
+    EXPECT_FALSE(screen->isFilling());
 }

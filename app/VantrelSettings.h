@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/ui/graphics/Point.h"
+
+#include <filesystem>
+#include <optional>
+
+// What the test screen brings back on the next start: where the square was,
+// as the top-left device pixel of its inside, and its size in points. Kept
+// as a small JSON file in the data directory; a missing, unreadable or
+// nonsensical value is simply absent, never an error.
+struct VantrelSettings {
+    static constexpr const char* kFileName = "settings.json";
+    // Beyond any monitor; anything further is not a place the square was.
+    static constexpr double kMaximumPixelCoordinate = 1 << 20;
+
+    std::optional<Point> squarePixelPosition;
+    std::optional<double> squareSize;
+
+    static std::filesystem::path defaultPath();
+    static VantrelSettings load(const std::filesystem::path& = defaultPath());
+    // Written atomically, 0600, in a 0700 folder made when missing.
+    bool save(const std::filesystem::path& = defaultPath()) const;
+
+    bool operator==(const VantrelSettings&) const = default;
+};

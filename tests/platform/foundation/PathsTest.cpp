@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -262,4 +263,26 @@ TEST(PathsTest, MovingEntriesKeepsAFileWhereTheDestinationHasAFolder)
     EXPECT_EQ(Paths::readFile(dir / "to/entry"), "a file");
     EXPECT_TRUE(Paths::moveEntries(dir / "from", dir / "from", { "entry" })) << "one folder: nothing to do";
     EXPECT_EQ(Paths::readFile(dir / "from/entry/inside"), "kept");
+}
+
+TEST(PathsTest, MovingEntriesAcrossFileSystemsCopiesThenRemoves)
+{
+    TempDir destination;
+    std::filesystem::path source = "/dev/shm/vantrel-paths-test-" + std::to_string(getpid());
+    struct stat sourceInfo {
+    }, destinationInfo {};
+    if (mkdir(source.c_str(), 0700) != 0 || stat(source.c_str(), &sourceInfo) != 0
+        || stat(destination.path().c_str(), &destinationInfo) != 0 || sourceInfo.st_dev == destinationInfo.st_dev) {
+        std::filesystem::remove_all(source);
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    }
+    std::filesystem::create_directories(source / "cache/deep");
+    std::ofstream(source / "cache/deep/file") << std::string(200000, 'x');
+    std::filesystem::permissions(source / "cache/deep/file", std::filesystem::perms(0644));
+    EXPECT_TRUE(Paths::moveEntries(source, destination.path(), { "cache" }));
+    EXPECT_EQ(Paths::readFile(destination / "cache/deep/file"), std::string(200000, 'x'));
+    EXPECT_EQ(modeOf(destination / "cache/deep/file"), 0600u);
+    EXPECT_EQ(modeOf(destination / "cache/deep"), 0700u);
+    EXPECT_FALSE(std::filesystem::exists(source / "cache"));
+    std::filesystem::remove_all(source);
 }

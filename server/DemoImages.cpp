@@ -104,3 +104,70 @@ std::string DemoImages::banner(const std::string& caption)
         cairo_show_text(cr, caption.c_str());
     });
 }
+
+std::string DemoImages::flexAsset(const std::string& name)
+{
+    if (name == "pixel-doctor") {
+        return draw(80, 80, [](cairo_t* cr) {
+            auto gradient = adoptGRef(cairo_pattern_create_linear(0, 0, 0, 80));
+            cairo_pattern_add_color_stop_rgb(gradient.get(), 0, 0.16, 0.78, 0.70);
+            cairo_pattern_add_color_stop_rgb(gradient.get(), 1, 0.04, 0.42, 0.48);
+            roundedRectangle(cr, 0, 0, 80, 80, 16);
+            cairo_set_source(cr, gradient.get());
+            cairo_fill(cr);
+            // A three-by-three patch of pixels with the stuck one in the middle.
+            for (int row = 0; row < 3; ++row) {
+                for (int column = 0; column < 3; ++column) {
+                    bool stuck = row == 1 && column == 1;
+                    roundedRectangle(cr, 14 + column * 18, 14 + row * 18, 16, 16, 3);
+                    if (stuck)
+                        cairo_set_source_rgb(cr, 0.95, 0.22, 0.20);
+                    else
+                        cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
+                    cairo_fill(cr);
+                }
+            }
+        });
+    }
+    if (name == "phone") {
+        return draw(54, 80, [](cairo_t* cr) {
+            roundedRectangle(cr, 1, 1, 52, 78, 9);
+            cairo_set_source_rgb(cr, 0.12, 0.12, 0.14);
+            cairo_fill_preserve(cr);
+            cairo_set_source_rgb(cr, 0.55, 0.57, 0.62);
+            cairo_set_line_width(cr, 2);
+            cairo_stroke(cr);
+            const double bars[][3] = { { 1, 1, 1 }, { 1, 0.85, 0.1 }, { 0.1, 0.85, 0.9 }, { 0.2, 0.8, 0.2 },
+                { 0.85, 0.2, 0.8 }, { 0.9, 0.15, 0.15 }, { 0.15, 0.25, 0.9 } };
+            double width = 44.0 / 7;
+            for (int i = 0; i < 7; ++i) {
+                cairo_rectangle(cr, 5 + i * width, 9, width + 0.2, 60);
+                cairo_set_source_rgb(cr, bars[i][0], bars[i][1], bars[i][2]);
+                cairo_fill(cr);
+            }
+            cairo_arc(cr, 27, 74, 2.2, 0, 2 * M_PI);
+            cairo_set_source_rgb(cr, 0.55, 0.57, 0.62);
+            cairo_fill(cr);
+        });
+    }
+    if (name == "star") {
+        return draw(60, 60, [](cairo_t* cr) {
+            for (int i = 0; i < 10; ++i) {
+                double angle = -M_PI / 2 + i * M_PI / 5;
+                double radius = i % 2 ? 12.5 : 28;
+                cairo_line_to(cr, 30 + radius * std::cos(angle), 31 + radius * std::sin(angle));
+            }
+            cairo_close_path(cr);
+            auto gradient = adoptGRef(cairo_pattern_create_linear(0, 3, 0, 57));
+            cairo_pattern_add_color_stop_rgb(gradient.get(), 0, 1.0, 0.86, 0.30);
+            cairo_pattern_add_color_stop_rgb(gradient.get(), 1, 0.95, 0.55, 0.05);
+            cairo_set_source(cr, gradient.get());
+            cairo_fill_preserve(cr);
+            cairo_set_source_rgb(cr, 0.75, 0.42, 0.02);
+            cairo_set_line_width(cr, 2);
+            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+            cairo_stroke(cr);
+        });
+    }
+    return {};
+}

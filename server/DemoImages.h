@@ -13,6 +13,10 @@ public:
     static std::string actionIcon(const std::string& name);
     // A 320 × 48 banner with a gradient and a caption.
     static std::string banner(const std::string& caption);
+    // The pictures of the demo's flexible banners, drawn at twice their size
+    // on the banner: "pixel-doctor" (an app icon), "phone" (a handset showing
+    // colour bars), "star"; empty for other names.
+    static std::string flexAsset(const std::string& name);
 
     DemoImages() = delete;
 };

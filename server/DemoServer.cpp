@@ -15,6 +15,7 @@ namespace {
 constexpr const char* kBrowserIconPrefix = "/static/mobile/browser/";
 constexpr const char* kActionIconPrefix = "/static/mobile/img/";
 constexpr const char* kBannerPrefix = "/static/mobile/banner/";
+constexpr const char* kFlexAssetPrefix = "/static/mobile/flex/";
 // Scenario bodies and redirects name the service itself with this, since its
 // port is only known once it listens.
 constexpr std::string_view kBasePlaceholder = "{{base}}";
@@ -168,6 +169,14 @@ void DemoServer::answer(SoupServerMessage* message, const std::string& method, c
         builtIn.body = DemoImages::actionIcon(*name);
         respond(message, builtIn);
         return;
+    }
+    // The flexible banners' pictures; unknown names are not found.
+    if (auto name = pngName(path, kFlexAssetPrefix)) {
+        builtIn.body = DemoImages::flexAsset(*name);
+        if (!builtIn.body.empty()) {
+            respond(message, builtIn);
+            return;
+        }
     }
     // Image banners, captioned with their name ("Screen_Test_Lab" reads "Screen Test Lab").
     if (auto name = pngName(path, kBannerPrefix)) {

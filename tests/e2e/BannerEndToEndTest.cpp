@@ -176,11 +176,11 @@ TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndIts
         GTEST_SKIP() << "the canvas page needs a display";
     DemoService service(VANTREL_SOURCE_DIR "/server/scenarios/default", dir / "requests.jsonl");
     ASSERT_FALSE(service.baseURL().empty());
-    // The demo rotation's seventh ad is the canvas ad: six refreshes, a minute apart.
+    // The demo rotation's tenth ad is the canvas ad: nine refreshes, a minute apart.
     auto run = runVantrel(service,
         "wait 0.5\n"
         "tap-label I understood\n"
-        "wait 360.5\n"
+        "wait 540.5\n"
         "screenshot "
             + (dir / "banner.png").string()
             + "\n"

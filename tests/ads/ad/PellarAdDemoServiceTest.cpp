@@ -1,5 +1,7 @@
 #include "tests/ads/ad/AdTestSupport.h"
 
+#include "ads/flex/PellarFlexAd.h"
+#include "ads/flex/PellarFlexAdContainerView.h"
 #include "server/DemoServer.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +58,7 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
         PellarAdMedium medium;
         PellarClickAction clickAction;
         const char* clickPath;
+        size_t flexibleElements { 0 }; // a flexible banner's top-level views
     };
     using enum PellarClickAction;
     for (Expected expected : { Expected { "url", PellarAdMedium::Text, URL, "/click/url" },
@@ -64,6 +67,9 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
              Expected { "contact", PellarAdMedium::Text, Contact, "/click/contact" },
              Expected { "store", PellarAdMedium::Text, Store, "/click/store" },
              Expected { "sms", PellarAdMedium::Text, Other, "/click/other" },
+             Expected { "url", PellarAdMedium::Text, URL, "/click/flex-doctor", 4 },
+             Expected { "url", PellarAdMedium::Text, URL, "/click/flex-carousel", 2 },
+             Expected { "url", PellarAdMedium::Text, URL, "/click/flex-showcase", 6 },
              Expected { "canvas", PellarAdMedium::Banner, Canvas, "/click/canvas" } }) {
         SCOPED_TRACE(expected.action);
         nextAd();
@@ -71,6 +77,7 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
         EXPECT_EQ(ad->action(), expected.action);
         EXPECT_EQ(ad->medium(), expected.medium);
         EXPECT_EQ(ad->clickAction(), expected.clickAction);
+        EXPECT_EQ(ad->flexAd() ? ad->flexAd()->containerView()->subviews().size() : 0u, expected.flexibleElements);
         ad->click();
         ASSERT_TRUE(waitUntil([&] { return owner->clicksSucceeded == 1; }));
         ASSERT_TRUE(owner->response);
@@ -79,8 +86,8 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
     }
     EXPECT_EQ(ad->userImage()->size(), (Size { 320, 48 }));
     EXPECT_EQ(hits("/static/mobile/img/search.png"), 0);
-    ASSERT_TRUE(waitUntil([&] { return hits("/pixel/track") == 7; }));
-    EXPECT_EQ(hits("/pixel/cpm"), 7);
+    ASSERT_TRUE(waitUntil([&] { return hits("/pixel/track") == 10; }));
+    EXPECT_EQ(hits("/pixel/cpm"), 10);
 }
 
 TEST_F(PellarAdDemoServiceTest, FailureScenarioStagesEveryBrokenAnswer)

@@ -29,8 +29,6 @@ protected:
         if (bannerHost)
             bannerHost->releaseForTesting();
         bannerHost = nullptr;
-        Log::setCaptureHook(nullptr);
-        Application::shared().reset();
         AdFixture::TearDown();
     }
 

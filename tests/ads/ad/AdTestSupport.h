@@ -12,9 +12,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/location/ScriptedLocationSource.h"
 #include "platform/ui/graphics/Image.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/RunLoopFixture.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EnvironmentTest.h"
 
 #include <cairo.h>
 #include <ctime>
@@ -100,23 +98,18 @@ inline std::string pngOfSize(int width, int height)
 // Everything an ad touches, pointed at a loopback server and a fresh data
 // directory: the browser icons and the strings table are already cached, so
 // the only traffic is the ad's own.
-class AdFixture : public RunLoopFixture {
+class AdFixture : public EnvironmentTest {
 protected:
+    AdFixture()
+        : EnvironmentTest({ .ui = true, .network = true })
+    {
+    }
     void SetUp() override
     {
-        RunLoopFixture::SetUp();
-        Paths::setDataDirectoryOverride(dataDirectory.path());
-        auto configuration = PellarEndpoints::defaultConfiguration();
-        configuration.adServerURL = server.url("/ad_request");
-        configuration.mediaHostURL = server.url("/m");
-        PellarEndpoints::setConfiguration(configuration);
-
+        environment.setEndpoints(server.url("/ad_request"), server.url("/m"));
         UserDefaults::standardUserDefaults().setStringArray({ "en" }, UserDefaults::kLanguagesKey);
         PellarLocalizer::sharedLocalizer().resetForTesting();
         Paths::writeFileAtomically(PellarLocalizer::sharedLocalizer().stringsPathForLanguage("en"), "");
-        locationSource = std::make_shared<ScriptedLocationSource>();
-        PellarLocationManager::sharedManager().resetForTesting(locationSource);
-        PellarClassRegistry::removeAllClasses();
 
         for (const char* name : PellarAd::browserIcons())
             PellarImageCache::sharedCache().storeImage(pngOfSize(4, 4), name);
@@ -127,8 +120,7 @@ protected:
     void TearDown() override
     {
         ad.reset();
-        RunLoopFixture::TearDown();
-        Paths::setDataDirectoryOverride(std::nullopt);
+        EnvironmentTest::TearDown();
     }
 
     std::shared_ptr<PellarAd> startAd(std::shared_ptr<PellarDelegate> withHost)
@@ -150,9 +142,9 @@ protected:
         server.respond("/ad_request", { .status = status, .body = std::move(body), .contentType = "application/json" });
     }
 
-    TempDir dataDirectory;
-    LoopbackServer server;
-    std::shared_ptr<ScriptedLocationSource> locationSource;
+    const TempDir& dataDirectory { environment.dataDirectory() };
+    LoopbackServer& server { environment.server() };
+    std::shared_ptr<ScriptedLocationSource> locationSource { environment.locationSource() };
     std::shared_ptr<RecordingOwner> owner { std::make_shared<RecordingOwner>() };
     std::shared_ptr<PellarDelegate> host;
     std::shared_ptr<PellarAd> ad;

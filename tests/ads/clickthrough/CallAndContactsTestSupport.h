@@ -23,7 +23,6 @@ protected:
     {
         // Let requests in flight end while the server still answers.
         loop().runUntil([] { return false; }, 0.05);
-        Log::setCaptureHook(nullptr);
         unsetenv("VANTREL_CONTACTS_DIR");
         ClickthroughFixture::TearDown();
     }

@@ -10,8 +10,7 @@
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
-#include "tests/support/RunLoopFixture.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EnvironmentTest.h"
 
 #include <map>
 #include <string>
@@ -105,25 +104,32 @@ public:
 };
 
 // The application window with a host view and a banner at the bottom, a
-// manual clock, a fresh data directory and a recording URL handler.
-class ClickthroughFixture : public RunLoopFixture {
+// fresh data directory and a recording URL handler; by default on a manual
+// clock with scripted web views, which a fixture on the real engine replaces.
+class ClickthroughFixture : public EnvironmentTest {
 protected:
+    enum class WebViews { Scripted, Engine };
+
+    explicit ClickthroughFixture(
+        TestEnvironment::Traits traits = { .ui = true }, WebViews webViewKind = WebViews::Scripted)
+        : EnvironmentTest(traits)
+        , m_webViewKind(webViewKind)
+    {
+    }
     void SetUp() override
     {
-        RunLoopFixture::SetUp();
-        Paths::setDataDirectoryOverride(dataDirectory.path());
-        PellarLocalizer::sharedLocalizer().resetForTesting();
-        Application::shared().reset();
         Application::shared().setStatusBarHidden(true);
         Application::shared().setOpenURLHook([this](const std::string& url) {
             opened.push_back(url);
             return true;
         });
-        WebView::setFactory([this](const Rect& frame) {
-            auto view = std::make_shared<ScriptedWebView>(frame);
-            webViews.push_back(view);
-            return view;
-        });
+        if (m_webViewKind == WebViews::Scripted) {
+            WebView::setFactory([this](const Rect& frame) {
+                auto view = std::make_shared<ScriptedWebView>(frame);
+                webViews.push_back(view);
+                return view;
+            });
+        }
         appWindow = View::make<Window>(Screen::mainScreen().bounds());
         content = View::make(Screen::mainScreen().bounds());
         appWindow->addSubview(content);
@@ -138,10 +144,7 @@ protected:
             alert->dismissWithClickedButtonIndex(0, false);
         for (auto& sheet : ActionSheet::visibleSheets())
             sheet->dismissWithClickedButtonIndex(0, false);
-        WebView::setFactory(nullptr);
-        RunLoopFixture::TearDown();
-        Application::shared().reset();
-        Paths::setDataDirectoryOverride(std::nullopt);
+        EnvironmentTest::TearDown();
     }
 
     // Windows on the application's list that still show.
@@ -153,11 +156,14 @@ protected:
         return count;
     }
 
-    TempDir dataDirectory;
+    const TempDir& dataDirectory { environment.dataDirectory() };
     std::shared_ptr<Window> appWindow;
     std::shared_ptr<View> content;
     std::shared_ptr<PellarView> banner;
     std::shared_ptr<RecordingHost> host;
     std::vector<std::string> opened;
     std::vector<std::weak_ptr<ScriptedWebView>> webViews;
+
+private:
+    WebViews m_webViewKind;
 };

@@ -46,8 +46,6 @@ protected:
     void TearDown() override
     {
         view = nullptr;
-        Log::setCaptureHook(nullptr);
-        Application::shared().reset();
         AdFixture::TearDown();
     }
 

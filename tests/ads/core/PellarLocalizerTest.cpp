@@ -16,12 +16,6 @@ protected:
         defaults().setStringArray({ "de", "en" }, UserDefaults::kLanguagesKey);
         localizer().resetForTesting();
     }
-    void TearDown() override
-    {
-        localizer().resetForTesting();
-        defaults().loadFromEnvironment(UserDefaults::processEnvironment);
-        AdsCoreFixture::TearDown();
-    }
     static UserDefaults& defaults() { return UserDefaults::standardUserDefaults(); }
     static PellarLocalizer& localizer() { return PellarLocalizer::sharedLocalizer(); }
 

@@ -12,17 +12,6 @@ constexpr double kHour = 3600;
 
 class PellarLocationManagerTest : public AdsCoreFixture {
 protected:
-    void SetUp() override
-    {
-        AdsCoreFixture::SetUp();
-        source = std::make_shared<ScriptedLocationSource>();
-        manager().resetForTesting(source);
-    }
-    void TearDown() override
-    {
-        manager().resetForTesting(nullptr);
-        AdsCoreFixture::TearDown();
-    }
     static PellarLocationManager& manager() { return PellarLocationManager::sharedManager(); }
 
     // A cache file written `age` seconds before the manual clock's now.
@@ -48,7 +37,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
 
-    std::shared_ptr<ScriptedLocationSource> source;
+    std::shared_ptr<ScriptedLocationSource> source { environment.locationSource() };
 };
 
 TEST_F(PellarLocationManagerTest, PositionFrom23HoursAgoIsUsedAsItIsAndFrom25HoursAgoStartsAnUpdate)

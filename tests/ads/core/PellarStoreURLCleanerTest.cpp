@@ -35,11 +35,6 @@ protected:
         });
         owner = std::make_shared<Owner>();
     }
-    void TearDown() override
-    {
-        Application::shared().setOpenURLHook(nullptr);
-        AdsCoreFixture::TearDown();
-    }
     std::string cleanThrough(const std::string& link)
     {
         owner->results.clear();

@@ -1,78 +1,50 @@
 #include "ads/clickthrough/PellarBrowserController.h"
-#include "ads/core/PellarDelegate.h"
-#include "ads/core/PellarView.h"
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/SystemClock.h"
 #include "platform/foundation/URL.h"
-#include "platform/gtk/GtkWebView.h"
-#include "platform/ui/controls/AlertView.h"
-#include "platform/ui/views/Application.h"
-#include "platform/ui/views/Screen.h"
-#include "platform/ui/views/Window.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/TempDir.h"
+#include "tests/ads/clickthrough/ClickthroughTestSupport.h"
+#include "tests/support/OffscreenWebKit.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class QuietHost final : public PellarDelegate {
-public:
-    std::string publisherId() override { return "test"; }
-};
-
 // The embedded browser with a real WebKit page, on the real clock.
-class PellarBrowserWebKitTest : public ::testing::Test {
+class PellarBrowserWebKitTest : public ClickthroughFixture {
 protected:
+    PellarBrowserWebKitTest()
+        : ClickthroughFixture({ .manualClock = false, .ui = true, .network = true }, WebViews::Engine)
+    {
+    }
     void SetUp() override
     {
-        if (!GtkWebView::registerOffscreen())
+        if (!webKit.isAvailable())
             GTEST_SKIP() << "no display";
-        RunLoop::main().setClock(std::make_shared<SystemClock>());
-        Paths::setDataDirectoryOverride(dataDirectory.path());
+        ClickthroughFixture::SetUp();
         server.respond("/landing",
             { 200,
                 "<html><body><a id='tel' href='tel:+15555550100'>Call</a> <a id='mail' "
                 "href='mailto:a@b.example'>Mail</a>"
                 " <a id='sms' href='sms:5550100'>Text</a></body></html>",
                 "text/html" });
-        Application::shared().setOpenURLHook([this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        });
-        appWindow = View::make<Window>(Screen::mainScreen().bounds());
-        banner = View::make<PellarView>(Rect { 0, 432, 320, 48 });
-        appWindow->addSubview(banner);
-        appWindow->makeKeyAndVisible();
-        host = std::make_shared<QuietHost>();
     }
     void TearDown() override
     {
-        for (auto& alert : AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
+        ClickthroughFixture::TearDown();
+        // The pages go before the engine does.
         browser = nullptr;
         appWindow = nullptr;
+        content = nullptr;
         banner = nullptr;
-        GtkWebView::unregister();
         Application::shared().reset();
-        RunLoop::main().reset();
-        RunLoop::main().setClock(nullptr);
-        Paths::setDataDirectoryOverride(std::nullopt);
     }
     bool settles()
     {
-        return RunLoop::main().runUntil(
-            [&] { return !browser->webView()->isBusy() && !browser->webView()->isLoading(); }, 20);
+        return OffscreenWebKit::await(
+            [&] { return !browser->webView()->isBusy() && !browser->webView()->isLoading(); });
     }
 
-    TempDir dataDirectory;
-    LoopbackServer server;
-    std::shared_ptr<Window> appWindow;
-    std::shared_ptr<PellarView> banner;
-    std::shared_ptr<QuietHost> host;
+    OffscreenWebKit webKit;
+    LoopbackServer& server { environment.server() };
     std::shared_ptr<PellarBrowserController> browser;
-    std::vector<std::string> opened;
 };
 
 TEST_F(PellarBrowserWebKitTest, LinksHandedToTheSystemShowNoErrorAfterwards)

@@ -1,31 +1,15 @@
 #include "ads/clickthrough/PellarCanvasController.h"
 #include "ads/clickthrough/PellarCanvasWebView.h"
-#include "ads/core/PellarDelegate.h"
 #include "ads/core/PellarEndpoints.h"
-#include "ads/core/PellarView.h"
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/SystemClock.h"
 #include "platform/foundation/URL.h"
-#include "platform/gtk/GtkWebView.h"
-#include "platform/ui/views/Application.h"
-#include "platform/ui/views/Screen.h"
-#include "platform/ui/views/Window.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/TempDir.h"
+#include "tests/ads/clickthrough/ClickthroughTestSupport.h"
+#include "tests/support/OffscreenWebKit.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
-
-class DismissalHost final : public PellarDelegate {
-public:
-    std::string publisherId() override { return "test"; }
-    void didDismissFullScreenModal() override { ++dismissed; }
-    int dismissed { 0 };
-};
 
 std::string demoCanvasPage()
 {
@@ -37,41 +21,29 @@ std::string demoCanvasPage()
 
 // The canvas screen with a real WebKit page, on the real clock, against a
 // loopback media host serving the demo service's canvas page.
-class PellarCanvasWebKitTest : public ::testing::Test {
+class PellarCanvasWebKitTest : public ClickthroughFixture {
 protected:
+    PellarCanvasWebKitTest()
+        : ClickthroughFixture({ .manualClock = false, .ui = true, .network = true }, WebViews::Engine)
+    {
+    }
     void SetUp() override
     {
-        if (!GtkWebView::registerOffscreen())
+        if (!webKit.isAvailable())
             GTEST_SKIP() << "no display";
-        RunLoop::main().setClock(std::make_shared<SystemClock>());
-        Paths::setDataDirectoryOverride(dataDirectory.path());
-        savedEndpoints = PellarEndpoints::configuration();
-        auto endpoints = savedEndpoints;
-        endpoints.mediaHostURL = server.baseURL();
-        PellarEndpoints::setConfiguration(endpoints);
+        ClickthroughFixture::SetUp();
         server.respond(PellarEndpoints::kCanvasPagePath, { 200, demoCanvasPage(), "text/html; charset=utf-8" });
         server.respond("/plain", { 200, "<html><title>Plain</title></html>", "text/html" });
-        Application::shared().setOpenURLHook([this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        });
-        appWindow = View::make<Window>(Screen::mainScreen().bounds());
-        banner = View::make<PellarView>(Rect { 0, 432, 320, 48 });
-        appWindow->addSubview(banner);
-        appWindow->makeKeyAndVisible();
-        host = std::make_shared<DismissalHost>();
     }
     void TearDown() override
     {
+        ClickthroughFixture::TearDown();
+        // The pages go before the engine does.
         screen = nullptr;
         appWindow = nullptr;
+        content = nullptr;
         banner = nullptr;
-        GtkWebView::unregister();
         Application::shared().reset();
-        RunLoop::main().reset();
-        RunLoop::main().setClock(nullptr);
-        PellarEndpoints::setConfiguration(savedEndpoints);
-        Paths::setDataDirectoryOverride(std::nullopt);
     }
     void present(const std::string& title)
     {
@@ -85,25 +57,20 @@ protected:
     }
     bool handedOver()
     {
-        return RunLoop::main().runUntil([&] { return !screen->canvas()->initialLoad(); }, 20);
+        return OffscreenWebKit::await([&] { return !screen->canvas()->initialLoad(); });
     }
     bool closes()
     {
-        return RunLoop::main().runUntil([&] { return host->dismissed > 0; }, 20);
+        return OffscreenWebKit::await([&] { return host->count("did") > 0; });
     }
     bool settles()
     {
-        return RunLoop::main().runUntil([&] { return !screen->canvas()->webView()->isBusy(); }, 20);
+        return OffscreenWebKit::await([&] { return !screen->canvas()->webView()->isBusy(); });
     }
 
-    TempDir dataDirectory;
-    LoopbackServer server;
-    PellarEndpoints::Configuration savedEndpoints;
-    std::shared_ptr<Window> appWindow;
-    std::shared_ptr<PellarView> banner;
-    std::shared_ptr<DismissalHost> host;
+    OffscreenWebKit webKit;
+    LoopbackServer& server { environment.server() };
     std::shared_ptr<PellarCanvasController> screen;
-    std::vector<std::string> opened;
 };
 
 TEST_F(PellarCanvasWebKitTest, ThePageGetsExactlyTheTitleItWasGivenOnceAndNothingRuns)
@@ -126,7 +93,7 @@ TEST_F(PellarCanvasWebKitTest, ThePageGetsExactlyTheTitleItWasGivenOnceAndNothin
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return script("document.readyState") == "complete"; }, 20));
     ASSERT_TRUE(settles());
     EXPECT_EQ(script("pellar.received.length"), "0");
-    EXPECT_EQ(host->dismissed, 0);
+    EXPECT_EQ(host->count("did"), 0);
 }
 
 TEST_F(PellarCanvasWebKitTest, ThePagesButtonsOpenOutsideAndClose)
@@ -142,7 +109,7 @@ TEST_F(PellarCanvasWebKitTest, ThePagesButtonsOpenOutsideAndClose)
     RunLoop::main().runUntil([] { return false; }, 0.5);
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_EQ(screen->canvas()->webView()->currentURL(), PellarEndpoints::canvasPageURL());
-    EXPECT_EQ(host->dismissed, 0);
+    EXPECT_EQ(host->count("did"), 0);
 
     script("document.getElementById('close').click()");
     ASSERT_TRUE(closes());

@@ -6,6 +6,7 @@
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Window.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/OffscreenWebKit.h"
 #include "tests/support/TempDir.h"
 
 #include <gio/gio.h>
@@ -79,7 +80,7 @@ class GtkWebViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!GtkWebView::registerOffscreen())
+        if (!webKit.isAvailable())
             GTEST_SKIP() << "no display";
         RunLoop::main().setClock(std::make_shared<SystemClock>());
         Paths::setDataDirectoryOverride(dataDirectory.path());
@@ -101,7 +102,6 @@ protected:
     {
         view = nullptr;
         window = nullptr;
-        GtkWebView::unregister();
         Application::shared().reset();
         RunLoop::main().reset();
         RunLoop::main().setClock(nullptr);
@@ -109,9 +109,10 @@ protected:
     }
     bool awaitEnds(size_t count)
     {
-        return RunLoop::main().runUntil([&] { return recorder->ends() >= count && !view->isBusy(); }, 20);
+        return OffscreenWebKit::await([&] { return recorder->ends() >= count && !view->isBusy(); });
     }
 
+    OffscreenWebKit webKit;
     TempDir dataDirectory;
     LoopbackServer server;
     std::shared_ptr<Window> window;

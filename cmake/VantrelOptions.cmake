@@ -20,7 +20,8 @@ function(vantrel_library name)
 endfunction()
 
 if(VANTREL_FUZZ)
-    # Every library in a fuzzing build carries coverage counters for libFuzzer.
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    # Every library in a fuzzing build carries coverage counters for libFuzzer;
+    # undefined behaviour stops the run like a memory error does.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()

@@ -137,6 +137,8 @@ GtkWebView::~GtkWebView()
 {
     if (m_tapSettleID)
         g_source_remove(m_tapSettleID);
+    if (m_snapshotRetryID)
+        g_source_remove(m_snapshotRetryID);
     if (m_timeout)
         m_timeout->invalidate();
     g_signal_handlers_disconnect_by_data(m_webView.get(), this);
@@ -458,6 +460,7 @@ void GtkWebView::loadChanged(WebKitWebView*, int event, gpointer data)
     switch (event) {
     case WEBKIT_LOAD_STARTED:
         self->m_loading = true;
+        self->m_snapshotFailures = 0;
         self->m_failedThisLoad = false;
         self->m_suppressUntilNextStart = false;
         self->startTimeout();
@@ -643,18 +646,36 @@ void GtkWebView::requestSnapshot()
             GUniqueOutPtr<GError> error;
             auto texture
                 = adoptGRef(webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.outPtr()));
-            if (error)
-                Log::writef("Web view: no snapshot of the page: %s", error->message);
             if (auto view = lockView(*weak))
-                view->snapshotArrived(texture ? G_OBJECT(texture.get()) : nullptr);
+                view->snapshotArrived(
+                    texture ? G_OBJECT(texture.get()) : nullptr, error ? error->message : "no picture");
         },
         weak);
 }
 
-void GtkWebView::snapshotArrived(GObject* object)
+void GtkWebView::snapshotArrived(GObject* object, const std::string& failure)
 {
     m_snapshotPending = false;
-    if (object) {
+    if (!object) {
+        if (++m_snapshotFailures <= kSnapshotRetries) {
+            if (!m_snapshotRetryID) {
+                m_snapshotRetryID = g_timeout_add(
+                    kSnapshotRetryMilliseconds,
+                    [](gpointer data) -> gboolean {
+                        auto* self = static_cast<GtkWebView*>(data);
+                        self->m_snapshotRetryID = 0;
+                        self->requestSnapshot();
+                        return G_SOURCE_REMOVE;
+                    },
+                    this);
+            }
+            return;
+        }
+        // Once a load: the page keeps the last picture it had.
+        if (m_snapshotFailures == kSnapshotRetries + 1)
+            Log::writef("Web view: no snapshot of the page: %s", failure.c_str());
+    } else {
+        m_snapshotFailures = 0;
         GdkTexture* texture = GDK_TEXTURE(object);
         int width = gdk_texture_get_width(texture);
         int height = gdk_texture_get_height(texture);

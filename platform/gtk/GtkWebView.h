@@ -47,7 +47,7 @@ public:
     std::string title() const override;
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script) override;
     std::string callFunction(const std::string& name, const std::vector<std::string>& arguments) override;
-    bool isBusy() const override { return m_loading || m_snapshotPending || m_tapSettling; }
+    bool isBusy() const override { return m_loading || m_snapshotPending || m_tapSettling || m_snapshotRetryID; }
 
     // Off screen the page has no pointer of its own: a tap on the view
     // becomes a click on the page's element under it.
@@ -64,6 +64,8 @@ public:
     // What a tap sets off in the page (a navigation, a change drawn) reaches
     // us after the click itself: the view stays busy this long, in real time.
     static constexpr unsigned kTapSettleMilliseconds = 500;
+    static constexpr int kSnapshotRetries = 3;
+    static constexpr unsigned kSnapshotRetryMilliseconds = 100;
 
 private:
     static gboolean decidePolicy(WebKitWebView*, GObject* decision, int type, gpointer self);
@@ -83,7 +85,8 @@ private:
     void timeoutFired();
     void followView();
     bool isCovered() const;
-    void snapshotArrived(GObject* texture);
+    // The engine's picture of the page, or the reason it gave none.
+    void snapshotArrived(GObject* texture, const std::string& failure);
 
     GRefPtr<WebKitWebView> m_webView;
     GRefPtr<GtkWidget> m_offscreenWindow;
@@ -101,6 +104,10 @@ private:
     bool m_tapSettling { false };
     guint m_tapSettleID { 0 };
     bool m_snapshotAgain { false };
+    // The engine refuses snapshots until it has painted the page once: a
+    // refusal is asked again a few times before it counts (and is logged).
+    int m_snapshotFailures { 0 };
+    guint m_snapshotRetryID { 0 };
     bool m_showsSnapshot { false };
     int m_lastX { -1 }, m_lastY { -1 }, m_lastWidth { -1 }, m_lastHeight { -1 };
     double m_lastOpacity { -1 };

@@ -4,7 +4,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkWindowManager.h"
 #include "platform/ui/controls/ScrollView.h"
-#include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
@@ -90,9 +89,20 @@ Point GtkHost::toPoints(double x, double y) const
     return { x / m_scale, y / m_scale };
 }
 
-void GtkHost::draw(GtkDrawingArea*, cairo_t* cr, int, int, gpointer data)
+GType GtkHost::screenAreaType()
 {
-    auto* host = static_cast<GtkHost*>(data);
+    static GType type = g_type_register_static_simple(
+        GTK_TYPE_DRAWING_AREA, "VantrelScreenArea", sizeof(GtkDrawingAreaClass),
+        [](gpointer widgetClass, gpointer) { GTK_WIDGET_CLASS(widgetClass)->snapshot = snapshotArea; },
+        sizeof(GtkDrawingArea), nullptr, static_cast<GTypeFlags>(0));
+    return type;
+}
+
+void GtkHost::snapshotArea(GtkWidget* area, GtkSnapshot* snapshot)
+{
+    auto* host = static_cast<GtkHost*>(g_object_get_data(G_OBJECT(area), "vantrel-host"));
+    if (!host)
+        return;
     double scale = host->renderScale();
     Screen::mainScreen().setScale(scale);
     // The application keeps the composited screen: recompositing only when
@@ -102,11 +112,13 @@ void GtkHost::draw(GtkDrawingArea*, cairo_t* cr, int, int, gpointer data)
     if (dirty)
         ++host->m_compositeCount;
     ++host->m_drawCount;
-    CairoStateSaver saver(cr);
-    cairo_scale(cr, host->m_scale / scale, host->m_scale / scale);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
-    cairo_paint(cr);
+    host->m_tiles.update(surface);
+    gtk_snapshot_save(snapshot);
+    if (host->m_scale != scale)
+        gtk_snapshot_scale(
+            snapshot, static_cast<float>(host->m_scale / scale), static_cast<float>(host->m_scale / scale));
+    host->m_tiles.append(snapshot);
+    gtk_snapshot_restore(snapshot);
 }
 
 void GtkHost::areaResized(int width, int height)
@@ -158,7 +170,8 @@ GtkHost::StartResult GtkHost::start()
     gtk_window_set_title(GTK_WINDOW(m_window), "Vantrel");
     gtk_window_set_icon_name(
         GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
-    m_area = gtk_drawing_area_new();
+    m_area = GTK_WIDGET(g_object_new(screenAreaType(), nullptr));
+    g_object_set_data(G_OBJECT(m_area), "vantrel-host", this);
     // The device's screen is the smallest the layout is made for.
     int width = static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5);
     int height = static_cast<int>(Screen::kDefaultSize.height * m_scale + 0.5);
@@ -166,7 +179,6 @@ GtkHost::StartResult GtkHost::start()
     gtk_drawing_area_set_content_height(GTK_DRAWING_AREA(m_area), height);
     gtk_widget_set_hexpand(m_area, TRUE);
     gtk_widget_set_vexpand(m_area, TRUE);
-    gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(m_area), draw, this, nullptr);
     g_signal_connect(m_area, "resize", G_CALLBACK(+[](GtkDrawingArea*, int width, int height, gpointer data) {
         static_cast<GtkHost*>(data)->areaResized(width, height);
     }),
@@ -270,14 +282,26 @@ GtkHost::StartResult GtkHost::start()
     m_settingsHandler = g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-enable-animations",
         G_CALLBACK(+[](gpointer data) { static_cast<GtkHost*>(data)->readAnimationSetting(); }), this);
     // Animations step on the display's frame clock: a tick callback runs only
-    // while something animates and removes itself when the last one ends.
+    // while something animates and removes itself when the last one ends. The
+    // steps are at most kAnimationFrameRate a second, whatever the display's
+    // rate: the slow pulse and slides look the same, at a fraction of the cost.
     AnimationEngine::shared().setFrameDriver([this] {
         gtk_widget_add_tick_callback(
             m_area,
-            [](GtkWidget*, GdkFrameClock*, gpointer) -> gboolean {
-                return AnimationEngine::shared().frame() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+            [](GtkWidget*, GdkFrameClock* clock, gpointer data) -> gboolean {
+                auto* host = static_cast<GtkHost*>(data);
+                gint64 now = gdk_frame_clock_get_frame_time(clock);
+                // A little early still counts: frame times jitter around the display's period.
+                if (host->m_lastAnimationFrame
+                    && now - host->m_lastAnimationFrame < kAnimationFrameMicroseconds * 9 / 10)
+                    return G_SOURCE_CONTINUE;
+                host->m_lastAnimationFrame = now;
+                if (AnimationEngine::shared().frame())
+                    return G_SOURCE_CONTINUE;
+                host->m_lastAnimationFrame = 0;
+                return G_SOURCE_REMOVE;
             },
-            nullptr, nullptr);
+            this, nullptr);
     });
     Screen::mainScreen().setScale(renderScale());
     Screen::mainScreen().setSize(Screen::kDefaultSize);

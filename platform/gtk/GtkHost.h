@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gtk/GtkScreenTiles.h"
 #include "platform/headless/ScriptHost.h"
 
 #include <gtk/gtk.h>
@@ -13,7 +14,8 @@
 // motion, release; a lost grab cancels it) and key presses become Key values
 // for the application. The screen is composited into a backing surface only
 // when something changed, and GTK is asked for a frame only then, so an idle
-// app draws nothing.
+// app draws nothing; GTK gets the screen as tiles (GtkScreenTiles), so a
+// frame repaints only the tiles that changed.
 //
 // With an application id the window belongs to a GtkApplication: a second
 // start of the program hands over to the running one, which comes to the
@@ -34,6 +36,9 @@ public:
     };
 
     enum class StartResult { Started, HandedOver, NoSuchMonitor };
+
+    static constexpr int kAnimationFrameRate = 30;
+    static constexpr gint64 kAnimationFrameMicroseconds = 1000000 / kAnimationFrameRate;
 
     explicit GtkHost(Options);
     ~GtkHost() override;
@@ -61,6 +66,7 @@ public:
     // How many times the screen was drawn into the window (tests use it).
     int drawCount() const { return m_drawCount; }
     int compositeCount() const { return m_compositeCount; }
+    const GtkScreenTiles& tiles() const { return m_tiles; }
     bool isInhibitingIdle() const { return m_inhibitCookie != 0; }
 
     // Pointer input in widget coordinates.
@@ -80,7 +86,9 @@ public:
     std::string screenshot(const std::string& path) override;
 
 private:
-    static void draw(GtkDrawingArea*, cairo_t*, int width, int height, gpointer);
+    // The drawing area's type: its snapshot shows the screen's tiles.
+    static GType screenAreaType();
+    static void snapshotArea(GtkWidget*, GtkSnapshot*);
     Point toPoints(double x, double y) const;
     void setFullScreen(bool);
     void areaResized(int width, int height);
@@ -99,6 +107,8 @@ private:
     double m_dragStartY { 0 };
     int m_drawCount { 0 };
     int m_compositeCount { 0 };
+    gint64 m_lastAnimationFrame { 0 };
+    GtkScreenTiles m_tiles;
     bool m_closed { false };
     bool m_emulatedFullScreen { false };
 };

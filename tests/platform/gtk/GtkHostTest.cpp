@@ -54,6 +54,12 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     ASSERT_TRUE(waitForDraws(host, 1));
     EXPECT_EQ(host.renderScale(), 2.0 * gtk_widget_get_scale_factor(host.drawingArea()));
 
+    // The screen reaches GTK as tiles; a change redraws only its own.
+    double pixels = host.renderScale();
+    GskRenderNode* farCorner = host.tiles().nodeAt(static_cast<int>(310 * pixels), static_cast<int>(470 * pixels));
+    GskRenderNode* underSquare = host.tiles().nodeAt(static_cast<int>(125 * pixels), static_cast<int>(125 * pixels));
+    ASSERT_TRUE(farCorner);
+
     // Widget coordinates are points × 2: (250, 250) is the square's centre.
     host.pointerPressed(250, 250);
     host.pointerMoved(400, 500);
@@ -62,6 +68,8 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     EXPECT_EQ(square->ended, 1);
     EXPECT_EQ(square->center(), (Point { 200, 250 }));
     ASSERT_TRUE(waitForDraws(host, 1)); // the move asked for a frame
+    EXPECT_EQ(host.tiles().nodeAt(static_cast<int>(310 * pixels), static_cast<int>(470 * pixels)), farCorner);
+    EXPECT_NE(host.tiles().nodeAt(static_cast<int>(125 * pixels), static_cast<int>(125 * pixels)), underSquare);
 
     // Nothing changes: GTK is not asked to draw again.
     int before = host.drawCount();
@@ -76,6 +84,8 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     int atStart = host.drawCount();
     RunLoop::main().runUntil([] { return false; }, 0.6);
     EXPECT_GE(host.drawCount() - atStart, 3); // frames come as fast as the (loaded) display allows
+    // ... but no faster than the host's animation rate.
+    EXPECT_LE(host.drawCount() - atStart, GtkHost::kAnimationFrameRate * 0.6 + 3);
     EXPECT_FALSE(AnimationEngine::shared().isRunning());
     before = host.drawCount();
     RunLoop::main().runUntil([] { return false; }, 0.3);

@@ -2,6 +2,7 @@
 
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/controls/Toolbar.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 BarButtonItem::BarButtonItem(std::string title, Style style)
     : m_title(std::move(title))
@@ -94,4 +95,23 @@ void BarButtonItem::trigger()
     }
     // No target: up the chain from the toolbar.
     sendAction(m_action, nullptr, m_toolbar);
+}
+
+std::shared_ptr<BarButtonItem> BarButtonItem::fromInterfaceProperties(const InterfaceProperties& properties)
+{
+    std::string kind = properties.string("class", "BarButtonItem");
+    if (kind == "FlexibleSpace")
+        return flexibleSpace();
+    if (kind == "FixedSpace")
+        return fixedSpace(properties.number("width").value_or(0));
+    std::string style = properties.string("style", "bordered");
+    auto item = std::make_shared<BarButtonItem>(properties.string("title"),
+        style == "plain"      ? Style::Plain
+            : style == "done" ? Style::Done
+                              : Style::Bordered);
+    if (auto width = properties.number("width"))
+        item->setWidth(*width);
+    if (auto label = properties.value("accessibilityLabel"); label && label->isString())
+        item->setAccessibilityLabel(std::string(label->stringValue()));
+    return item;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 class Image;
+class InterfaceProperties;
 class Toolbar;
 
 // A button on a toolbar: a title and a target/action pair, or a flexible or
@@ -35,6 +36,10 @@ public:
     static std::shared_ptr<BarButtonItem> systemItem(
         SystemItem, std::weak_ptr<Responder> target = {}, std::string action = {});
     // An item showing an image instead of a title.
+    // From a toolbar's entry in an interface description: "class" (BarButtonItem,
+    // FlexibleSpace, FixedSpace), "title", "style" (plain, bordered, done),
+    // "width", "accessibilityLabel".
+    static std::shared_ptr<BarButtonItem> fromInterfaceProperties(const InterfaceProperties&);
     static std::shared_ptr<BarButtonItem> withImage(std::shared_ptr<Image>, Style = Style::Plain);
 
     Kind kind() const { return m_kind; }

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/Button.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 Button::Button(const Rect& frame)
     : Control(frame)
@@ -110,4 +111,14 @@ std::optional<std::string> Button::accessibilityText() const
     if (accessibilityLabel())
         return accessibilityLabel();
     return m_title;
+}
+
+void Button::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    Control::applyInterfaceProperties(properties);
+    setTitle(properties.string("title"));
+    if (auto font = properties.font())
+        setFont(*font);
+    if (auto color = properties.color("titleColor"))
+        setTitleColor(*color);
 }

@@ -29,6 +29,7 @@ public:
         setNeedsDisplay();
     }
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;
     void touchesMoved(const TouchSet&, const Event&) override;

@@ -1,7 +1,9 @@
 #include "platform/ui/controls/ImageView.h"
 
+#include "platform/foundation/Bundle.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 ImageView::ImageView(const Rect& frame)
     : View(frame)
@@ -35,4 +37,15 @@ void ImageView::drawRect(const Rect&)
 Size ImageView::sizeThatFits(Size) const
 {
     return m_image ? m_image->size() : Size {};
+}
+
+void ImageView::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    View::applyInterfaceProperties(properties);
+    // A resource of the main bundle.
+    std::string name = properties.string("image");
+    if (!name.empty()) {
+        if (auto path = Bundle::mainBundle().pathForResource(name, ""))
+            setImage(Image::fromFile(path->string()));
+    }
 }

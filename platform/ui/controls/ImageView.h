@@ -16,6 +16,7 @@ public:
     const std::shared_ptr<Image>& image() const { return m_image; }
     void setImage(std::shared_ptr<Image>);
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     Size sizeThatFits(Size) const override;
 

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/Label.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,4 +113,17 @@ std::optional<std::string> Label::accessibilityText() const
     if (accessibilityLabel())
         return accessibilityLabel();
     return m_text;
+}
+
+void Label::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    View::applyInterfaceProperties(properties);
+    setText(properties.string("text"));
+    if (auto font = properties.font())
+        setFont(*font);
+    if (auto color = properties.color("textColor"))
+        setTextColor(*color);
+    setTextAlignment(properties.textAlignment(TextAlignment::Left));
+    if (auto lines = properties.number("numberOfLines"))
+        setNumberOfLines(static_cast<int>(*lines));
 }

@@ -33,6 +33,7 @@ public:
     // The font the text is drawn with: the font, shrunk when it must fit.
     Font fontForDrawing() const;
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     Size sizeThatFits(Size) const override;
     std::optional<std::string> accessibilityText() const override;

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/SegmentedControl.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 #include <cmath>
 
@@ -125,4 +126,17 @@ std::vector<AccessibleElement> SegmentedControl::accessibleElements()
     for (int i = 0; i < numberOfSegments(); ++i)
         elements.push_back({ m_titles[static_cast<size_t>(i)], frameForSegment(i), this });
     return elements;
+}
+
+void SegmentedControl::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    Control::applyInterfaceProperties(properties);
+    std::vector<std::string> titles;
+    if (auto list = properties.value("segments"); list && list->isArray()) {
+        for (size_t i = 0; i < list->size(); ++i)
+            titles.emplace_back((*list)[i].stringValue());
+    }
+    setTitles(std::move(titles));
+    if (auto selected = properties.number("selectedSegmentIndex"))
+        setSelectedSegmentIndex(static_cast<int>(*selected));
 }

@@ -31,6 +31,7 @@ public:
     Rect frameForSegment(int) const;
     int segmentAtPoint(Point) const;
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;
     void touchesMoved(const TouchSet&, const Event&) override { }

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/Slider.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 #include <algorithm>
 
@@ -118,4 +119,17 @@ void Slider::touchesEnded(const TouchSet& touches, const Event&)
 void Slider::touchesCancelled(const TouchSet&, const Event&)
 {
     setHighlighted(false);
+}
+
+void Slider::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    Control::applyInterfaceProperties(properties);
+    if (auto v = properties.number("minimumValue"))
+        setMinimumValue(*v);
+    if (auto v = properties.number("maximumValue"))
+        setMaximumValue(*v);
+    if (auto v = properties.number("value"))
+        setValue(*v);
+    if (auto continuous = properties.boolean("continuous"))
+        setContinuous(*continuous);
 }

@@ -25,6 +25,7 @@ public:
     Point thumbCenter() const;
     double valueForX(double x) const;
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;
     void touchesMoved(const TouchSet&, const Event&) override;

@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TextView.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 #include <algorithm>
 
@@ -81,4 +82,17 @@ void TextView::touchesMoved(const TouchSet& touches, const Event&)
     Point now = touch->locationInView(nullptr);
     Point before = touch->previousLocationInView(nullptr);
     setContentOffset(m_offset - (now.y - before.y));
+}
+
+void TextView::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    View::applyInterfaceProperties(properties);
+    setText(properties.string("text"));
+    if (auto font = properties.font())
+        setFont(*font);
+    if (auto color = properties.color("textColor"))
+        setTextColor(*color);
+    if (auto editable = properties.boolean("editable"))
+        setEditable(*editable);
+    setTextAlignment(properties.textAlignment(TextAlignment::Left));
 }

@@ -34,6 +34,7 @@ public:
     double contentHeight() const;
     double maximumContentOffset() const;
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;
     void touchesMoved(const TouchSet&, const Event&) override;

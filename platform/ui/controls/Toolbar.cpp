@@ -3,6 +3,7 @@
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
+#include "platform/ui/views/InterfaceProperties.h"
 
 #include <algorithm>
 #include <cmath>
@@ -290,4 +291,24 @@ void Toolbar::drawSystemGlyph(GraphicsContext& c, BarButtonItem::SystemItem whic
     default:
         break;
     }
+}
+
+void Toolbar::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    View::applyInterfaceProperties(properties);
+    if (properties.string("barStyle") == "black")
+        setBarStyle(Style::Black);
+    std::vector<std::shared_ptr<BarButtonItem>> items;
+    if (auto list = properties.value("items"); list && list->isArray()) {
+        for (size_t i = 0; i < list->size(); ++i) {
+            JSONValue entry = (*list)[i];
+            if (!entry.isDictionary())
+                continue;
+            auto itemProperties = properties.nested(entry);
+            auto item = BarButtonItem::fromInterfaceProperties(itemProperties);
+            itemProperties.nameObject(itemProperties.string("id"), item);
+            items.push_back(std::move(item));
+        }
+    }
+    setItems(std::move(items));
 }

@@ -43,6 +43,7 @@ public:
 
     void itemDidChange();
 
+    void applyInterfaceProperties(const InterfaceProperties&) override;
     void drawRect(const Rect&) override;
     void touchesBegan(const TouchSet&, const Event&) override;
     void touchesMoved(const TouchSet&, const Event&) override;

@@ -1,6 +1,7 @@
 #include "platform/ui/views/View.h"
 
 #include "platform/ui/graphics/GraphicsContext.h"
+#include "platform/ui/views/InterfaceProperties.h"
 #include "platform/ui/views/ViewAnimationBlock.h"
 #include "platform/ui/views/ViewController.h"
 #include "platform/ui/views/Window.h"
@@ -500,4 +501,27 @@ void View::setAnimationsEnabled(bool enabled)
 bool View::areAnimationsEnabled()
 {
     return ViewAnimationBlock::enabled();
+}
+
+void View::applyInterfaceProperties(const InterfaceProperties& properties)
+{
+    if (auto frame = properties.rect("frame"))
+        setFrame(*frame);
+    // A value that is no colour clears the background.
+    if (properties.has("backgroundColor"))
+        setBackgroundColor(properties.color("backgroundColor"));
+    if (auto alpha = properties.number("alpha"))
+        setAlpha(*alpha);
+    if (auto hidden = properties.boolean("hidden"))
+        setHidden(*hidden);
+    if (auto tag = properties.number("tag"))
+        setTag(static_cast<int>(*tag));
+    if (auto enabled = properties.boolean("userInteractionEnabled"))
+        setUserInteractionEnabled(*enabled);
+    if (auto clips = properties.boolean("clipsToBounds"))
+        setClipsToBounds(*clips);
+    if (auto mask = properties.number("autoresizingMask"))
+        setAutoresizingMask(static_cast<unsigned>(*mask));
+    if (auto label = properties.value("accessibilityLabel"); label && label->isString())
+        setAccessibilityLabel(std::string(label->stringValue()));
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 class GraphicsContext;
+class InterfaceProperties;
 class ViewController;
 class Window;
 
@@ -130,6 +131,10 @@ public:
     virtual std::optional<std::string> accessibilityText() const { return m_accessibilityLabel; }
     // The findable parts of this view, in its coordinates.
     virtual std::vector<AccessibleElement> accessibleElements();
+
+    // Interface descriptions: the view reads its own properties from its
+    // entry; a subclass reads its keys after its superclass's.
+    virtual void applyInterfaceProperties(const InterfaceProperties&);
 
     // Notifications
     virtual void didMoveToSuperview() { }

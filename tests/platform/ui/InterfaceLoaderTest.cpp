@@ -5,6 +5,7 @@
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Toolbar.h"
+#include "platform/ui/views/InterfaceProperties.h"
 #include "platform/ui/views/ViewController.h"
 #include "tests/support/UITest.h"
 #include "json/JSONDeserializer.h"
@@ -136,4 +137,47 @@ TEST_F(InterfaceLoaderTest, ToleratesMalformedDescriptions)
     EXPECT_EQ(segments->selectedSegmentIndex(), SegmentedControl::kNoSegment);
     // A missing resource is an error, not a crash.
     EXPECT_FALSE(loader.loadNamed("NoSuchInterface", *owner));
+}
+
+// A control the loader has never heard of: it reads its own key, and a
+// subclass of a standard control keeps the standard control's keys.
+class Gauge : public View {
+public:
+    void applyInterfaceProperties(const InterfaceProperties& properties) override
+    {
+        View::applyInterfaceProperties(properties);
+        level = properties.number("level").value_or(-1);
+    }
+    double level { 0 };
+};
+
+class ShoutingLabel : public Label {
+public:
+    void applyInterfaceProperties(const InterfaceProperties& properties) override
+    {
+        Label::applyInterfaceProperties(properties);
+        setText(text() + "!");
+    }
+};
+
+TEST_F(InterfaceLoaderTest, ControlsReadTheirOwnPropertiesWhateverTheLoaderKnows)
+{
+    InterfaceLoader::registerClass("Gauge", [](const JSONValue&) { return View::make<Gauge>(); });
+    InterfaceLoader::registerClass("ShoutingLabel", [](const JSONValue&) { return View::make<ShoutingLabel>(); });
+    auto owner = std::make_shared<OwnerController>();
+    InterfaceLoader loader;
+    ASSERT_TRUE(loader.load(parse(R"({"objects": [
+        {"class": "Gauge", "id": "g", "frame": [1, 2, 30, 40], "level": 0.25, "tag": 7},
+        {"class": "ShoutingLabel", "id": "l", "text": "Hi", "textAlignment": "center"}
+    ]})"),
+        *owner));
+    auto gauge = std::dynamic_pointer_cast<Gauge>(loader.objectWithID("g"));
+    ASSERT_TRUE(gauge);
+    EXPECT_EQ(gauge->level, 0.25);
+    EXPECT_EQ(gauge->frame(), Rect(1, 2, 30, 40));
+    EXPECT_EQ(gauge->tag(), 7);
+    auto label = std::dynamic_pointer_cast<ShoutingLabel>(loader.objectWithID("l"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Hi!");
+    EXPECT_EQ(label->textAlignment(), TextAlignment::Center);
 }

@@ -300,6 +300,17 @@ std::shared_ptr<View> PellarFlexAd::viewFromDictionary(const JSONValue& element)
         view = plainViewFromDictionary(element, frame);
     if (!view)
         return nullptr;
+    if (type == "l" || type == "i" || type == "bg") {
+        double area = view->bounds().width() * view->bounds().height();
+        if (m_drawnArea + area > kMaximumTotalDrawnArea) {
+            if (!m_drawnAreaLogged)
+                Log::write("Pellar: Flexible ad draws more than " + std::to_string(int(kMaximumTotalDrawnArea))
+                    + " square points; the rest is left out");
+            m_drawnAreaLogged = true;
+            return nullptr;
+        }
+        m_drawnArea += area;
+    }
 
     view->setBackgroundColor(Parse::colorWithValue(element.find("bgc"), Color::clear()));
     if (element.find("cav"))

@@ -36,12 +36,16 @@ public:
     static constexpr int kAssetTableError = -1;
 
     // Bounds on a description's work: assets downloaded, their bytes in
-    // total, element views built (pages count as elements), and paged
-    // groups nested inside pages.
+    // total, element views built (pages count as elements), paged groups
+    // nested inside pages, and the area of the elements that draw.
     static constexpr size_t kMaximumAssets = 32;
     static constexpr size_t kMaximumTotalAssetBytes = 4 * 1024 * 1024;
     static constexpr size_t kMaximumElements = 2000;
     static constexpr int kMaximumPagedGroupNesting = 8;
+    // Labels, images and gradients each keep a backing image of their size
+    // at the screen's scale: their area together is bounded too, to about
+    // 130 banners' worth (32 MiB of backing images at scale 2).
+    static constexpr double kMaximumTotalDrawnArea = 2'000'000;
     // Assets decode to at most this many pixels on a side: an element's
     // largest backing image at the screen's scale.
     static constexpr int kMaximumAssetSide = 2048;
@@ -83,6 +87,9 @@ public:
     // Builds the element views an array describes, in order (exposed for the
     // fuzz target and tests; the build uses it for the banner and each page).
     std::vector<std::shared_ptr<View>> viewsFromArray(const JSONValue& elements);
+    // Decoded pictures under asset names, as if downloaded, for builds that
+    // fetch nothing (the benchmark and the fuzz target).
+    void setDecodedAssets(std::map<std::string, std::shared_ptr<Image>> images) { m_images = std::move(images); }
 
 private:
     PellarFlexAd(const JSONValue&, std::weak_ptr<PellarFlexAdDelegate>, std::weak_ptr<PellarDelegate>, const Rect&);
@@ -119,4 +126,6 @@ private:
     bool m_elementsLogged { false };
     int m_pagedGroupDepth { 0 };
     bool m_nestingLogged { false };
+    double m_drawnArea { 0 };
+    bool m_drawnAreaLogged { false };
 };

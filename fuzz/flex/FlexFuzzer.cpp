@@ -1,16 +1,27 @@
 // Feeds every value of an arbitrary JSON document through every converter of
-// a flexible ad's description and the animation builder. None may fail, and
+// a flexible ad's description and the animation builder, then builds and
+// draws the document as a whole banner description (its assets as small
+// pictures, never fetched). None may fail, and
 // nothing that comes out may hold a value that is not a number or infinite:
 // those always give the default. (A group may run for ever, which its
 // infinite duration says; it is never not a number.)
+#include <cairo.h>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <string>
 #include <string_view>
 
+#include "ads/flex/PellarFlexAd.h"
+#include "ads/flex/PellarFlexAdContainerView.h"
 #include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "ads/flex/PellarFlexValueParsing.h"
+#include "platform/foundation/ManualClock.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ImageContext.h"
 #include "platform/ui/layers/AnimationGroup.h"
 #include "platform/ui/layers/KeyframeAnimation.h"
 #include "platform/ui/layers/LayerProperties.h"
@@ -19,6 +30,9 @@
 namespace {
 
 using P = PellarFlexValueParsing;
+
+// Animations and first-draw times run on a clock of the fuzzer's own.
+const auto fuzzClock = std::make_shared<ManualClock>();
 
 void requireFinite(double value)
 {
@@ -118,13 +132,57 @@ void walk(const JSONValue& value, int depth)
         walk(value.isArray() ? value[i] : value.valueAt(i), depth + 1);
 }
 
+// Builds the document as a whole banner description into a container off
+// screen, draws it, and moves time on so that its animations run. Asset
+// tables are never fetched: a description with one is built from its "v"
+// alone (its images are then missing, as when a download gives nothing).
+void buildBanner(const JSONValue& description)
+{
+    auto flexAd = PellarFlexAd::create(description, {}, {}, { 0, 0, 320, 48 });
+    auto assets = description.find("$");
+    if (assets && assets->isDictionary() && assets->size() > 0) {
+        // Every named asset "arrives" as one small picture.
+        static const auto picture = [] {
+            cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
+            auto image = Image::fromSurface(surface);
+            cairo_surface_destroy(surface);
+            return image;
+        }();
+        std::map<std::string, std::shared_ptr<Image>> images;
+        for (size_t i = 0; i < assets->size() && i < PellarFlexAd::kMaximumAssets; ++i)
+            images[std::string(assets->keyAt(i))] = picture;
+        flexAd->setDecodedAssets(std::move(images));
+        if (auto elements = description.find("v"); elements && elements->isArray()) {
+            for (auto& view : flexAd->viewsFromArray(*elements))
+                flexAd->containerView()->addSubview(view);
+        }
+    } else {
+        flexAd->buildFlexAd();
+    }
+    auto container = flexAd->containerView();
+    for (double later : { 0.0, 0.5, 3.0 }) {
+        RunLoop::main().advance(later);
+        ImageContext image(container->bounds().size, 1);
+        container->layer().renderInContext(image.context());
+    }
+    RunLoop::main().runUntilIdle();
+}
+
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static bool ready = [] {
+        RunLoop::main().setClock(fuzzClock);
+        return true;
+    }();
+    (void)ready;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     JSONError error;
-    if (auto value = JSONDeserializer().deserialize(bytes, &error))
+    if (auto value = JSONDeserializer().deserialize(bytes, &error)) {
         walk(*value, 0);
+        if (value->isDictionary())
+            buildBanner(*value);
+    }
     return 0;
 }

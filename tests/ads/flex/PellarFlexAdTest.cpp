@@ -326,6 +326,12 @@ TEST_F(PellarFlexAdTest, CapsBoundTheWorkADescriptionAsksFor)
     build(R"({"v":[{"t":"P"},{"t":"p","p":[)" + repeated("{}", 2100) + "]}]}");
     EXPECT_EQ(viewAt<PellarPagingScrollView>(1)->numberOfPages(), 1998u);
 
+    // Drawn area: each element's backing image counts; plain boxes draw nothing.
+    build(R"({"v":[{"t":"bg","f":[0,0,5000,5000]},{"t":"l","f":[0,0,1024,1024]},{"t":"P","f":[0,0,1024,1024]}]})");
+    ASSERT_EQ(views().size(), 2u); // the first is kept to 1024 × 1024
+    EXPECT_TRUE(viewAt<PellarPlainView>(1));
+    EXPECT_TRUE(logged("square points"));
+
     // Nesting: groups deeper than 8 are left out.
     std::string nested = R"({"t":"P"})";
     for (int depth = 0; depth < 10; ++depth)

@@ -323,8 +323,10 @@ cairo_surface_t* Application::compositeScreen(double scale)
     m_needsDisplay = false;
     auto owner = adoptGRef(cairo_create(m_screen.get()));
     cairo_t* cr = owner.get();
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_paint(cr);
+    // The lowest window is copied in rather than blended over a black screen:
+    // its premultiplied pixels on this opaque surface are the same as over
+    // black, and what it does not cover becomes black, in one pass instead of two.
+    bool first = true;
     for (auto& window : windows()) {
         if (window->isHidden())
             continue;
@@ -333,6 +335,13 @@ cairo_surface_t* Application::compositeScreen(double scale)
         CairoStateSaver saver(cr);
         cairo_translate(cr, std::round(f.minX() * scale), std::round(f.minY() * scale));
         cairo_set_source_surface(cr, surface, 0, 0);
+        if (first)
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        first = false;
+        cairo_paint(cr);
+    }
+    if (first) {
+        cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_paint(cr);
     }
     if (!m_statusBarHidden) {

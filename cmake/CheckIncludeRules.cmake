@@ -5,7 +5,8 @@
 # passes the linker; this check catches it. Fails naming each offending file
 # and include.
 #
-#   json/      includes nothing outside json/
+#   base/      includes nothing outside base/ (every layer may include it)
+#   json/      nothing outside json/ and base/
 #   platform/  nothing of ads/, app/ or server/
 #   server/    nothing of ads/ or app/
 #   ads/       nothing of app/ or server/
@@ -23,9 +24,13 @@ set(core_gateways "ads/banners/PellarBannerFactory.h" "ads/clickthrough/PellarCl
 # Sets `out` to the rule that `source` including `include` breaks, or "".
 function(broken_rule source include out)
     set(rule "")
-    if(source MATCHES "^json/")
-        if(NOT include MATCHES "^json/")
-            set(rule "the JSON codec includes nothing outside json/")
+    if(source MATCHES "^base/")
+        if(NOT include MATCHES "^base/")
+            set(rule "base/ includes nothing outside base/")
+        endif()
+    elseif(source MATCHES "^json/")
+        if(NOT include MATCHES "^(json|base)/")
+            set(rule "the JSON codec includes nothing outside json/ and base/")
         endif()
     elseif(source MATCHES "^platform/")
         if(include MATCHES "^(ads|app|server)/")
@@ -48,7 +53,7 @@ endfunction()
 
 set(violations 0)
 set(checked 0)
-foreach(layer json platform server ads app)
+foreach(layer base json platform server ads app)
     file(GLOB_RECURSE sources RELATIVE "${ROOT}" "${ROOT}/${layer}/*.h" "${ROOT}/${layer}/*.cpp")
     list(SORT sources)
     foreach(source IN LISTS sources)

@@ -234,6 +234,31 @@ TEST_F(ScrollViewTest, WheelOnPagedContentSettlesOnAPage)
     EXPECT_EQ(scroll->contentOffset(), (Point { 320, 0 }));
 }
 
+TEST_F(ScrollViewTest, WheelAtAPointFindsTheViewThatMovesThatWay)
+{
+    // A vertical list under the paged strip's second page.
+    auto list = View::make<ScrollView>(Rect { 0, 0, 320, 48 });
+    list->setContentSize({ 320, 400 });
+    pages[1]->addSubview(list);
+    scroll->setContentOffset({ 320, 0 });
+    // A mouse wheel's notch turns the strip a page, animated; the list keeps still.
+    EXPECT_TRUE(ScrollView::scrollWheelAt({ 100, 120 }, { 1, 0 }, true));
+    EXPECT_TRUE(ScrollView::scrollWheelAt({ 100, 120 }, { 1, 0 }, true)); // at the last page already: no further
+    advance(1);
+    EXPECT_EQ(scroll->contentOffset(), (Point { 640, 0 }));
+    EXPECT_EQ(list->contentOffset(), (Point { 0, 0 }));
+    ScrollView::scrollWheelAt({ 100, 120 }, { -1, 0 }, true);
+    advance(1);
+    // Vertical notches go to the list inside, a notch at a time; touchpad points as they come.
+    EXPECT_TRUE(ScrollView::scrollWheelAt({ 100, 120 }, { 0, 2 }, true));
+    EXPECT_EQ(list->contentOffset(), (Point { 0, 2 * ScrollView::kWheelNotch }));
+    EXPECT_TRUE(ScrollView::scrollWheelAt({ 100, 120 }, { 0.5, -10 }, false));
+    EXPECT_EQ(list->contentOffset(), (Point { 0, 2 * ScrollView::kWheelNotch - 10 }));
+    EXPECT_EQ(scroll->contentOffset(), (Point { 320, 0 }));
+    // Nothing under the pointer scrolls that way.
+    EXPECT_FALSE(ScrollView::scrollWheelAt({ 100, 300 }, { 0, 3 }, true));
+}
+
 TEST_F(ScrollViewTest, PageControlKeepsItsPageInRange)
 {
     auto dots = View::make<PageControl>(Rect { 100, 300, 120, 36 });

@@ -159,8 +159,6 @@ void ScrollView::touchesMoved(const TouchSet& touches, const Event& event)
         m_tookOverTouch = true;
         if (auto d = delegate())
             d->scrollViewWillBeginDragging(*this);
-        if (!m_dragging)
-            return; // the delegate stopped it
     }
     Point most = maximumContentOffset();
     Point offset = m_offsetAtTouchStart;

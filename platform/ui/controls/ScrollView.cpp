@@ -103,6 +103,8 @@ void ScrollView::applyOffset(Point offset)
         return;
     b.origin = offset;
     setBounds(b);
+    // Content that is laid out for what shows (rows of a list) follows the offset.
+    setNeedsLayout();
     updateIndicators();
     if (auto d = delegate())
         d->scrollViewDidScroll(*this);

@@ -94,6 +94,8 @@ public:
     void touchesEnded(const TouchSet&, const Event&) override;
     void touchesCancelled(const TouchSet&, const Event&) override;
 
+    // Runs again after every change of the offset, so a subclass can lay out
+    // what shows (the rows of a list); a subclass calls this one too.
     void layoutSubviews() override;
 
 private:

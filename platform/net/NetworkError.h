@@ -1,24 +1,13 @@
 #pragma once
 
+#include "platform/net/URLErrorCode.h"
+
 #include <string>
 
-// Why a connection failed, in the terms the URL-loading layer reports:
-// the transport's own errors mapped onto a small fixed set.
+// Why a connection failed, in the URL-loading codes a web view reports too:
+// the transport's own errors mapped onto them.
 struct NetworkError {
-    enum class Code {
-        Unknown,
-        Cancelled,
-        BadURL,
-        UnsupportedURL,
-        TimedOut,
-        CannotFindHost,
-        CannotConnectToHost,
-        NetworkConnectionLost,
-        TooManyRedirects,
-        BodyTooLarge,
-    };
-
-    Code code { Code::Unknown };
+    URLErrorCode code { URLErrorUnknown };
     std::string message;
 
     bool operator==(const NetworkError&) const = default;

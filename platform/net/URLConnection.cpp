@@ -37,29 +37,28 @@ bool isLoadableScheme(const char* scheme)
 NetworkError networkErrorFrom(const GError* error)
 {
     std::string message = error ? error->message : "unknown error";
-    using Code = NetworkError::Code;
     if (!error)
-        return { Code::Unknown, message };
+        return { URLErrorUnknown, message };
     if (error->domain == G_RESOLVER_ERROR)
-        return { Code::CannotFindHost, message };
+        return { URLErrorCannotFindHost, message };
     if (error->domain == G_IO_ERROR) {
         switch (error->code) {
         case G_IO_ERROR_CANCELLED:
-            return { Code::Cancelled, message };
+            return { URLErrorCancelled, message };
         case G_IO_ERROR_TIMED_OUT:
-            return { Code::TimedOut, message };
+            return { URLErrorTimedOut, message };
         case G_IO_ERROR_CONNECTION_REFUSED:
         case G_IO_ERROR_HOST_UNREACHABLE:
         case G_IO_ERROR_NETWORK_UNREACHABLE:
-            return { Code::CannotConnectToHost, message };
+            return { URLErrorCannotConnectToHost, message };
         case G_IO_ERROR_CONNECTION_CLOSED:
         case G_IO_ERROR_PARTIAL_INPUT:
-            return { Code::NetworkConnectionLost, message };
+            return { URLErrorNetworkConnectionLost, message };
         default:
             break;
         }
     }
-    return { Code::Unknown, message };
+    return { URLErrorUnknown, message };
 }
 
 URLResponse responseFrom(SoupMessage* message, const std::string& url)
@@ -169,16 +168,16 @@ void URLConnection::sendCurrentHop()
     m_pending.didMakeProgress();
     auto uri = adoptGRef(g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr));
     if (!uri) {
-        failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
+        failLater({ URLErrorBadURL, "malformed URL: " + m_currentURL });
         return;
     }
     if (!isLoadableScheme(g_uri_get_scheme(uri.get())) || !g_uri_get_host(uri.get()) || !*g_uri_get_host(uri.get())) {
-        failLater({ NetworkError::Code::UnsupportedURL, "unsupported URL: " + m_currentURL });
+        failLater({ URLErrorUnsupportedURL, "unsupported URL: " + m_currentURL });
         return;
     }
     auto message = adoptGRef(soup_message_new_from_uri(m_currentMethod.c_str(), uri.get()));
     if (!message) {
-        failLater({ NetworkError::Code::BadURL, "malformed URL: " + m_currentURL });
+        failLater({ URLErrorBadURL, "malformed URL: " + m_currentURL });
         return;
     }
     soup_message_add_flags(message.get(), SOUP_MESSAGE_NO_REDIRECT);
@@ -234,7 +233,7 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
         if (location) {
             stream.clear(); // a redirect's own body is never wanted
             if (++m_redirects > m_request.maximumRedirects) {
-                fail({ NetworkError::Code::TooManyRedirects, "too many redirects" });
+                fail({ URLErrorHTTPTooManyRedirects, "too many redirects" });
                 return;
             }
             auto base = adoptGRef(g_uri_parse(m_currentURL.c_str(), G_URI_FLAGS_ENCODED, nullptr));
@@ -242,7 +241,7 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
                 ? adoptGRef(g_uri_parse_relative(base.get(), location->c_str(), G_URI_FLAGS_ENCODED, nullptr))
                 : GRefPtr<GUri>();
             if (!next) {
-                fail({ NetworkError::Code::BadURL, "malformed redirect: " + *location });
+                fail({ URLErrorBadURL, "malformed redirect: " + *location });
                 return;
             }
             std::string nextURL = GUniquePtr<char>(g_uri_to_string(next.get())).get();
@@ -271,7 +270,7 @@ void URLConnection::handleHead(SoupMessage* message, GRefPtr<GInputStream> strea
         return;
     if (response.expectedContentLength && *response.expectedContentLength > 0
         && static_cast<uint64_t>(*response.expectedContentLength) > m_request.maximumBodySize) {
-        fail({ NetworkError::Code::BodyTooLarge, "response body exceeds the size limit" });
+        fail({ URLErrorDataLengthExceedsMaximum, "response body exceeds the size limit" });
         return;
     }
     readNextChunk();
@@ -302,7 +301,7 @@ void URLConnection::didRead(GObject* source, GAsyncResult* result, void* data)
         return;
     }
     if (self->m_received + size > self->m_request.maximumBodySize) {
-        self->fail({ NetworkError::Code::BodyTooLarge, "response body exceeds the size limit" });
+        self->fail({ URLErrorDataLengthExceedsMaximum, "response body exceeds the size limit" });
         return;
     }
     self->m_received += size;
@@ -320,7 +319,7 @@ void URLConnection::startDeadline()
     std::weak_ptr<URLConnection> weakThis = weak_from_this();
     m_timeoutTimer = Timer::scheduledTimer(m_request.timeoutInterval, false, [weakThis](Timer&) {
         if (auto self = weakThis.lock(); self && !self->m_finished)
-            self->fail({ NetworkError::Code::TimedOut, "the request timed out" });
+            self->fail({ URLErrorTimedOut, "the request timed out" });
     });
 }
 

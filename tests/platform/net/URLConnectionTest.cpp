@@ -75,7 +75,7 @@ TEST_F(URLConnectionTest, RedirectToASchemeWeCannotLoadFailsAfterTheHopIsAnnounc
     ASSERT_TRUE(loop().runUntil([&] { return recorder.done(); }));
     ASSERT_EQ(recorder.hops.size(), 1u);
     ASSERT_TRUE(recorder.error);
-    EXPECT_EQ(recorder.error->code, NetworkError::Code::UnsupportedURL);
+    EXPECT_EQ(recorder.error->code, URLErrorUnsupportedURL);
 }
 
 TEST_F(URLConnectionTest, CancellingInsideARedirectStopsEverything)
@@ -96,7 +96,7 @@ TEST_F(URLConnectionTest, BodiesOverTheCapFailInsteadOfGrowing)
     start({ .url = server.url("/big"), .maximumBodySize = 1000 });
     ASSERT_TRUE(loop().runUntil([&] { return recorder.done(); }));
     ASSERT_TRUE(recorder.error);
-    EXPECT_EQ(recorder.error->code, NetworkError::Code::BodyTooLarge);
+    EXPECT_EQ(recorder.error->code, URLErrorDataLengthExceedsMaximum);
     EXPECT_LE(recorder.body.size(), 1000u);
 
     Recorder exact;
@@ -116,7 +116,7 @@ TEST_F(URLConnectionTest, TimeOutRunsOnTheRunLoopClock)
     EXPECT_FALSE(recorder.done());
     advance(2);
     ASSERT_TRUE(recorder.error);
-    EXPECT_EQ(recorder.error->code, NetworkError::Code::TimedOut);
+    EXPECT_EQ(recorder.error->code, URLErrorTimedOut);
     loop().runUntil([] { return false; }, 0.7); // let the server's late answer go out
     EXPECT_FALSE(recorder.finished);
 }
@@ -126,16 +126,16 @@ TEST_F(URLConnectionTest, TransportFailuresAreMappedAndNeverReportedInsideStart)
     start({ .url = "http://127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) + "/" });
     EXPECT_FALSE(recorder.done());
     ASSERT_TRUE(loop().runUntil([&] { return recorder.done(); }));
-    EXPECT_EQ(recorder.error->code, NetworkError::Code::CannotConnectToHost);
+    EXPECT_EQ(recorder.error->code, URLErrorCannotConnectToHost);
 
     Recorder injected;
     URLConnection::setFailureInjectionForTesting([](const URLRequest&) {
-        return std::optional<NetworkError>(NetworkError { NetworkError::Code::CannotFindHost, "no such host" });
+        return std::optional<NetworkError>(NetworkError { URLErrorCannotFindHost, "no such host" });
     });
     URLConnection::start({ .url = server.url("/x") }, &injected);
     EXPECT_FALSE(injected.done());
     ASSERT_TRUE(loop().runUntil([&] { return injected.done(); }));
-    EXPECT_EQ(injected.error->code, NetworkError::Code::CannotFindHost);
+    EXPECT_EQ(injected.error->code, URLErrorCannotFindHost);
     EXPECT_EQ(server.requests().size(), 0u);
 }
 
@@ -188,7 +188,7 @@ TEST_F(URLConnectionTest, ATricklingAnswerStillEndsAtTheDeadline)
         advance(10);
     }
     ASSERT_TRUE(recorder.error);
-    EXPECT_EQ(recorder.error->code, NetworkError::Code::TimedOut);
+    EXPECT_EQ(recorder.error->code, URLErrorTimedOut);
     EXPECT_LT(recorder.body.size(), 1000u);
 }
 

@@ -15,13 +15,11 @@ static std::optional<double> number(const std::string& text)
     }
 }
 
-std::optional<CommandLine> CommandLine::parse(const std::vector<std::string>& arguments, std::string* error)
+ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& arguments)
 {
     CommandLine options;
-    auto fail = [&](const std::string& message) -> std::optional<CommandLine> {
-        if (error)
-            *error = message;
-        return std::nullopt;
+    auto fail = [&](const std::string& message) -> ErrorOr<CommandLine> {
+        return Error { kErrorDomain, kUnusableArguments, message };
     };
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];

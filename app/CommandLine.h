@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "platform/ui/graphics/Size.h"
 
 #include <optional>
@@ -26,7 +27,10 @@ public:
     // Scales below this make the 320-point screen narrower than 80 pixels.
     static constexpr double kSmallestScale = 0.25;
 
-    // nullopt with `error` set when the arguments cannot be used.
-    static std::optional<CommandLine> parse(const std::vector<std::string>& arguments, std::string* error);
+    static constexpr const char* kErrorDomain = "CommandLineErrorDomain";
+    static constexpr int kUnusableArguments = 1;
+
+    // The error says which argument cannot be used.
+    static ErrorOr<CommandLine> parse(const std::vector<std::string>& arguments);
     static std::string usage();
 };

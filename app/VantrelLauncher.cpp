@@ -51,21 +51,15 @@ std::filesystem::path VantrelLauncher::resourceDirectory()
     return VANTREL_SOURCE_RESOURCES;
 }
 
-bool VantrelLauncher::loadBundle(const std::filesystem::path& resources, std::string* error)
+ErrorOr<void> VantrelLauncher::loadBundle(const std::filesystem::path& resources)
 {
     auto text = Paths::readFile(resources / "Info.json");
-    if (!text) {
-        if (error)
-            *error = "cannot read " + (resources / "Info.json").string();
-        return false;
-    }
+    if (!text)
+        return Error { kErrorDomain, kMissingInfo, "cannot read " + (resources / "Info.json").string() };
     JSONError jsonError;
     auto info = JSONDeserializer().deserializeAsDictionary(*text, &jsonError);
-    if (!info) {
-        if (error)
-            *error = "Info.json: " + jsonError.message;
-        return false;
-    }
+    if (!info)
+        return Error { kErrorDomain, kMalformedInfo, "Info.json: " + jsonError.message };
     Bundle::InfoDictionary dictionary;
     for (size_t i = 0; i < info->size(); ++i) {
         JSONValue value = info->valueAt(i);
@@ -74,7 +68,7 @@ bool VantrelLauncher::loadBundle(const std::filesystem::path& resources, std::st
     }
     Bundle::mainBundle().setInfoDictionary(std::move(dictionary));
     Bundle::mainBundle().setResourcePath(resources);
-    return true;
+    return {};
 }
 
 void VantrelLauncher::arrangeFiles()
@@ -121,10 +115,9 @@ bool hasDisplay()
 int VantrelLauncher::main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    std::string error;
-    auto options = CommandLine::parse(arguments, &error);
+    auto options = CommandLine::parse(arguments);
     if (!options) {
-        std::cerr << "vantrel: " << error << "\n\n" << CommandLine::usage();
+        std::cerr << "vantrel: " << options.error().message << "\n\n" << CommandLine::usage();
         return 2;
     }
     if (options->help) {
@@ -137,15 +130,16 @@ int VantrelLauncher::main(int argc, char** argv)
     }
     std::optional<Script> script;
     if (options->scriptPath) {
-        script = Script::load(*options->scriptPath, &error);
-        if (!script)
-            return fail(*options->scriptPath + ": " + error);
+        auto loaded = Script::load(*options->scriptPath);
+        if (!loaded)
+            return fail(*options->scriptPath + ": " + loaded.error().message);
+        script = loaded.release();
     }
     if (options->dataDirectory)
         Paths::setDataDirectoryOverride(std::filesystem::path(*options->dataDirectory));
     arrangeFiles();
-    if (!loadBundle(resourceDirectory(), &error))
-        return fail(error);
+    if (auto loaded = loadBundle(resourceDirectory()); !loaded)
+        return fail(loaded.error().message);
     // The interface description's banner host.
     AdViewController::registerInterfaceClass();
 

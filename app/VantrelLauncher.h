@@ -22,8 +22,11 @@ public:
     // The resource folder: $VANTREL_RESOURCES, else "resources" beside the
     // executable, else the source tree's.
     static std::filesystem::path resourceDirectory();
-    // Reads Info.json from `resources` into the main bundle; false when it is missing or malformed.
-    static bool loadBundle(const std::filesystem::path& resources, std::string* error = nullptr);
+    static constexpr const char* kErrorDomain = "VantrelLauncherErrorDomain";
+    enum ErrorCode : int { kMissingInfo = 1, kMalformedInfo = 2 };
+
+    // Reads Info.json from `resources` into the main bundle; fails when it is missing or malformed.
+    static ErrorOr<void> loadBundle(const std::filesystem::path& resources);
     // Creates the delegate, makes it the application's and launches it.
     static std::shared_ptr<VantrelAppDelegate> launch();
 

@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdlib>
 #include <sys/resource.h>
 
 namespace {
@@ -21,7 +22,8 @@ std::shared_ptr<VantrelAppDelegate> launchRunningScreen(std::shared_ptr<Clock> c
     Application::shared().reset();
     RunLoop::main().reset();
     RunLoop::main().setClock(std::move(clock));
-    VantrelLauncher::loadBundle(VANTREL_SOURCE_DIR "/app/resources");
+    if (!VantrelLauncher::loadBundle(VANTREL_SOURCE_DIR "/app/resources"))
+        std::abort(); // the figures would be of a screen without its resources
     auto delegate = VantrelLauncher::launch();
     for (auto& alert : AlertView::visibleAlerts())
         alert->dismissWithClickedButtonIndex(0, false);

@@ -34,16 +34,15 @@ bool atEnd(std::istringstream& in)
 
 } // namespace
 
-std::optional<Script> Script::parse(const std::string& text, std::string* error)
+ErrorOr<Script> Script::parse(const std::string& text)
 {
     Script script;
     std::istringstream lines(text);
     std::string raw;
     int number = 0;
     auto fail = [&](const std::string& message) {
-        if (error)
-            *error = "line " + std::to_string(number) + ": " + message + ": " + StringUtilities::trimmed(raw);
-        return std::nullopt;
+        return Error { kErrorDomain, kUnreadableLine,
+            "line " + std::to_string(number) + ": " + message + ": " + StringUtilities::trimmed(raw) };
     };
     while (std::getline(lines, raw)) {
         ++number;
@@ -113,27 +112,21 @@ std::optional<Script> Script::parse(const std::string& text, std::string* error)
     return script;
 }
 
-std::optional<Script> Script::load(const std::string& path, std::string* error)
+ErrorOr<Script> Script::load(const std::string& path)
 {
     // Say why: a folder or an unreadable file would otherwise read as an empty script.
     std::error_code code;
     if (std::filesystem::is_directory(path, code)) {
-        if (error)
-            *error = "is a folder, not a script file";
-        return std::nullopt;
+        return Error { kErrorDomain, kUnreadableFile, "is a folder, not a script file" };
     }
     std::ifstream in(path);
     if (!in) {
-        if (error)
-            *error = std::string("cannot read: ") + g_strerror(errno);
-        return std::nullopt;
+        return Error { kErrorDomain, kUnreadableFile, std::string("cannot read: ") + g_strerror(errno) };
     }
     std::stringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        if (error)
-            *error = std::string("cannot read: ") + g_strerror(errno);
-        return std::nullopt;
+        return Error { kErrorDomain, kUnreadableFile, std::string("cannot read: ") + g_strerror(errno) };
     }
-    return parse(text.str(), error);
+    return parse(text.str());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "platform/ui/graphics/Point.h"
 
 #include <optional>
@@ -27,9 +28,12 @@ public:
 
     static constexpr double kDragStepInterval = 1.0 / 60.0;
 
-    // nullopt when a line cannot be read; `error` then names it.
-    static std::optional<Script> parse(const std::string& text, std::string* error = nullptr);
-    static std::optional<Script> load(const std::string& path, std::string* error = nullptr);
+    static constexpr const char* kErrorDomain = "ScriptErrorDomain";
+    enum ErrorCode : int { kUnreadableLine = 1, kUnreadableFile = 2 };
+
+    // The error's message names the line that cannot be read, or why the file cannot.
+    static ErrorOr<Script> parse(const std::string& text);
+    static ErrorOr<Script> load(const std::string& path);
 
     const std::vector<Step>& steps() const { return m_steps; }
 

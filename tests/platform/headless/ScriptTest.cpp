@@ -15,9 +15,8 @@
 
 TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
 {
-    std::string error;
-    auto script = Script::parse("# comment\n\ntap 1 2\ndrag 0 0 60 0 0.05\ntap-label  I understood \nquit\n", &error);
-    ASSERT_TRUE(script) << error;
+    auto script = Script::parse("# comment\n\ntap 1 2\ndrag 0 0 60 0 0.05\ntap-label  I understood \nquit\n");
+    ASSERT_TRUE(script) << script.error().message;
     auto& steps = script->steps();
     using Kind = Script::Step::Kind;
     ASSERT_EQ(steps.size(), 1u + 1 + 3 * 2 + 1 + 1 + 1);
@@ -33,8 +32,10 @@ TEST(Script, ParsingExpandsDragsAndNamesTheBadLine)
              { "drag 0 0 1 1\n", "line 1" }, { "tap-label\n", "line 1" }, { "wait inf\n", "line 1" },
              { "quit now\n", "line 1" }, { "screenshot\n", "line 1" }, { "key\n", "line 1" }, { "key F99\n", "line 1" },
              { "key nonsense\n", "line 1" }, { "key space space\n", "line 1" } }) {
-        EXPECT_FALSE(Script::parse(text, &error)) << text;
-        EXPECT_EQ(error.rfind(line, 0), 0u) << text << " → " << error;
+        auto bad = Script::parse(text);
+        ASSERT_FALSE(bad) << text;
+        EXPECT_EQ(bad.error().domain, Script::kErrorDomain);
+        EXPECT_EQ(bad.error().message.rfind(line, 0), 0u) << text << " → " << bad.error().message;
     }
 }
 
@@ -125,11 +126,13 @@ TEST(Script, KeysAndUnreadableFiles)
     EXPECT_EQ(host.keys, (std::vector<std::string> { "space", "shift+Left" }));
 
     TempDir dir;
-    std::string error;
-    EXPECT_FALSE(Script::load(dir.path().string(), &error));
-    EXPECT_EQ(error, "is a folder, not a script file");
-    EXPECT_FALSE(Script::load((dir / "missing").string(), &error));
-    EXPECT_EQ(error, "cannot read: No such file or directory");
+    auto folder = Script::load(dir.path().string());
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(
+        folder.error(), (Error { Script::kErrorDomain, Script::kUnreadableFile, "is a folder, not a script file" }));
+    auto missing = Script::load((dir / "missing").string());
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().message, "cannot read: No such file or directory");
 }
 
 class HeadlessHostTest : public RunLoopFixture {

@@ -58,44 +58,36 @@ struct DelayedAnswer {
 
 } // namespace
 
-std::unique_ptr<DemoServer> DemoServer::start(const Options& options, std::string* error)
+ErrorOr<std::unique_ptr<DemoServer>> DemoServer::start(const Options& options)
 {
     std::unique_ptr<DemoServer> server(new DemoServer);
     server->m_host = options.host;
     if (!options.scenarioDirectory.empty()) {
-        server->m_scenario = Scenario::load(options.scenarioDirectory, error);
-        if (!server->m_scenario)
-            return nullptr;
+        auto scenario = Scenario::load(options.scenarioDirectory);
+        if (!scenario)
+            return scenario.error();
+        server->m_scenario = scenario.release();
     }
-    if (options.logPath && !server->m_log.open(*options.logPath)) {
-        if (error)
-            *error = "cannot open log file " + options.logPath->string();
-        return nullptr;
-    }
+    if (options.logPath && !server->m_log.open(*options.logPath))
+        return Error { kErrorDomain, kCannotOpenLog, "cannot open log file " + options.logPath->string() };
 
     server->m_server = adoptGRef(soup_server_new("server-header", "pellar-demo-server", nullptr));
     soup_server_add_handler(server->m_server.get(), nullptr, serve, server.get(), nullptr);
 
     GUniqueOutPtr<GError> listenError;
     auto address = adoptGRef(g_inet_address_new_from_string(options.host.c_str()));
-    if (!address) {
-        if (error)
-            *error = "not an IP address: " + options.host;
-        return nullptr;
-    }
+    if (!address)
+        return Error { kErrorDomain, kBadAddress, "not an IP address: " + options.host };
     auto socketAddress = adoptGRef(g_inet_socket_address_new(address.get(), options.port));
     bool listening = soup_server_listen(
         server->m_server.get(), socketAddress.get(), static_cast<SoupServerListenOptions>(0), listenError.outPtr());
-    if (!listening) {
-        if (error)
-            *error = listenError ? listenError->message : "cannot listen";
-        return nullptr;
-    }
+    if (!listening)
+        return Error { kErrorDomain, kCannotListen, listenError ? listenError->message : "cannot listen" };
     GSList* uris = soup_server_get_uris(server->m_server.get());
     if (uris)
         server->m_port = static_cast<unsigned>(g_uri_get_port(static_cast<GUri*>(uris->data)));
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-    return server;
+    return ErrorOr<std::unique_ptr<DemoServer>>(std::move(server));
 }
 
 DemoServer::~DemoServer()

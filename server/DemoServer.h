@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "platform/foundation/GRefPtr.h"
 #include "server/RequestLog.h"
 #include "server/Scenario.h"
@@ -27,8 +28,11 @@ public:
         std::optional<std::filesystem::path> logPath;
     };
 
-    // Listening on return; nullptr with a message when it cannot.
-    static std::unique_ptr<DemoServer> start(const Options&, std::string* error = nullptr);
+    static constexpr const char* kErrorDomain = "DemoServerErrorDomain";
+    enum ErrorCode : int { kCannotOpenLog = 1, kBadAddress = 2, kCannotListen = 3 };
+
+    // Listening on return; the scenario's error, or why it cannot listen.
+    static ErrorOr<std::unique_ptr<DemoServer>> start(const Options&);
     ~DemoServer();
     DemoServer(const DemoServer&) = delete;
     DemoServer& operator=(const DemoServer&) = delete;

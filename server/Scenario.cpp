@@ -19,41 +19,37 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path)
     return contents.str();
 }
 
-bool fail(std::string* error, std::string message)
+Error unreadable(const std::filesystem::path& path)
 {
-    if (error)
-        *error = std::move(message);
-    return false;
+    return Error { Scenario::kErrorDomain, Scenario::kUnreadableFile, "cannot read " + path.string() };
+}
+
+Error malformed(std::string message)
+{
+    return Error { Scenario::kErrorDomain, Scenario::kMalformedScenario, std::move(message) };
 }
 
 } // namespace
 
-std::optional<Scenario> Scenario::load(const std::filesystem::path& directory, std::string* error)
+ErrorOr<Scenario> Scenario::load(const std::filesystem::path& directory)
 {
     auto text = readWholeFile(directory / "scenario.json");
-    if (!text) {
-        fail(error, "cannot read " + (directory / "scenario.json").string());
-        return std::nullopt;
-    }
-    return fromJSON(*text, directory, error);
+    if (!text)
+        return unreadable(directory / "scenario.json");
+    return fromJSON(*text, directory);
 }
 
-std::optional<Scenario> Scenario::fromJSON(
-    std::string_view text, const std::filesystem::path& directory, std::string* error)
+ErrorOr<Scenario> Scenario::fromJSON(std::string_view text, const std::filesystem::path& directory)
 {
     JSONError jsonError;
     auto root = JSONDeserializer().deserializeAsDictionary(text, &jsonError);
-    if (!root) {
-        fail(error, "scenario.json: " + jsonError.message);
-        return std::nullopt;
-    }
+    if (!root)
+        return malformed("scenario.json: " + jsonError.message);
     Scenario scenario;
     scenario.m_directory = directory;
     auto routes = root->find("routes");
-    if (!routes || !routes->isDictionary()) {
-        fail(error, "scenario.json: no \"routes\" object");
-        return std::nullopt;
-    }
+    if (!routes || !routes->isDictionary())
+        return malformed("scenario.json: no \"routes\" object");
     for (size_t i = 0; i < routes->size(); ++i) {
         std::string path(routes->keyAt(i));
         JSONValue description = routes->valueAt(i);
@@ -61,21 +57,19 @@ std::optional<Scenario> Scenario::fromJSON(
         auto rotation = description.find("rotate");
         if (rotation && rotation->isArray()) {
             for (size_t k = 0; k < rotation->size(); ++k) {
-                auto answer = parseAnswer((*rotation)[k], directory, error);
+                auto answer = parseAnswer((*rotation)[k], directory);
                 if (!answer)
-                    return std::nullopt;
+                    return answer.error();
                 route.answers.push_back(*answer);
             }
         } else {
-            auto answer = parseAnswer(description, directory, error);
+            auto answer = parseAnswer(description, directory);
             if (!answer)
-                return std::nullopt;
+                return answer.error();
             route.answers.push_back(*answer);
         }
-        if (route.answers.empty()) {
-            fail(error, "route " + path + ": empty rotation");
-            return std::nullopt;
-        }
+        if (route.answers.empty())
+            return malformed("route " + path + ": empty rotation");
         if (path.ends_with("*"))
             scenario.m_prefixes[path.substr(0, path.size() - 1)] = std::move(route);
         else
@@ -84,13 +78,10 @@ std::optional<Scenario> Scenario::fromJSON(
     return scenario;
 }
 
-std::optional<Scenario::Answer> Scenario::parseAnswer(
-    const JSONValue& description, const std::filesystem::path& directory, std::string* error)
+ErrorOr<Scenario::Answer> Scenario::parseAnswer(const JSONValue& description, const std::filesystem::path& directory)
 {
-    if (!description.isDictionary()) {
-        fail(error, "an answer must be an object");
-        return std::nullopt;
-    }
+    if (!description.isDictionary())
+        return malformed("an answer must be an object");
     Answer answer;
     if (auto redirect = description.find("redirect"); redirect && redirect->isString()) {
         answer.redirect = std::string(redirect->stringValue());
@@ -108,10 +99,8 @@ std::optional<Scenario::Answer> Scenario::parseAnswer(
     }
     if (auto file = description.find("file"); file && file->isString()) {
         auto contents = readWholeFile(directory / std::string(file->stringValue()));
-        if (!contents) {
-            fail(error, "cannot read " + (directory / std::string(file->stringValue())).string());
-            return std::nullopt;
-        }
+        if (!contents)
+            return unreadable(directory / std::string(file->stringValue()));
         answer.body = *contents;
     }
     if (auto delay = description.find("delay"); delay && delay->isNumber())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "json/JSONValue.h"
 
 #include <filesystem>
@@ -41,10 +42,12 @@ public:
         size_t next { 0 };
     };
 
-    // nullopt with a message when the directory has no readable scenario.
-    static std::optional<Scenario> load(const std::filesystem::path& directory, std::string* error = nullptr);
-    static std::optional<Scenario> fromJSON(
-        std::string_view text, const std::filesystem::path& directory, std::string* error = nullptr);
+    static constexpr const char* kErrorDomain = "ScenarioErrorDomain";
+    enum ErrorCode : int { kUnreadableFile = 1, kMalformedScenario = 2 };
+
+    // Fails with a message when the directory has no readable scenario.
+    static ErrorOr<Scenario> load(const std::filesystem::path& directory);
+    static ErrorOr<Scenario> fromJSON(std::string_view text, const std::filesystem::path& directory);
 
     // The next answer for the request, advancing its rotation; nullopt when no route matches.
     std::optional<Answer> answerFor(const std::string& method, const std::string& path);
@@ -53,8 +56,7 @@ public:
     size_t routeCount() const { return m_exact.size() + m_prefixes.size(); }
 
 private:
-    static std::optional<Answer> parseAnswer(
-        const JSONValue&, const std::filesystem::path& directory, std::string* error);
+    static ErrorOr<Answer> parseAnswer(const JSONValue&, const std::filesystem::path& directory);
     static std::optional<Answer> take(Route&, const std::string& method);
 
     std::filesystem::path m_directory;

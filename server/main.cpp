@@ -82,12 +82,12 @@ int main(int argc, char** argv)
         }
     }
 
-    std::string error;
-    auto server = DemoServer::start(options, &error);
-    if (!server) {
-        std::fprintf(stderr, "pellar-demo-server: %s\n", error.c_str());
+    auto started = DemoServer::start(options);
+    if (!started) {
+        std::fprintf(stderr, "pellar-demo-server: %s\n", started.error().message.c_str());
         return 1;
     }
+    auto server = started.release();
     std::printf("%s\n", server->baseURL().c_str());
     std::fflush(stdout);
 

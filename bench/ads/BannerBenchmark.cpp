@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -32,11 +33,14 @@ std::unique_ptr<DemoServer>& service()
         std::filesystem::create_directories(data);
         Paths::setDataDirectoryOverride(data);
         auto started = DemoServer::start({ .port = 0 });
+        if (!started)
+            std::abort(); // nothing to measure without the service
+        auto service = started.release();
         auto configuration = PellarEndpoints::configuration();
-        configuration.adServerURL = started->baseURL() + "/ad_request";
-        configuration.mediaHostURL = started->baseURL();
+        configuration.adServerURL = service->baseURL() + "/ad_request";
+        configuration.mediaHostURL = service->baseURL();
         PellarEndpoints::setConfiguration(configuration);
-        return started;
+        return service;
     }();
     return server;
 }

@@ -36,10 +36,10 @@ protected:
     {
         std::ofstream(scenario.path() / "scenario.json") << scenarioJSON;
         std::ofstream(scenario.path() / "page.html") << "<p>from a file</p>";
-        std::string error;
-        server = DemoServer::start(
-            { .port = 0, .scenarioDirectory = scenario.path(), .logPath = scenario / "requests.log" }, &error);
-        ASSERT_TRUE(server) << error;
+        auto started = DemoServer::start(
+            { .port = 0, .scenarioDirectory = scenario.path(), .logPath = scenario / "requests.log" });
+        ASSERT_TRUE(started) << started.error().message;
+        server = started.release();
     }
     Fetch get(const std::string& path, std::optional<std::string> body = std::nullopt)
     {
@@ -127,9 +127,9 @@ TEST_F(DemoServerTest, EveryRequestIsOneJSONLineWithTheLibraryHeaders)
 
 TEST_F(DemoServerTest, BundledScenarioServesDecodableIconsAndTablesForThreeLanguages)
 {
-    std::string error;
-    server = DemoServer::start({ .port = 0 }, &error);
-    ASSERT_TRUE(server) << error;
+    auto started = DemoServer::start({ .port = 0 });
+    ASSERT_TRUE(started) << started.error().message;
+    server = started.release();
     auto decode = [](const std::string& bytes, int& width, int& height) {
         GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
         bool ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr)
@@ -187,6 +187,30 @@ TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
         = std::string(PELLAR_DEMO_SERVER_PATH) + " --port 0 --scenario " + directory.path().string() + " 2>/dev/null";
     int status = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+// Each way a scenario or a start can fail says what and why, in its own code.
+TEST(DemoServerErrorsTest, ScenarioAndStartFailuresCarryTheirCause)
+{
+    TempDir dir;
+    auto code = [&](std::string_view json) { return Scenario::fromJSON(json, dir.path()).error().code; };
+    EXPECT_EQ(Scenario::load(dir.path()).error().code, Scenario::kUnreadableFile);
+    EXPECT_EQ(code("{"), Scenario::kMalformedScenario);
+    EXPECT_EQ(code(R"({"routes": []})"), Scenario::kMalformedScenario);
+    EXPECT_EQ(code(R"({"routes": {"/a": {"rotate": []}}})"), Scenario::kMalformedScenario);
+    EXPECT_EQ(code(R"({"routes": {"/a": {"rotate": [3]}}})"), Scenario::kMalformedScenario);
+    auto missingFile = Scenario::fromJSON(R"({"routes": {"/a": {"file": "gone.html"}}})", dir.path());
+    ASSERT_FALSE(missingFile);
+    EXPECT_EQ(missingFile.error(),
+        (Error { Scenario::kErrorDomain, Scenario::kUnreadableFile, "cannot read " + (dir / "gone.html").string() }));
+    EXPECT_TRUE(Scenario::fromJSON(R"({"routes": {"/a": {"body": "x"}}})", dir.path()));
+
+    auto badScenario = DemoServer::start({ .port = 0, .scenarioDirectory = dir.path() });
+    ASSERT_FALSE(badScenario);
+    EXPECT_EQ(badScenario.error().domain, Scenario::kErrorDomain);
+    auto badHost = DemoServer::start({ .host = "localhost:80", .port = 0, .scenarioDirectory = {} });
+    ASSERT_FALSE(badHost);
+    EXPECT_EQ(badHost.error().code, DemoServer::kBadAddress);
 }
 
 } // namespace

@@ -13,9 +13,9 @@ class PellarAdDemoServiceTest : public AdFixture {
 protected:
     void startService(const std::filesystem::path& scenario)
     {
-        std::string error;
-        service = DemoServer::start({ .port = 0, .scenarioDirectory = scenario }, &error);
-        ASSERT_TRUE(service) << error;
+        auto started = DemoServer::start({ .port = 0, .scenarioDirectory = scenario });
+        ASSERT_TRUE(started) << started.error().message;
+        service = started.release();
         auto configuration = PellarEndpoints::configuration();
         configuration.adServerURL = service->baseURL() + "/ad_request";
         configuration.mediaHostURL = service->baseURL();

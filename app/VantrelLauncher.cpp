@@ -212,9 +212,8 @@ int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<
             RunLoop::main().run();
     }
     if (options.screenshotPath) {
-        std::string problem = host.screenshot(*options.screenshotPath);
-        if (!problem.empty())
-            return fail(problem);
+        if (auto written = host.screenshot(*options.screenshotPath); !written)
+            return fail(written.error().message);
     }
     host.close();
     return outcome.status;
@@ -238,9 +237,8 @@ int VantrelLauncher::runHeadless(const CommandLine& options, const std::optional
     if (outcome.status == 0 && !outcome.quitRequested && options.quitAfter)
         host.runFor(*options.quitAfter);
     if (options.screenshotPath) {
-        std::string problem = host.screenshot(*options.screenshotPath);
-        if (!problem.empty())
-            return fail(problem);
+        if (auto written = host.screenshot(*options.screenshotPath); !written)
+            return fail(written.error().message);
     }
     if (!script && !options.quitAfter && !options.screenshotPath)
         std::cerr << "vantrel: started and quit at once: headless runs need --script, --quit-after or --screenshot\n";

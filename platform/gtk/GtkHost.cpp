@@ -488,12 +488,12 @@ void GtkHost::wait(double seconds, std::function<void()> then)
     RunLoop::main().performAfterDelay(seconds, std::move(then));
 }
 
-std::string GtkHost::screenshot(const std::string& path)
+ErrorOr<void> GtkHost::screenshot(const std::string& path)
 {
     double scale = renderScale();
     cairo_surface_t* surface = Application::shared().compositeScreen(scale);
     auto image = Image::fromSurface(surface, scale);
     if (!image || !image->writePNG(path))
-        return "cannot write " + path;
+        return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "cannot write " + path };
     return {};
 }

@@ -83,7 +83,7 @@ public:
     void injectTouch(TouchPhase, Point) override;
     void injectKey(const Key&) override;
     void wait(double seconds, std::function<void()> then) override;
-    std::string screenshot(const std::string& path) override;
+    ErrorOr<void> screenshot(const std::string& path) override;
 
 private:
     // The drawing area's type: its snapshot shows the screen's tiles.

@@ -110,12 +110,12 @@ std::shared_ptr<Image> HeadlessHost::snapshot()
     return Image::fromSurface(surface, m_options.scale);
 }
 
-std::string HeadlessHost::screenshot(const std::string& path)
+ErrorOr<void> HeadlessHost::screenshot(const std::string& path)
 {
     auto image = snapshot();
     if (!image)
-        return "the screen could not be drawn";
+        return Error { kScreenshotErrorDomain, kScreenNotDrawn, "the screen could not be drawn" };
     if (!image->writePNG(path))
-        return "cannot write " + path;
+        return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "cannot write " + path };
     return {};
 }

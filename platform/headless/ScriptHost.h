@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "platform/ui/graphics/Point.h"
 #include "platform/ui/views/Key.h"
 #include "platform/ui/views/Touch.h"
@@ -16,6 +17,8 @@ public:
     // Lets `seconds` pass, then calls `then` (at once for virtual time, from
     // the run loop for real time).
     virtual void wait(double seconds, std::function<void()> then) = 0;
-    // Writes the screen as a PNG; answers an error message or empty.
-    virtual std::string screenshot(const std::string& path) = 0;
+    // Writes the screen as a PNG.
+    static constexpr const char* kScreenshotErrorDomain = "ScreenshotErrorDomain";
+    enum ScreenshotErrorCode : int { kScreenNotDrawn = 1, kCannotWriteScreenshot = 2 };
+    virtual ErrorOr<void> screenshot(const std::string& path) = 0;
 };

@@ -130,9 +130,8 @@ void ScriptRunner::proceed()
             break;
         }
         case Kind::Screenshot: {
-            std::string problem = m_host.screenshot(step.text);
-            if (!problem.empty())
-                finish(false, false, where + "screenshot: " + problem);
+            if (auto written = m_host.screenshot(step.text); !written)
+                finish(false, false, where + "screenshot: " + written.error().message);
             break;
         }
         case Kind::Quit:

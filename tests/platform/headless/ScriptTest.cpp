@@ -52,7 +52,12 @@ public:
         else
             then();
     }
-    std::string screenshot(const std::string& path) override { return path == "bad" ? "cannot write bad" : ""; }
+    ErrorOr<void> screenshot(const std::string& path) override
+    {
+        if (path == "bad")
+            return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "cannot write bad" };
+        return {};
+    }
 
     std::vector<std::pair<TouchPhase, Point>> touches;
     std::vector<std::string> keys;
@@ -179,9 +184,11 @@ TEST_F(HeadlessHostTest, TapLabelFindsVisibleControlsOnlyAndTimeIsVirtual)
     EXPECT_FALSE(report.empty());
 
     TempDir dir;
-    EXPECT_EQ(host.screenshot((dir / "s.png").string()), "");
+    EXPECT_TRUE(host.screenshot((dir / "s.png").string()));
     EXPECT_TRUE(std::filesystem::exists(dir / "s.png"));
-    EXPECT_NE(host.screenshot("/nonexistent-dir/s.png"), "");
+    auto refused = host.screenshot("/nonexistent-dir/s.png");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, ScriptHost::kCannotWriteScreenshot);
 }
 
 TEST_F(HeadlessHostTest, HeadlessRunsLogLinksInsteadOfLaunchingAndRefuseUnsafeOnes)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -137,6 +138,17 @@ void ScrollView::touchesBegan(const TouchSet& touches, const Event& event)
     m_touchStart = visibleLocation(touches, *this);
     m_offsetAtTouchStart = contentOffset();
     m_samples = { { event.timestamp, m_touchStart } };
+    // A touch on the scroll view itself (no content under it) goes up the
+    // responder chain as well, until it becomes a drag.
+    m_forwardingTouch = !m_tookOverTouch && touchedDirectly(touches);
+    if (m_forwardingTouch)
+        View::touchesBegan(touches, event);
+}
+
+bool ScrollView::touchedDirectly(const TouchSet& touches) const
+{
+    auto touch = touches.anyObject();
+    return touch && touch->view().get() == this;
 }
 
 void ScrollView::touchesMoved(const TouchSet& touches, const Event& event)
@@ -152,13 +164,19 @@ void ScrollView::touchesMoved(const TouchSet& touches, const Event& event)
     if (!m_dragging) {
         bool far
             = (horizontal && std::abs(moved.x) >= kDragThreshold) || (vertical && std::abs(moved.y) >= kDragThreshold);
-        if (!far)
+        if (!far) {
+            if (m_forwardingTouch)
+                View::touchesMoved(touches, event);
             return;
-        if (!m_canCancelContentTouches && !m_tookOverTouch && touches.anyObject()
-            && touches.anyObject()->view().get() != this)
+        }
+        if (!m_canCancelContentTouches && !m_tookOverTouch && !touchedDirectly(touches))
             return; // the subview keeps the touch
         m_dragging = true;
         m_tookOverTouch = true;
+        if (m_forwardingTouch) {
+            m_forwardingTouch = false;
+            View::touchesCancelled(touches, event);
+        }
         if (auto d = delegate())
             d->scrollViewWillBeginDragging(*this);
     }
@@ -177,15 +195,21 @@ void ScrollView::touchesEnded(const TouchSet& touches, const Event& event)
     if (!m_tracking)
         return;
     m_samples.push_back({ event.timestamp, visibleLocation(touches, *this) });
+    bool forwarding = std::exchange(m_forwardingTouch, false);
     endDrag();
+    if (forwarding)
+        View::touchesEnded(touches, event);
 }
 
-void ScrollView::touchesCancelled(const TouchSet&, const Event&)
+void ScrollView::touchesCancelled(const TouchSet& touches, const Event& event)
 {
     if (!m_tracking)
         return;
     m_samples.clear();
+    bool forwarding = std::exchange(m_forwardingTouch, false);
     endDrag();
+    if (forwarding)
+        View::touchesCancelled(touches, event);
 }
 
 Point ScrollView::fingerVelocity() const

@@ -13,7 +13,9 @@ class Timer;
 // scrolls. A touch that moves far enough along a scrollable direction becomes
 // a drag (taking the touch from the subview it began in); when the finger
 // lifts the content decelerates, or with paging snaps to the nearest page (a
-// flick goes on to the next). All motion runs on the run loop's clock.
+// flick goes on to the next). A touch on the scroll view itself, where no
+// content is, also goes up the responder chain until it becomes a drag. All
+// motion runs on the run loop's clock.
 class ScrollView : public View {
 public:
     // How far a touch moves before it is a drag rather than a tap.
@@ -108,6 +110,7 @@ private:
     // Sets the bounds' origin and tells the delegate when it changed.
     void applyOffset(Point);
     Point clampedOffset(Point) const;
+    bool touchedDirectly(const TouchSet&) const;
     // The finger's velocity over the last moments (points per second, in view coordinates).
     Point fingerVelocity() const;
     Point pageTarget(Point offset, Point velocity) const;
@@ -138,6 +141,7 @@ private:
     bool m_dragging { false };
     bool m_decelerating { false };
     bool m_tookOverTouch { false };
+    bool m_forwardingTouch { false }; // a touch on this view itself, passed up the chain while no drag
     Point m_touchStart; // in the superview's coordinates, which do not scroll
     Point m_offsetAtTouchStart;
     std::vector<Sample> m_samples;

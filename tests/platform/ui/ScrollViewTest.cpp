@@ -151,6 +151,22 @@ TEST_F(ScrollViewTest, ContentSeesTapsButNotDrags)
     EXPECT_EQ(Application::shared().hitTest({ 10, 110 }), pages[2].get());
 }
 
+TEST_F(ScrollViewTest, ATouchOnTheScrollViewItselfGoesUpTheChainUntilItDrags)
+{
+    auto owner = View::make<TouchLog>(Rect { 0, 300, 320, 100 });
+    auto bare = View::make<ScrollView>(Rect { 0, 0, 320, 100 });
+    bare->setContentSize({ 640, 100 });
+    owner->addSubview(bare);
+    window->addSubview(owner);
+    press({ 50, 350 });
+    release({ 50, 350 });
+    EXPECT_EQ(owner->phases, "BE");
+    owner->phases.clear();
+    drag({ 200, 350 }, { 100, 350 }, 10);
+    EXPECT_EQ(owner->phases, "BC");
+    EXPECT_GT(bare->contentOffset().x, 0);
+}
+
 TEST_F(ScrollViewTest, OffsetChangesAnimatedOrAtOnce)
 {
     scroll->setContentOffset({ 320, 0 });

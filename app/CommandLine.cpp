@@ -32,6 +32,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
             options.headless = true;
         } else if (argument == "--realtime") {
             options.realtime = true;
+        } else if (argument == "--on-screen-keyboard") {
+            options.onScreenKeyboard = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -97,6 +99,7 @@ std::string CommandLine::usage()
            "Options:\n"
            "  --headless          run without a window (renders off screen; virtual time)\n"
            "  --realtime          headless only: run on the wall clock instead of virtual time\n"
+           "  --on-screen-keyboard headless only: text entry shows the phone's 216-point keyboard\n"
            "  --scale N           pixels per point, 0.25 to 8 (default 1, less when the window would\n"
            "                      not fit the monitor)\n"
            "  --fullscreen        start in full screen (F11 or a double click switches)\n"
@@ -107,6 +110,7 @@ std::string CommandLine::usage()
            "  --script FILE       run the script's commands, one a line:\n"
            "                        tap X Y | press X Y | move X Y | release X Y\n"
            "                        drag X1 Y1 X2 Y2 SECONDS | tap-label TEXT | key NAME\n"
+           "                        type TEXT (into the field being edited)\n"
            "                        wait SECONDS | screenshot PATH | quit\n"
            "                      coordinates are points on the screen (320 x 480 by default);\n"
            "                      keys are named like space, Escape, shift+Right, F11, question\n"

@@ -12,6 +12,7 @@ class CommandLine {
 public:
     bool headless { false };
     bool realtime { false };
+    bool onScreenKeyboard { false };
     std::optional<double> scale;
     bool fullScreen { false };
     std::optional<std::string> monitor;

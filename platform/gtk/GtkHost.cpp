@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/gtk/GtkTextInput.h"
 #include "platform/gtk/GtkWindowManager.h"
 #include "platform/ui/controls/ScrollView.h"
 #include "platform/ui/graphics/Image.h"
@@ -32,6 +33,7 @@ GtkHost::GtkHost(Options options)
 
 GtkHost::~GtkHost()
 {
+    m_textInput.reset();
     Application::shared().setDisplayChangedHook(nullptr);
     Application::shared().setFullScreenHook(nullptr);
     Application::shared().setIdleTimerHook(nullptr);
@@ -237,9 +239,20 @@ GtkHost::StartResult GtkHost::start()
     gtk_widget_add_controller(m_area, wheel);
 
     GtkEventController* keys = gtk_event_controller_key_new();
+    m_textInput = std::make_unique<GtkTextInput>(m_area);
     g_signal_connect(keys, "key-pressed",
-        G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType state, gpointer data) -> gboolean {
-            return static_cast<GtkHost*>(data)->keyPressed(keyval, state);
+        G_CALLBACK(+[](GtkEventControllerKey* controller, guint keyval, guint, GdkModifierType state,
+                        gpointer data) -> gboolean {
+            auto* host = static_cast<GtkHost*>(data);
+            if (host->m_textInput && host->m_textInput->filterKeyPress(controller, keyval, state))
+                return TRUE;
+            return host->keyPressed(keyval, state);
+        }),
+        this);
+    g_signal_connect(keys, "key-released",
+        G_CALLBACK(+[](GtkEventControllerKey* controller, guint, guint, GdkModifierType, gpointer data) {
+            if (auto* host = static_cast<GtkHost*>(data); host->m_textInput)
+                host->m_textInput->filterKeyRelease(controller);
         }),
         this);
     gtk_widget_add_controller(m_window, keys);
@@ -375,6 +388,7 @@ void GtkHost::close()
 #ifdef VANTREL_HAVE_WEBKIT
         GtkWebView::unregister();
 #endif
+        m_textInput.reset();
         gtk_window_destroy(GTK_WINDOW(m_window));
     }
 }
@@ -481,6 +495,11 @@ void GtkHost::injectTouch(TouchPhase phase, Point point)
 void GtkHost::injectKey(const Key& key)
 {
     Application::shared().sendKey(key);
+}
+
+void GtkHost::injectText(const std::string& text)
+{
+    Application::shared().insertText(text);
 }
 
 void GtkHost::wait(double seconds, std::function<void()> then)

@@ -4,6 +4,7 @@
 #include "platform/headless/ScriptHost.h"
 
 #include <gtk/gtk.h>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,8 @@
 // With an application id the window belongs to a GtkApplication: a second
 // start of the program hands over to the running one, which comes to the
 // front. While the application asks for it, the desktop is kept from idling.
+class GtkTextInput;
+
 class GtkHost final : public ScriptHost {
 public:
     struct Options {
@@ -82,6 +85,7 @@ public:
     // ScriptHost
     void injectTouch(TouchPhase, Point) override;
     void injectKey(const Key&) override;
+    void injectText(const std::string&) override;
     void wait(double seconds, std::function<void()> then) override;
     ErrorOr<void> screenshot(const std::string& path) override;
 
@@ -96,6 +100,8 @@ private:
     void readAnimationSetting();
 
     Options m_options;
+    // Typed text through GTK's input method (its own class: the host only routes keys to it).
+    std::unique_ptr<GtkTextInput> m_textInput;
     double m_scale { 1.0 };
     GtkApplication* m_application { nullptr };
     GdkMonitor* m_monitor { nullptr };

@@ -5,6 +5,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/views/Application.h"
+#include "platform/ui/views/Keyboard.h"
 #include "platform/ui/views/Screen.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ void HeadlessHost::start()
     Application::shared().setLaunchesSystemHandlers(false);
     if (m_options.screenSize)
         Screen::mainScreen().setSize(*m_options.screenSize);
+    Keyboard::shared().setOnScreenHeight(m_options.onScreenKeyboard ? Keyboard::kOnScreenHeight : 0);
     if (!m_options.realtime) {
         m_clock = std::make_shared<ManualClock>();
         RunLoop::main().setClock(m_clock);
@@ -87,6 +89,15 @@ void HeadlessHost::injectTouch(TouchPhase phase, Point point)
 void HeadlessHost::injectKey(const Key& key)
 {
     Application::shared().sendKey(key);
+    if (!m_options.realtime)
+        awaitOutsideWork();
+    else
+        settle();
+}
+
+void HeadlessHost::injectText(const std::string& text)
+{
+    Application::shared().insertText(text);
     if (!m_options.realtime)
         awaitOutsideWork();
     else

@@ -30,6 +30,10 @@ public:
         bool realtime { false };
         // The screen in points; the default is the device's 320 × 480.
         std::optional<Size> screenSize;
+        // Text entry shows the phone's on-screen keyboard over the bottom of
+        // the screen (and screens make room for it); otherwise the keyboard
+        // is a physical one and covers nothing.
+        bool onScreenKeyboard { false };
     };
 
     explicit HeadlessHost(Options);
@@ -50,6 +54,7 @@ public:
     // ScriptHost
     void injectTouch(TouchPhase, Point) override;
     void injectKey(const Key&) override;
+    void injectText(const std::string&) override;
     void wait(double seconds, std::function<void()> then) override;
     ErrorOr<void> screenshot(const std::string& path) override;
 

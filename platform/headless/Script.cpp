@@ -90,6 +90,17 @@ ErrorOr<Script> Script::parse(const std::string& text)
             if (!(in >> name) || !atEnd(in) || !Key::fromName(name))
                 return fail("expected a key name");
             script.m_steps.push_back({ Kind::Key, {}, 0, name, number });
+        } else if (command == "type") {
+            // Everything after "type " is the text, inner and trailing spaces
+            // included; only the line's own end is trimmed.
+            std::string text = raw.substr(raw.find("type") + 4);
+            if (!text.empty() && text.back() == '\r')
+                text.pop_back();
+            if (!text.empty() && (text[0] == ' ' || text[0] == '\t'))
+                text.erase(0, 1);
+            if (text.empty())
+                return fail("expected text to type");
+            script.m_steps.push_back({ Kind::Type, {}, 0, text, number });
         } else if (command == "wait") {
             double seconds;
             // A day is far longer than any script needs; more is surely a typo.

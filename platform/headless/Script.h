@@ -10,19 +10,21 @@
 // A script that drives the app as a user would, one command a line, with
 // coordinates in points:
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 SECONDS
-//   tap-label TEXT | key NAME | wait SECONDS | screenshot PATH | quit
+//   tap-label TEXT | key NAME | type TEXT | wait SECONDS | screenshot PATH | quit
 // A key is named as Key::fromName reads it: "space", "shift+Right", "F11", "?".
+// `type` enters the rest of the line (spaces inside kept) into the field
+// being edited, one character at a time, as a user types it.
 // Blank lines and lines starting with '#' are ignored. Parsing expands a drag
 // into a press, moves every 1/60 s and a release, so a runner only sees the
 // primitive steps, each remembering the line it came from.
 class Script {
 public:
     struct Step {
-        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Wait, Screenshot, Quit };
+        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Type, Wait, Screenshot, Quit };
         Kind kind;
         Point point;
         double seconds { 0 };
-        std::string text; // the label, the key's name or the path
+        std::string text; // the label, the key's name, the typed text or the path
         int line { 0 };
     };
 

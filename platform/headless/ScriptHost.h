@@ -14,6 +14,8 @@ public:
     virtual ~ScriptHost() = default;
     virtual void injectTouch(TouchPhase, Point) = 0;
     virtual void injectKey(const Key&) = 0;
+    // Text for the field being edited, as the host's input method delivers it.
+    virtual void injectText(const std::string&) = 0;
     // Lets `seconds` pass, then calls `then` (at once for virtual time, from
     // the run loop for real time).
     virtual void wait(double seconds, std::function<void()> then) = 0;

@@ -6,6 +6,7 @@
 #include "platform/ui/views/Window.h"
 
 #include <cmath>
+#include <glib.h>
 
 ScriptRunner::ScriptRunner(Script script, ScriptHost& host)
     : m_script(std::move(script))
@@ -115,6 +116,16 @@ void ScriptRunner::proceed()
             if (auto key = Key::fromName(step.text))
                 m_host.injectKey(*key);
             break;
+        case Kind::Type: {
+            // One character at a time, each settled before the next, as typed.
+            const std::string& text = step.text;
+            for (size_t i = 0; i < text.size();) {
+                size_t length = g_utf8_skip[static_cast<unsigned char>(text[i])];
+                m_host.injectText(text.substr(i, length));
+                i += length;
+            }
+            break;
+        }
         case Kind::Wait: {
             m_waiting = true;
             std::weak_ptr<ScriptRunner> weakThis = weak_from_this();

@@ -8,6 +8,7 @@
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/views/ApplicationDelegate.h"
+#include "platform/ui/views/Keyboard.h"
 #include "platform/ui/views/Responder.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
@@ -264,6 +265,21 @@ void Application::cancelTouch()
         sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
 }
 
+bool Application::insertText(const std::string& text)
+{
+    auto* responder = Responder::firstResponder();
+    if (!responder || !responder->acceptsTextInput())
+        return false;
+    responder->insertText(text);
+    return true;
+}
+
+bool Application::isTextInputActive() const
+{
+    auto* responder = Responder::firstResponder();
+    return responder && responder->acceptsTextInput();
+}
+
 bool Application::sendKey(const Key& key)
 {
     if (auto* responder = Responder::firstResponder(); responder && responder->keyPressed(key))
@@ -414,4 +430,8 @@ void Application::reset()
     m_idleTimerHook = nullptr;
     m_reduceMotion = false;
     Screen::mainScreen().resetSize();
+    // Quietly: observers of the last test may be gone.
+    Keyboard::shared().reset();
+    if (auto* responder = Responder::firstResponder())
+        responder->resignFirstResponder();
 }

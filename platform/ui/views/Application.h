@@ -79,6 +79,12 @@ public:
     // A key press from the host: the first responder's chain gets it first,
     // then the delegate. Answers whether anything used it.
     bool sendKey(const Key&);
+    // Text from the host's input method or clipboard, or a script's `type`,
+    // for the first responder when it takes text. Answers whether it did.
+    bool insertText(const std::string&);
+    // The first responder takes text: the host routes key presses through its
+    // input method first.
+    bool isTextInputActive() const;
 
     // Full screen is the host's to grant: setFullScreen asks it (through the
     // hook), and the host reports the state it reached. Without a host hook

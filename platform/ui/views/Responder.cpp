@@ -1,5 +1,7 @@
 #include "platform/ui/views/Responder.h"
 
+#include "platform/ui/views/Keyboard.h"
+
 static std::weak_ptr<Responder>& firstResponderSlot()
 {
     static std::weak_ptr<Responder> slot;
@@ -42,13 +44,18 @@ bool Responder::becomeFirstResponder()
     if (auto current = firstResponderSlot().lock(); current && current.get() != this)
         current->resignFirstResponder();
     firstResponderSlot() = weak_from_this();
+    if (acceptsTextInput())
+        Keyboard::shared().show();
     return true;
 }
 
 bool Responder::resignFirstResponder()
 {
-    if (isFirstResponder())
+    if (isFirstResponder()) {
         firstResponderSlot().reset();
+        if (acceptsTextInput())
+            Keyboard::shared().hide();
+    }
     return true;
 }
 

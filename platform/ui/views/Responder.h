@@ -24,13 +24,20 @@ public:
     // Answers whether the action is known here.
     virtual bool performAction(const std::string& action, Responder* sender);
 
-    // Keys from the desktop host go to the first responder.
+    // Keys from the desktop host go to the first responder. A container may
+    // pass becoming and resigning on to the part that edits.
     virtual bool canBecomeFirstResponder() const { return false; }
-    bool becomeFirstResponder();
-    bool resignFirstResponder();
+    virtual bool becomeFirstResponder();
+    virtual bool resignFirstResponder();
     bool isFirstResponder() const;
     static Responder* firstResponder();
     // A key press; answers whether it was used. Unused keys go along the
     // responder chain; what nothing on it uses reaches the application's delegate.
     virtual bool keyPressed(const Key&);
+
+    // Text entry: a responder that takes typed text (a text field) makes the
+    // keyboard show while it is first responder, and gets the text the host's
+    // input method composed (accents, dead keys, pasted text) through insertText.
+    virtual bool acceptsTextInput() const { return false; }
+    virtual void insertText(const std::string&) { }
 };

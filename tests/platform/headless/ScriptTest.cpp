@@ -44,6 +44,7 @@ class FakeHost : public ScriptHost {
 public:
     void injectTouch(TouchPhase phase, Point p) override { touches.emplace_back(phase, p); }
     void injectKey(const Key& key) override { keys.push_back(key.name()); }
+    void injectText(const std::string& text) override { typed.push_back(text); }
     void wait(double seconds, std::function<void()> then) override
     {
         waited += seconds;
@@ -61,6 +62,7 @@ public:
 
     std::vector<std::pair<TouchPhase, Point>> touches;
     std::vector<std::string> keys;
+    std::vector<std::string> typed;
     std::vector<std::function<void()>> pending;
     double waited { 0 };
     bool realTime { false };
@@ -123,12 +125,17 @@ TEST(Key, NamesRoundTripAndModifiersComeFirst)
 
 TEST(Script, KeysAndUnreadableFiles)
 {
-    auto script = Script::parse("key space\nkey shift+Left\n");
+    auto script = Script::parse("key space\nkey shift+Left\n  type a b\u00e9 \r\nkey Return\n");
     ASSERT_TRUE(script);
     FakeHost host;
     auto runner = std::make_shared<ScriptRunner>(*script, host);
     runner->run([](bool, bool, const std::string&) {});
-    EXPECT_EQ(host.keys, (std::vector<std::string> { "space", "shift+Left" }));
+    EXPECT_EQ(host.keys, (std::vector<std::string> { "space", "shift+Left", "Return" }));
+    // One character at a time, the two-byte one whole, the inner and trailing spaces kept.
+    EXPECT_EQ(host.typed, (std::vector<std::string> { "a", " ", "b", "\u00e9", " " }));
+    auto untyped = Script::parse("type\n");
+    ASSERT_FALSE(untyped);
+    EXPECT_EQ(untyped.error().message, "line 1: expected text to type: type");
 
     TempDir dir;
     auto folder = Script::load(dir.path().string());

@@ -1,6 +1,7 @@
 #include "ads/banners/PellarBannerFactory.h"
 
 #include "ads/banners/PellarOldSchoolSingleAdView.h"
+#include "ads/banners/PellarSearchAdView.h"
 #include "ads/core/PellarAd.h"
 #include "ads/flex/PellarFlexAd.h"
 #include "ads/flex/PellarFlexAdContainerView.h"
@@ -8,13 +9,14 @@
 std::shared_ptr<PellarSingleAdView> PellarBannerFactory::createBannerForAd(
     const std::shared_ptr<PellarAd>& ad, const Rect& frame, std::weak_ptr<PellarController> controller)
 {
-    // A flexible ad shows the container it built. The search banner is still
-    // to come: every other ad gets the classic banner, which draws a search
-    // ad as its shiny background alone.
+    // A flexible ad shows the container it built, a search ad the search
+    // banner, every other ad the classic banner.
     std::shared_ptr<PellarSingleAdView> banner;
     if (ad->flexAd() && ad->flexAd()->containerView()) {
         banner = ad->flexAd()->containerView();
         banner->setFrame(frame);
+    } else if (ad->medium() == PellarAdMedium::Search) {
+        banner = View::make<PellarSearchAdView>(frame);
     } else {
         banner = View::make<PellarOldSchoolSingleAdView>(frame);
     }

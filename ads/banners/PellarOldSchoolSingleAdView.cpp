@@ -57,14 +57,19 @@ double PellarOldSchoolSingleAdView::timeIntervalSinceFirstRender() const
     return RunLoop::main().now() - *m_dateOfFirstRender;
 }
 
+void PellarOldSchoolSingleAdView::noteFirstRender()
+{
+    if (!m_dateOfFirstRender)
+        m_dateOfFirstRender = RunLoop::main().now();
+}
+
 void PellarOldSchoolSingleAdView::drawRect(const Rect&)
 {
     auto* context = GraphicsContext::current();
     auto& shown = ad();
     if (!context || !shown || !shown->readyForDisplay())
         return;
-    if (!m_dateOfFirstRender)
-        m_dateOfFirstRender = RunLoop::main().now();
+    noteFirstRender();
 
     double W = bounds().size.width;
     double H = bounds().size.height;

@@ -64,6 +64,10 @@ public:
     static void drawTileImage(GraphicsContext&, const Image&, const Rect&);
     static void drawImageWithBevelsAndRoundedCorners(GraphicsContext&, const Image&, Point, double radius);
 
+protected:
+    // Sets the date of the first drawing, once.
+    void noteFirstRender();
+
 private:
     // On the run loop's clock.
     std::optional<double> m_dateOfFirstRender;

@@ -4,6 +4,7 @@
 #include "ads/clickthrough/PellarCanvasController.h"
 #include "ads/clickthrough/PellarClickToCallAlert.h"
 #include "ads/clickthrough/PellarClickToContactsAlert.h"
+#include "ads/clickthrough/PellarSearchViewController.h"
 #include "ads/core/PellarAd.h"
 #include "ads/core/PellarView.h"
 #include "platform/ui/views/Application.h"
@@ -72,6 +73,24 @@ PellarClickActions::Handler PellarClickActions::handlerFor(PellarClickAction act
         return nullptr;
     }
     return openWithSystem;
+}
+
+std::shared_ptr<PellarModalViewController> PellarClickActions::displaySearch(const Search& search)
+{
+    if (!search.view || !search.ad)
+        return nullptr;
+    auto screen = PellarSearchViewController::create();
+    screen->setSearchBarHeight(static_cast<float>(search.view->bounds().height()));
+    screen->setTileImage(search.ad->userImage());
+    screen->setPlaceholderText(search.placeholderText);
+    screen->setWebpageURL(search.webpageURL);
+    screen->presentFromView(search.view, search.ad, search.host);
+    return screen;
+}
+
+void PellarClickActions::relinquishScreen(PellarModalViewController& screen)
+{
+    screen.relinquishScreen();
 }
 
 std::shared_ptr<void> PellarClickActions::perform(PellarClickAction action, const Click& click)

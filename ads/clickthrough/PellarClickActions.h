@@ -10,6 +10,7 @@
 
 class PellarAd;
 class PellarDelegate;
+class PellarModalViewController;
 class PellarView;
 
 // What a click does once the server has recorded it, by its action: the one
@@ -36,6 +37,19 @@ public:
     // Null for Store, which the controller handles.
     static Handler handlerFor(PellarClickAction);
     static std::shared_ptr<void> perform(PellarClickAction, const Click&);
+
+    // The search screen a tapped search banner opens (the search is the
+    // click); null without the ad view to grow from. The controller keeps it
+    // and gives the screen back when the search's click fails.
+    struct Search {
+        std::shared_ptr<PellarView> view;
+        std::weak_ptr<PellarDelegate> host;
+        std::shared_ptr<PellarAd> ad;
+        std::optional<std::string> placeholderText;
+        std::optional<std::string> webpageURL;
+    };
+    static std::shared_ptr<PellarModalViewController> displaySearch(const Search&);
+    static void relinquishScreen(PellarModalViewController&);
 
     PellarClickActions() = delete;
 };

@@ -223,6 +223,20 @@ void PellarController::clickDidFail(PellarAd& ad)
 {
     clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
+    // The search screen, if this was its search, gives the screen back.
+    if (auto search = m_searchController)
+        PellarClickActions::relinquishScreen(*search);
+}
+
+bool PellarController::displaySearchWithAd(
+    PellarAd& ad, const std::optional<std::string>& placeholderText, const std::optional<std::string>& webpageURL)
+{
+    std::shared_ptr<PellarView> view;
+    if (m_view)
+        view = std::static_pointer_cast<PellarView>(m_view->sharedView());
+    m_searchController
+        = PellarClickActions::displaySearch({ view, m_delegate, ad.shared_from_this(), placeholderText, webpageURL });
+    return true;
 }
 
 void PellarController::cleanStoreURL(const URL& url)

@@ -10,6 +10,7 @@
 
 class PellarAd;
 class PellarDelegate;
+class PellarModalViewController;
 class PellarSingleAdView;
 class PellarStoreURLCleaner;
 class PellarView;
@@ -49,6 +50,7 @@ public:
     const std::shared_ptr<PellarAd>& loadingAd() const { return m_loadingAd; }
     // On the run loop's clock; nullopt before the first accepted refresh.
     const std::optional<double>& lastRequestForFreshAd() const { return m_lastRequestForFreshAd; }
+    const std::shared_ptr<PellarModalViewController>& searchController() const { return m_searchController; }
     // The banner on screen: the view's subview with the banner tag.
     std::shared_ptr<PellarSingleAdView> bannerView() const;
 
@@ -62,6 +64,8 @@ public:
     void adDidFailToLoad(PellarAd&) override;
     void clickDidSucceed(PellarAd&, const std::optional<JSONValue>& response) override;
     void clickDidFail(PellarAd&) override;
+    bool displaySearchWithAd(PellarAd&, const std::optional<std::string>& placeholderText,
+        const std::optional<std::string>& webpageURL) override;
 
     // Called by the banner views: the ad records the click (with the
     // banner's interaction data when given), then the banner animates.
@@ -92,6 +96,8 @@ private:
     // What the last click-through screen opened needs kept (its controller);
     // kept until the next one.
     std::shared_ptr<void> m_clickScreen;
+    // The last search screen opened; given back when a click fails.
+    std::shared_ptr<PellarModalViewController> m_searchController;
     // Ads whose click the server has yet to answer. A refresh may replace the
     // clicked banner meanwhile; the ad is kept so that the click's action is
     // still carried out when the answer comes.

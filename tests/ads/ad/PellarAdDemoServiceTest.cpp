@@ -62,7 +62,7 @@ TEST_F(PellarAdDemoServiceTest, BundledScenarioRotatesThroughEveryKindOfAdAndAns
     };
     using enum PellarClickAction;
     for (Expected expected : { Expected { "url", PellarAdMedium::Text, URL, "/click/url" },
-             Expected { "search", PellarAdMedium::Search, Search, "/click/search" },
+             Expected { "url", PellarAdMedium::Search, URL, "/search/click" },
              Expected { "call", PellarAdMedium::Text, Call, "/click/call" },
              Expected { "contact", PellarAdMedium::Text, Contact, "/click/contact" },
              Expected { "store", PellarAdMedium::Text, Store, "/click/store" },

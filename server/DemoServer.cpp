@@ -2,6 +2,7 @@
 
 #include "platform/foundation/GUniquePtr.h"
 #include "server/DemoImages.h"
+#include "server/DemoSearch.h"
 
 #include <gio/gio.h>
 #include <libsoup/soup.h>
@@ -133,7 +134,12 @@ void DemoServer::serve(SoupServer*, SoupServerMessage* message, const char* path
     }
     std::string method = entry.method;
     std::string requestPath = entry.path;
+    auto searchAnswer = DemoSearch::answerFor(requestPath, entry.query, entry.body, self->baseURL());
     self->m_log.record(std::move(entry));
+    if (searchAnswer) {
+        self->respond(message, *searchAnswer);
+        return;
+    }
     self->answer(message, method, requestPath);
 }
 

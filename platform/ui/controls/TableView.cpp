@@ -16,10 +16,11 @@ constexpr int kMaximumRowsPerSection = 1000000;
 } // namespace
 
 TableView::TableView(const Rect& frame)
-    : View(frame)
+    : ScrollView(frame)
 {
     setBackgroundColor(Color::whiteColor());
     setClipsToBounds(true);
+    setAlwaysBounceVertical(true);
 }
 
 TableView::~TableView() = default;
@@ -101,7 +102,12 @@ void TableView::reloadData()
     m_visibleCells.clear();
     for (auto& [indexPath, cell] : visible)
         enqueueCell(cell);
-    setContentOffset(contentOffset());
+    setContentSize({ bounds().width(), contentHeight() });
+    // Fewer rows than before may leave the offset past the new end.
+    Point maximum = maximumContentOffset();
+    Point offset = contentOffset();
+    if (offset.y > maximum.y)
+        setContentOffset({ offset.x, std::max(0.0, maximum.y) });
     layoutVisibleCells();
 }
 
@@ -153,22 +159,16 @@ void TableView::selectRowAtIndexPath(std::optional<IndexPath> indexPath)
             cell->setSelected(true);
 }
 
-void TableView::setContentOffset(double offset)
+void TableView::layoutSubviews()
 {
-    double maximum = std::max(0.0, contentHeight() - bounds().height());
-    offset = std::clamp(offset, 0.0, maximum);
-    Rect b = bounds();
-    if (b.minY() == offset)
-        return;
-    setBounds({ b.minX(), offset, b.width(), b.height() });
+    ScrollView::layoutSubviews();
+    if (contentSize().width != bounds().width())
+        setContentSize({ bounds().width(), contentHeight() });
     layoutVisibleCells();
 }
 
-void TableView::layoutSubviews()
+void TableView::contentOffsetDidChange()
 {
-    // A new size may bring rows into sight or clamp the offset.
-    double offset = contentOffset();
-    setContentOffset(offset);
     layoutVisibleCells();
 }
 
@@ -201,47 +201,16 @@ void TableView::layoutVisibleCells()
     }
 }
 
-void TableView::touchesBegan(const TouchSet& touches, const Event&)
+void TableView::cellWasTapped(TableViewCell& tapped)
 {
-    auto touch = touches.anyObject();
-    if (!touch)
+    for (auto& [indexPath, cell] : m_visibleCells) {
+        if (cell.get() != &tapped)
+            continue;
+        IndexPath row = indexPath;
+        selectRowAtIndexPath(row);
+        auto protectedThis = shared_from_this();
+        if (auto delegate = m_delegate.lock())
+            delegate->tableViewDidSelectRowAtIndexPath(*this, row);
         return;
-    m_touchStart = touch->screenLocation();
-    m_offsetAtTouchStart = contentOffset();
-    m_dragging = false;
-}
-
-void TableView::touchesMoved(const TouchSet& touches, const Event&)
-{
-    auto touch = touches.anyObject();
-    if (!touch || !m_touchStart)
-        return;
-    double dy = touch->screenLocation().y - m_touchStart->y;
-    if (!m_dragging && std::abs(dy) + std::abs(touch->screenLocation().x - m_touchStart->x) > kDragThreshold)
-        m_dragging = true;
-    if (m_dragging && m_scrollEnabled)
-        setContentOffset(m_offsetAtTouchStart - dy);
-}
-
-void TableView::touchesEnded(const TouchSet& touches, const Event&)
-{
-    auto touch = touches.anyObject();
-    bool tapped = touch && m_touchStart && !m_dragging;
-    m_touchStart = std::nullopt;
-    if (!tapped)
-        return;
-    Point location = touch->locationInView(this);
-    auto indexPath = indexPathForRowAtPoint(location);
-    if (!indexPath || !bounds().contains(location))
-        return;
-    selectRowAtIndexPath(indexPath);
-    auto protectedThis = shared_from_this();
-    if (auto delegate = m_delegate.lock())
-        delegate->tableViewDidSelectRowAtIndexPath(*this, *indexPath);
-}
-
-void TableView::touchesCancelled(const TouchSet&, const Event&)
-{
-    m_touchStart = std::nullopt;
-    m_dragging = false;
+    }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/ui/controls/IndexPath.h"
-#include "platform/ui/views/View.h"
+#include "platform/ui/controls/ScrollView.h"
 
 #include <deque>
 #include <map>
@@ -14,16 +14,14 @@ class TableViewCell;
 class TableViewDataSource;
 class TableViewDelegate;
 
-// A vertical list of rows of equal height, one section after another. Only
-// the rows in sight have cells: the data source makes them, and cells that
-// scroll out of sight wait, by reuse identifier, to be handed out again.
-// Dragging scrolls (within the content, when scrolling is enabled); a tap
-// that did not drag selects the row under it and tells the delegate.
-class TableView : public View {
+// A vertical list of rows of equal height, one section after another, on a
+// scroll view. Only the rows in sight have cells: the data source makes them,
+// and cells that scroll out of sight wait, by reuse identifier, to be handed
+// out again. A tap on a row (a touch the scroll view did not take over as a
+// drag) selects it and tells the delegate.
+class TableView : public ScrollView {
 public:
     static constexpr double kDefaultRowHeight = 44;
-    // A touch that moves further than this is a drag, not a tap.
-    static constexpr double kDragThreshold = 8;
     // Cells kept for reuse, oldest dropped first: identifiers may be many
     // (a table of search suggestions uses each text as one).
     static constexpr size_t kMaximumReusableCells = 32;
@@ -38,8 +36,6 @@ public:
 
     double rowHeight() const { return m_rowHeight; }
     void setRowHeight(double);
-    bool isScrollEnabled() const { return m_scrollEnabled; }
-    void setScrollEnabled(bool enabled) { m_scrollEnabled = enabled; }
 
     // Asks the data source again for everything; the selection is dropped.
     void reloadData();
@@ -55,18 +51,16 @@ public:
     std::optional<IndexPath> indexPathForSelectedRow() const { return m_selectedRow; }
     void selectRowAtIndexPath(std::optional<IndexPath>);
 
-    // Scrolling: the content's height and how far it is scrolled.
     double contentHeight() const;
-    double contentOffset() const { return bounds().minY(); }
-    // Clamped to the content.
-    void setContentOffset(double);
+    // A cell in sight was tapped (not dragged): its row is selected.
+    void cellWasTapped(TableViewCell&);
 
-    void touchesBegan(const TouchSet&, const Event&) override;
-    void touchesMoved(const TouchSet&, const Event&) override;
-    void touchesEnded(const TouchSet&, const Event&) override;
-    void touchesCancelled(const TouchSet&, const Event&) override;
+    // Lays out the cells for the rows the content offset brings into sight.
     void layoutSubviews() override;
     size_t reusableCellCount() const { return m_reusableCells.size(); }
+
+protected:
+    void contentOffsetDidChange() override;
 
 private:
     // Cells for the rows in sight; cells of rows gone out of sight are kept for reuse.
@@ -77,13 +71,8 @@ private:
     std::weak_ptr<TableViewDataSource> m_dataSource;
     std::weak_ptr<TableViewDelegate> m_delegate;
     double m_rowHeight { kDefaultRowHeight };
-    bool m_scrollEnabled { true };
     std::vector<int> m_rowCounts;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> m_visibleCells;
     std::deque<std::shared_ptr<TableViewCell>> m_reusableCells;
     std::optional<IndexPath> m_selectedRow;
-    // The touch under way: where it began on screen, the offset then, whether it dragged.
-    std::optional<Point> m_touchStart;
-    double m_offsetAtTouchStart { 0 };
-    bool m_dragging { false };
 };

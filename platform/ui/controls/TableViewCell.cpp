@@ -1,6 +1,7 @@
 #include "platform/ui/controls/TableViewCell.h"
 
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/TableView.h"
 #include "platform/ui/graphics/GraphicsContext.h"
 
 #include <algorithm>
@@ -36,6 +37,15 @@ void TableViewCell::layoutSubviews()
 {
     Rect b = bounds();
     m_textLabel->setFrame({ kTextInset, 0, std::max(0.0, b.width() - 2 * kTextInset), std::max(0.0, b.height() - 1) });
+}
+
+void TableViewCell::touchesEnded(const TouchSet& touches, const Event&)
+{
+    auto touch = touches.anyObject();
+    if (!touch || !bounds().contains(touch->locationInView(this)))
+        return;
+    if (auto* table = dynamic_cast<TableView*>(superview()))
+        table->cellWasTapped(*this);
 }
 
 void TableViewCell::drawRect(const Rect&)

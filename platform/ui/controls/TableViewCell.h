@@ -27,6 +27,12 @@ public:
 
     void drawRect(const Rect&) override;
     void layoutSubviews() override;
+    // A tap on the cell selects its row; touches are not passed up, since
+    // the table sees them already as the scroll view they began in.
+    void touchesBegan(const TouchSet&, const Event&) override { }
+    void touchesMoved(const TouchSet&, const Event&) override { }
+    void touchesEnded(const TouchSet&, const Event&) override;
+    void touchesCancelled(const TouchSet&, const Event&) override { }
 
 private:
     std::string m_reuseIdentifier;

@@ -11,6 +11,7 @@
 #include "platform/ui/controls/TableView.h"
 #include "platform/ui/controls/TableViewCell.h"
 #include "platform/ui/controls/TextField.h"
+#include "platform/ui/controls/WebView.h"
 #include "platform/ui/graphics/ImageContext.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Keyboard.h"
@@ -52,10 +53,12 @@ protected:
         Application::shared().reset();
         AdFixture::TearDown();
     }
-    void stageSearchAd(bool withSuggestions = true, bool withPlaceholder = true)
+    void stageSearchAd(bool withSuggestions = true, bool withPlaceholder = true, const std::string& page = "")
     {
         std::string answer
             = R"({"text": "Search the web", "6": "url", "18": "search", "204": "/icon.png", "20": "1", )";
+        if (!page.empty())
+            answer += R"("22": ")" + page + R"(", )";
         if (withPlaceholder)
             answer += R"("21": "Find things", )";
         if (withSuggestions)
@@ -347,4 +350,28 @@ TEST_F(SearchScreenPictureTest, ScreenWithSuggestionsMatchesAtScaleTwo)
     auto picture = screenWithSuggestions(2);
     ASSERT_TRUE(picture);
     EXPECT_TRUE(matchesGolden(*picture, "tests/ads/controller/golden", "search-screen@2x"));
+}
+
+TEST_F(SearchTest, ALateFailedSuggestionDoesNotReopenTheBarDuringASearch)
+{
+    server.respond("/suggest", { .status = 500, .body = "down", .delay = 0.3 });
+    stageSearchAd();
+    openSearch();
+    type("a");
+    key("Return"); // while the suggestion request is under way
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(screen->activeSuggestionDownloadCount(), 0u);
+    EXPECT_FALSE(screen->searchBar()->isUserInteractionEnabled());
+    key("Return");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(requestsTo("/click/search").size(), 1u);
+}
+
+TEST_F(SearchTest, OnlyAWebPageIsShownUnderTheBar)
+{
+    WebView::setFactory([](const Rect& frame) { return std::make_shared<WebView>(frame); });
+    stageSearchAd(true, true, "file:///etc/hostname");
+    openSearch();
+    EXPECT_FALSE(screen->webView());
+    WebView::setFactory(nullptr);
 }

@@ -107,7 +107,6 @@ void ScrollView::applyOffset(Point offset)
     // Content that is laid out for what shows (rows of a list) follows the offset.
     setNeedsLayout();
     updateIndicators();
-    contentOffsetDidChange();
     if (auto d = delegate())
         d->scrollViewDidScroll(*this);
 }

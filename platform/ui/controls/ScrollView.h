@@ -100,11 +100,6 @@ public:
     // what shows (the rows of a list); a subclass calls this one too.
     void layoutSubviews() override;
 
-protected:
-    // The content moved; subclasses that place content by the offset (a
-    // table's rows) follow here, before the delegate hears of it.
-    virtual void contentOffsetDidChange() { }
-
 private:
     enum class Motion { None, Deceleration, Animation, WheelSettle };
     struct Sample {

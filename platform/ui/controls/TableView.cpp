@@ -167,11 +167,6 @@ void TableView::layoutSubviews()
     layoutVisibleCells();
 }
 
-void TableView::contentOffsetDidChange()
-{
-    layoutVisibleCells();
-}
-
 void TableView::layoutVisibleCells()
 {
     Rect b = bounds();

@@ -55,12 +55,10 @@ public:
     // A cell in sight was tapped (not dragged): its row is selected.
     void cellWasTapped(TableViewCell&);
 
-    // Lays out the cells for the rows the content offset brings into sight.
+    // Lays out the cells for the rows the content offset brings into sight
+    // (the scroll view asks for a layout whenever the offset changes).
     void layoutSubviews() override;
     size_t reusableCellCount() const { return m_reusableCells.size(); }
-
-protected:
-    void contentOffsetDidChange() override;
 
 private:
     // Cells for the rows in sight; cells of rows gone out of sight are kept for reuse.

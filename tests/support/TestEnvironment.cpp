@@ -55,6 +55,9 @@ void TestEnvironment::finishTest()
 {
     RunLoop::main().runUntilIdle();
     RunLoop::main().reset();
+    // While the fixture's objects still exist, as the windows and animations
+    // they hold go.
+    resetProcessState();
 }
 
 void TestEnvironment::setEndpoints(const std::string& adServerURL, const std::string& mediaHostURL)
@@ -69,9 +72,12 @@ void TestEnvironment::resetProcessState()
 {
     Log::setCaptureHook(nullptr);
     Application::shared().reset();
-    AnimationEngine::shared().reset();
-    if (m_traits.ui)
+    // Only for tests that draw: an animation a test leaves running keeps its
+    // views alive through the engine, as in the app, until the process ends.
+    if (m_traits.ui) {
+        AnimationEngine::shared().reset();
         Screen::mainScreen().setScale(1);
+    }
     WebView::setFactory(nullptr);
     URLConnection::setFailureInjectionForTesting(nullptr);
     PellarEndpoints::setConfiguration(PellarEndpoints::defaultConfiguration());

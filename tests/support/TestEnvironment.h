@@ -29,8 +29,8 @@ public:
         bool manualClock { true };
         // A fresh temporary data directory for caches, settings and contacts.
         bool dataDirectory { true };
-        // A clean application: no windows, hooks or status bar state; no
-        // animations; screen scale 1.
+        // No animations from an earlier test, and screen scale 1. (The
+        // application itself, its windows and hooks, is always reset.)
         bool ui { false };
         // A loopback server playing the ad service ("/ad_request") and the
         // media host (its root).

@@ -101,7 +101,7 @@ inline std::string pngOfSize(int width, int height)
 class AdFixture : public EnvironmentTest {
 protected:
     AdFixture()
-        : EnvironmentTest({ .ui = true, .network = true })
+        : EnvironmentTest({ .network = true })
     {
     }
     void SetUp() override

@@ -110,8 +110,7 @@ class ClickthroughFixture : public EnvironmentTest {
 protected:
     enum class WebViews { Scripted, Engine };
 
-    explicit ClickthroughFixture(
-        TestEnvironment::Traits traits = { .ui = true }, WebViews webViewKind = WebViews::Scripted)
+    explicit ClickthroughFixture(TestEnvironment::Traits traits = {}, WebViews webViewKind = WebViews::Scripted)
         : EnvironmentTest(traits)
         , m_webViewKind(webViewKind)
     {

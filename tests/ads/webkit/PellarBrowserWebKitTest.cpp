@@ -11,7 +11,7 @@ namespace {
 class PellarBrowserWebKitTest : public ClickthroughFixture {
 protected:
     PellarBrowserWebKitTest()
-        : ClickthroughFixture({ .manualClock = false, .ui = true, .network = true }, WebViews::Engine)
+        : ClickthroughFixture({ .manualClock = false, .network = true }, WebViews::Engine)
     {
     }
     void SetUp() override

@@ -24,7 +24,7 @@ std::string demoCanvasPage()
 class PellarCanvasWebKitTest : public ClickthroughFixture {
 protected:
     PellarCanvasWebKitTest()
-        : ClickthroughFixture({ .manualClock = false, .ui = true, .network = true }, WebViews::Engine)
+        : ClickthroughFixture({ .manualClock = false, .network = true }, WebViews::Engine)
     {
     }
     void SetUp() override

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <string>
+#include "platform/ui/graphics/Image.h"
+#include "platform/ui/graphics/ImageContext.h"
+#include "platform/ui/views/View.h"
 
-class Image;
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
 
 // Compares `actual` with the golden PNG `<dir>/<name>.png` (dir relative to the
 // source tree). Anti-aliased text may differ by a few levels between Cairo
@@ -12,3 +15,11 @@ class Image;
 // written beside the build for a look; VANTREL_UPDATE_GOLDEN=1 rewrites the
 // golden file instead of comparing.
 ::testing::AssertionResult matchesGolden(const Image& actual, const std::string& dir, const std::string& name);
+
+// Draws `view` and its subviews, with presentation values, into an image.
+inline std::shared_ptr<Image> renderView(View& view, double scale = 2.0)
+{
+    ImageContext image(view.bounds().size, scale);
+    view.layer().renderInContext(image.context());
+    return image.image();
+}

@@ -11,14 +11,6 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// Draws `view` and its subviews, with presentation values, into an image.
-inline std::shared_ptr<Image> renderView(View& view, double scale = 2.0)
-{
-    ImageContext image(view.bounds().size, scale);
-    view.layer().renderInContext(image.context());
-    return image.image();
-}
-
 // An icon (square unless a height is given) in two colours split along its diagonal, so that clipping
 // and bevels show in a golden image.
 inline std::shared_ptr<Image> twoToneIcon(int size, double r, double g, double b, int height = 0)

@@ -12,7 +12,6 @@
 #include "platform/ui/controls/TableViewCell.h"
 #include "platform/ui/controls/TextField.h"
 #include "platform/ui/controls/WebView.h"
-#include "platform/ui/graphics/ImageContext.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Keyboard.h"
 #include "platform/ui/views/Screen.h"
@@ -329,10 +328,7 @@ protected:
         if (!settled())
             return nullptr;
         advance(0.1);
-        auto window = screen->modalWindow();
-        ImageContext image(window->bounds().size, scale);
-        window->layer().renderInContext(image.context());
-        return image.image();
+        return renderView(*screen->modalWindow(), scale);
     }
 };
 

@@ -10,14 +10,6 @@
 #include <gtest/gtest.h>
 #include <string>
 
-// Draws `view` and its subviews, with presentation values, into an image.
-inline std::shared_ptr<Image> renderFlexView(View& view, double scale)
-{
-    ImageContext image(view.bounds().size, scale);
-    view.layer().renderInContext(image.context());
-    return image.image();
-}
-
 // A picture in two colours split along its diagonal, so that stretching,
 // clipping and bevels show in a golden image.
 inline std::shared_ptr<Image> diagonalPicture(int width, int height)

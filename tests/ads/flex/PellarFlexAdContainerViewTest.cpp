@@ -80,7 +80,7 @@ protected:
         AdFixture::TearDown();
     }
 
-    void draw() { renderFlexView(*container, 1); }
+    void draw() { renderView(*container, 1); }
     // A tap on the container itself at `p`.
     void tap(Point p)
     {
@@ -118,10 +118,10 @@ protected:
 TEST_F(FlexContainerTest, BannerAndItsHighlightLookRight)
 {
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*container, scale), "container", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*container, scale), "container", scale));
     container->setTouched(true);
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*container, scale), "container-highlight", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*container, scale), "container-highlight", scale));
 }
 
 TEST_F(FlexContainerTest, TouchesDuringTheIgnoreTimeNeitherHighlightNorClick)
@@ -277,7 +277,7 @@ TEST_F(FlexContainerTest, TransactionFlagGroupsTheStartedAnimations)
         bool completed = false;
         Transaction::begin();
         Transaction::setCompletionBlock([&] { completed = true; });
-        renderFlexView(*banner, 1);
+        renderView(*banner, 1);
         Transaction::commit();
         loop().runUntilIdle();
         EXPECT_EQ(completed, useTransaction) << useTransaction;

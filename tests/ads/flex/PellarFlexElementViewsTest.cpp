@@ -43,7 +43,7 @@ TEST_F(FlexElementViewsTest, LabelShrinksItsFontToFitDownToTheMinimum)
     EXPECT_LE(drawn.sizeWithText(label->text()).width, 150);
     EXPECT_TRUE(drawn.isBold());
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*label, scale), "label-shrunk", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*label, scale), "label-shrunk", scale));
 
     // The minimum wins over fitting; without shrinking the font stays.
     label->setMinimumFontSize(16);
@@ -57,12 +57,12 @@ TEST_F(FlexElementViewsTest, BevelledImageIsInsetInsideRoundedCornersWithATwoTon
     auto view = bevelledImage(2, 0.5);
     view->setBackgroundColor(Color::whiteColor());
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*view, scale), "image-bevelled", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*view, scale), "image-bevelled", scale));
     // A picture of 100 × 50 is squeezed to the view's square when not bevelled.
     auto plain = View::make<PellarImageView>(Rect { 0, 0, 50, 50 });
     plain->setImage(diagonalPicture(100, 50));
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*plain, scale), "image-squeezed", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*plain, scale), "image-squeezed", scale));
 }
 
 TEST_F(FlexElementViewsTest, CornerMeetingPointDecidesWhichColourHoldsTheDiagonalCorners)
@@ -73,10 +73,10 @@ TEST_F(FlexElementViewsTest, CornerMeetingPointDecidesWhichColourHoldsTheDiagona
     const Point bottomLeft { 7.5 - 4.6, 60 - 7.5 + 4.6 };
     auto grey = [](const Image& image, Point p) { return pixelAt(image, p.x, p.y).red; };
 
-    auto meetAtEdges = renderFlexView(*bevelledImage(2, 0), 4);
+    auto meetAtEdges = renderView(*bevelledImage(2, 0), 4);
     EXPECT_GT(grey(*meetAtEdges, topRight), 200); // light
     EXPECT_LT(grey(*meetAtEdges, bottomLeft), 140); // dark
-    auto meetAtSides = renderFlexView(*bevelledImage(2, 1), 4);
+    auto meetAtSides = renderView(*bevelledImage(2, 1), 4);
     EXPECT_LT(grey(*meetAtSides, topRight), 140);
     EXPECT_GT(grey(*meetAtSides, bottomLeft), 200);
 }
@@ -87,7 +87,7 @@ TEST_F(FlexElementViewsTest, GradientReachesItsBaseColourAtTheEndPointAndStaysSo
     EXPECT_TRUE(gradient->isOpaque());
     EXPECT_FALSE(gradient->userInteractionHistory());
     for (double scale : { 1.0, 2.0 }) {
-        auto image = renderFlexView(*gradient, scale);
+        auto image = renderView(*gradient, scale);
         EXPECT_TRUE(matchesFlexGolden(*image, "gradient", scale));
         Pixel top = pixelAt(*image, 160, 0);
         EXPECT_NEAR(top.red, int(255 * (0.5 + 0.5 * 0.443)), 3);
@@ -105,7 +105,7 @@ TEST_F(FlexElementViewsTest, PlainBoxShowsOnlyItsBackground)
     box->setBackgroundColor(Color::rgba(0.9, 0.2, 0.3, 0.75));
     EXPECT_TRUE(box->isUserInteractionEnabled());
     for (double scale : { 1.0, 2.0 })
-        EXPECT_TRUE(matchesFlexGolden(*renderFlexView(*box, scale), "plain", scale));
+        EXPECT_TRUE(matchesFlexGolden(*renderView(*box, scale), "plain", scale));
 }
 
 TEST_F(FlexElementViewsTest, HugeFramesFontsAndBevelsAreClampedBeforeAnythingIsDrawn)
@@ -131,7 +131,7 @@ TEST_F(FlexElementViewsTest, HugeFramesFontsAndBevelsAreClampedBeforeAnythingIsD
     EXPECT_EQ(image->bevelWidth(), PellarFlexLimits::kMaxElementSide);
     EXPECT_EQ(image->bevelRadius(), 0);
     EXPECT_EQ(image->bevelCornerMeetingPoint(), 1);
-    renderFlexView(*image, 1); // an absurd bevel draws without trouble
+    renderView(*image, 1); // an absurd bevel draws without trouble
 }
 
 // A responder that counts what reaches it.

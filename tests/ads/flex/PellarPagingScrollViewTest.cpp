@@ -34,7 +34,7 @@ protected:
         }
         container->addSubview(group);
     }
-    void firstDraw() { renderFlexView(*container, 1); }
+    void firstDraw() { renderView(*container, 1); }
     void press(Point p) { Application::shared().sendTouch(TouchPhase::Began, p); }
     void move(Point p) { Application::shared().sendTouch(TouchPhase::Moved, p); }
     void release(Point p) { Application::shared().sendTouch(TouchPhase::Ended, p); }

@@ -13,25 +13,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/StringUtilities.h"
 #include "platform/ui/graphics/Image.h"
-#include "platform/ui/views/Screen.h"
 #include "json/JSONDeserializer.h"
 #include "json/JSONSerializer.h"
-
-#include <algorithm>
-#include <cstdio>
-
-namespace {
-
-std::string imageDescription(const std::shared_ptr<const Image>& image)
-{
-    if (!image)
-        return "(null)";
-    char size[64];
-    std::snprintf(size, sizeof size, "{%g, %g}", image->size().width, image->size().height);
-    return "<Image " + StringUtilities::addressText(image.get()) + " size:" + size + ">";
-}
-
-} // namespace
 
 const std::array<const char*, 4>& PellarAd::browserIcons()
 {
@@ -178,20 +161,20 @@ void PellarAd::downloadDidFail(PellarURLDownload& download)
 void PellarAd::iconDownloadDidSucceed(PellarURLDownload& download)
 {
     std::optional<std::string> name = download.identifier();
-    decodeImage(download.data().value_or(std::string()), Image::kMaxPixels, kMaximumIconSide,
-        [name](PellarAd& ad, std::shared_ptr<const Image> image) {
-            if (ad.m_state != PellarAdState::LoadingBrowserIcons)
+    m_decoder.decode(download.data().value_or(std::string()), PellarImageDecoder::iconLimits(), weak_from_this(),
+        [this, name](std::shared_ptr<const Image> image) {
+            if (m_state != PellarAdState::LoadingBrowserIcons)
                 return;
             if (!image) {
-                ad.requestDidFail();
+                requestDidFail();
                 return;
             }
             if (name) {
                 if (auto png = image->encodePNG())
                     PellarImageCache::sharedCache().storeImage(*png, *name);
             }
-            if (ad.imagesComplete())
-                ad.browserIconsDidFinishLoading();
+            if (imagesComplete())
+                browserIconsDidFinishLoading();
         });
 }
 
@@ -206,58 +189,36 @@ void PellarAd::imageDownloadDidSucceed(PellarURLDownload& download)
     }
     // An image banner fills the banner; every other picture is an icon.
     bool isBanner = isUserImage && m_answer.medium == PellarAdMedium::Banner;
-    decodeImage(download.data().value_or(std::string()), isBanner ? maximumBannerPixels() : Image::kMaxPixels,
-        isBanner ? 0 : kMaximumIconSide, [isUserImage](PellarAd& ad, std::shared_ptr<const Image> image) {
-            if (ad.m_state != PellarAdState::LoadingImages)
+    auto limits = isBanner ? PellarImageDecoder::bannerLimits(bannerSize()) : PellarImageDecoder::iconLimits();
+    m_decoder.decode(download.data().value_or(std::string()), limits, weak_from_this(),
+        [this, isUserImage](std::shared_ptr<const Image> image) {
+            if (m_state != PellarAdState::LoadingImages)
                 return;
             if (!image) {
-                ad.requestDidFail();
+                requestDidFail();
                 return;
             }
             if (isUserImage) {
-                ad.m_userImage = std::move(image);
+                m_userImage = std::move(image);
             } else {
-                if (auto png = image->encodePNG(); png && ad.m_answer.actionImageName)
-                    PellarImageCache::sharedCache().storeImage(*png, *ad.m_answer.actionImageName);
-                ad.m_actionImage = std::move(image);
+                if (auto png = image->encodePNG(); png && m_answer.actionImageName)
+                    PellarImageCache::sharedCache().storeImage(*png, *m_answer.actionImageName);
+                m_actionImage = std::move(image);
             }
-            if (ad.imagesComplete())
-                ad.requestDidSucceed();
+            if (imagesComplete())
+                requestDidSucceed();
         });
 }
 
-void PellarAd::decodeImage(std::string bytes, long long maxPixels, int maxDimension, DecodeReply done)
+Size PellarAd::bannerSize() const
 {
-    // Decoding costs time in proportion to the image, and the server picks
-    // the image: it runs on a worker so that drawing never waits for it.
-    ++m_decodesInFlight;
-    std::weak_ptr<PellarAd> weakThis = weak_from_this();
-    RunLoop::main().performInBackground(
-        [bytes = std::move(bytes), maxPixels, maxDimension]() -> std::shared_ptr<const Image> {
-            return Image::decode(bytes, 1.0, maxPixels, maxDimension);
-        },
-        [weakThis, done = std::move(done)](std::shared_ptr<const Image> image) {
-            auto self = weakThis.lock();
-            if (!self)
-                return;
-            --self->m_decodesInFlight;
-            done(*self, std::move(image));
-        });
-}
-
-long long PellarAd::maximumBannerPixels() const
-{
-    Size size { 320, 48 };
-    if (auto owner = adDelegate())
-        size = owner->adSize();
-    double scale = Screen::mainScreen().scale();
-    double pixels = kBannerAreaFactor * size.width * scale * size.height * scale;
-    return std::max<long long>(1, static_cast<long long>(pixels));
+    auto owner = adDelegate();
+    return owner ? owner->adSize() : Size { 320, 48 };
 }
 
 bool PellarAd::imagesComplete() const
 {
-    return m_activeDownloads && m_activeDownloads->empty() && m_decodesInFlight == 0;
+    return m_activeDownloads && m_activeDownloads->empty() && m_decoder.decodesInFlight() == 0;
 }
 
 // MARK: The answer
@@ -294,9 +255,7 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
 
     if (m_answer.markup) {
         m_state = PellarAdState::LoadingFlexAd;
-        Size size;
-        if (auto owner = adDelegate())
-            size = owner->adSize();
+        Size size = bannerSize();
         std::weak_ptr<PellarFlexAdDelegate> flexDelegate
             = std::static_pointer_cast<PellarFlexAdDelegate>(shared_from_this());
         PellarBannerFactory::loadFlexAd(
@@ -304,7 +263,7 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
         return;
     }
 
-    auto url = imageURL();
+    auto url = m_answer.imageURL(PellarEndpoints::mediaHostURL());
     // The icon's name is one file name on the media host: "." or ".." would
     // reach another folder, so such an ad has no icon to fetch and fails.
     if (!m_answer.actionImageName || !PercentEscaping::addingPercentEscapesToPathSegment(*m_answer.actionImageName)
@@ -315,16 +274,6 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
     loadImages(*url);
 }
 
-std::optional<std::string> PellarAd::imageURL() const
-{
-    if (m_answer.bannerURL)
-        return m_answer.bannerURL;
-    // The path is joined to the media host as it is, without a separator.
-    if (m_answer.textImagePath)
-        return PellarEndpoints::mediaHostURL() + *m_answer.textImagePath;
-    return std::nullopt;
-}
-
 void PellarAd::loadImages(const std::string& imageURL)
 {
     m_state = PellarAdState::LoadingImages;
@@ -333,8 +282,10 @@ void PellarAd::loadImages(const std::string& imageURL)
     const std::string& iconName = *m_answer.actionImageName;
     auto& cache = PellarImageCache::sharedCache();
     if (cache.imageIsInCache(iconName)) {
-        if (auto bytes = cache.fetchImageNamed(iconName))
-            m_actionImage = Image::decode(*bytes, 1.0, Image::kMaxPixels, kMaximumIconSide);
+        if (auto bytes = cache.fetchImageNamed(iconName)) {
+            auto limits = PellarImageDecoder::iconLimits();
+            m_actionImage = Image::decode(*bytes, 1.0, limits.maxPixels, limits.maxDimension);
+        }
     }
     // A cached icon that no longer reads is fetched again rather than shown as nothing.
     if (m_actionImage || iconName == kSearchActionImageName)
@@ -441,35 +392,7 @@ void PellarAd::clickDidFail()
 
 void PellarAd::loadAccountingPixel()
 {
-    if (m_accountingPixelLoaded)
-        return;
-    m_accountingPixelLoaded = true;
-    if (m_answer.accountingPixelUrl)
-        startPixel(*m_answer.accountingPixelUrl, kAccountingPixelIdentifier);
-    if (m_answer.trackingPixelUrl)
-        startPixel(*m_answer.trackingPixelUrl, kTrackingPixelIdentifier);
-}
-
-void PellarAd::startPixel(const std::string& url, const char* identifier)
-{
-    auto download = PellarURLDownload::create();
-    // The callbacks hold the ad: it stays alive until each pixel has answered.
-    auto self = shared_from_this();
-    auto finish = [self](PellarURLDownload& finished) { self->pixelDownloadDidFinish(finished); };
-    download->setCallbacks(finish, finish);
-    download->setIdentifier(std::string(identifier));
-    // Nobody waits for a pixel: it must not take the connections others need.
-    download->setBackground(true);
-    m_pixelDownloads.insert(download);
-    download->loadContentsOfURLAtString(url);
-}
-
-void PellarAd::pixelDownloadDidFinish(PellarURLDownload& download)
-{
-    // The body is of no interest and a failure is not reported.
-    download.cancel();
-    if (auto strong = download.weak_from_this().lock())
-        m_pixelDownloads.erase(strong);
+    m_pixels.loadOnce(m_answer.accountingPixelUrl, m_answer.trackingPixelUrl, shared_from_this());
 }
 
 // MARK: Description
@@ -488,6 +411,6 @@ std::string PellarAd::description() const
         downloads += ")}";
     }
     return "<PellarAd " + StringUtilities::addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
-        + m_answer.action.value_or("(null)") + "', " + imageDescription(m_userImage) + ", "
-        + imageDescription(m_actionImage) + ", " + downloads + ">";
+        + m_answer.action.value_or("(null)") + "', " + (m_userImage ? m_userImage->description() : "(null)") + ", "
+        + (m_actionImage ? m_actionImage->description() : "(null)") + ", " + downloads + ">";
 }

@@ -3,12 +3,13 @@
 #include "ads/core/PellarAdAnswer.h"
 #include "ads/core/PellarAdAppearance.h"
 #include "ads/core/PellarAdFormat.h"
+#include "ads/core/PellarAdPixels.h"
 #include "ads/core/PellarFlexAdDelegate.h"
+#include "ads/core/PellarImageDecoder.h"
 #include "json/JSONValue.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -34,10 +35,11 @@ enum class PellarAdState : int32_t {
 
 // One ad from creation to ready or failed: it makes sure the browser icons
 // are cached, asks the ad server for an ad with the host's settings, reads
-// the answer (on a worker thread) into a PellarAdAnswer, loads the ad's image and action icon or
-// hands a "markup" answer to a flexible ad, and reports to its owner. A ready
-// ad records clicks with the server and fires its accounting and tracking
-// pixels once; the banner views read its fields and display attributes.
+// the answer (on a worker thread) into a PellarAdAnswer, loads the ad's
+// image and action icon (decoded by its PellarImageDecoder) or hands a
+// "markup" answer to a flexible ad, and reports to its owner. A ready ad
+// records clicks with the server and fires its PellarAdPixels once; the
+// banner views read its fields and display attributes.
 //
 // Every download the ad starts on its own path is tracked in
 // activeDownloads, which is the download's only owner; what happens when one
@@ -46,13 +48,6 @@ class PellarAd final : public PellarFlexAdDelegate, public std::enable_shared_fr
 public:
     static constexpr const char* kUserImageIdentifier = "userImage";
     static constexpr const char* kActionIconIdentifier = "actionIcon";
-    // Images are refused before decoding when larger than their place can
-    // use: icons above this side, banners above four times the banner's
-    // pixel area at the screen's scale.
-    static constexpr int kMaximumIconSide = 512;
-    static constexpr double kBannerAreaFactor = 4;
-    static constexpr const char* kAccountingPixelIdentifier = "accountingPixel";
-    static constexpr const char* kTrackingPixelIdentifier = "trackingPixel";
     // An action icon of this name is drawn by the search banner itself.
     static constexpr const char* kSearchActionImageName = "search";
 
@@ -86,7 +81,7 @@ public:
     const std::optional<std::string>& suggestionUrl() const { return m_answer.suggestionUrl; }
     const std::optional<std::string>& searchPlaceholder() const { return m_answer.searchPlaceholder; }
     const std::optional<std::string>& searchHelpURL() const { return m_answer.searchHelpURL; }
-    bool accountingPixelLoaded() const { return m_accountingPixelLoaded; }
+    bool accountingPixelLoaded() const { return m_pixels.loaded(); }
     const std::optional<std::string>& accountingPixelUrl() const { return m_answer.accountingPixelUrl; }
     const std::optional<std::string>& trackingPixelUrl() const { return m_answer.trackingPixelUrl; }
     const std::optional<std::string>& userString() const { return m_answer.userString; }
@@ -137,7 +132,6 @@ private:
         const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body);
     void loadAdWithData(const std::string& body);
     void didFinishParsingAdData(const std::optional<JSONValue>& answer);
-    std::optional<std::string> imageURL() const;
     void loadImages(const std::string& imageURL);
     void requestDidSucceed();
     void requestDidFail();
@@ -145,12 +139,8 @@ private:
     // Finished downloads, by the state the ad was in.
     void iconDownloadDidSucceed(PellarURLDownload&);
     void imageDownloadDidSucceed(PellarURLDownload&);
-    // Decodes on a worker and calls `done` on the main thread with the image,
-    // or null when the bytes are not one within the limits. Not called when
-    // the ad is gone.
-    using DecodeReply = std::function<void(PellarAd&, std::shared_ptr<const Image>)>;
-    void decodeImage(std::string bytes, long long maxPixels, int maxDimension, DecodeReply done);
-    long long maximumBannerPixels() const;
+    // The owner's banner size, or the standard banner's without an owner.
+    Size bannerSize() const;
     bool imagesComplete() const;
     std::shared_ptr<PellarURLDownload> takeTrackedDownload(PellarURLDownload&);
 
@@ -159,10 +149,6 @@ private:
     void clickDidSucceedWithResponse(const std::optional<JSONValue>& response);
     void clickDidFail();
 
-    // Pixels.
-    void startPixel(const std::string& url, const char* identifier);
-    void pixelDownloadDidFinish(PellarURLDownload&);
-
     std::weak_ptr<PellarDelegate> m_delegate;
     std::weak_ptr<PellarAdDelegate> m_adDelegate;
     PellarAdState m_state { PellarAdState::New };
@@ -170,12 +156,10 @@ private:
     std::optional<std::set<std::shared_ptr<PellarURLDownload>>> m_activeDownloads;
     PellarAdFormat m_format;
     PellarAdAnswer m_answer;
-    bool m_accountingPixelLoaded { false };
     std::shared_ptr<const Image> m_userImage;
     std::shared_ptr<const Image> m_actionImage;
-    int m_decodesInFlight { 0 };
+    PellarImageDecoder m_decoder;
     std::shared_ptr<PellarFlexAd> m_flexAd;
-    // Pixel downloads in flight. Each one's callbacks hold the ad, so the ad
-    // lives until its pixels have answered.
-    std::set<std::shared_ptr<PellarURLDownload>> m_pixelDownloads;
+    // Each pixel download holds the ad until it has answered.
+    PellarAdPixels m_pixels;
 };

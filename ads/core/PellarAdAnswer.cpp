@@ -36,6 +36,15 @@ bool hasKey(const JSONValue& answer, const char* key)
 
 } // namespace
 
+std::optional<std::string> PellarAdAnswer::imageURL(const std::string& mediaHostURL) const
+{
+    if (bannerURL)
+        return bannerURL;
+    if (textImagePath)
+        return mediaHostURL + *textImagePath;
+    return std::nullopt;
+}
+
 PellarAdAnswer PellarAdAnswer::fromJSON(const JSONValue& answer)
 {
     // find() answers nothing on a value that is not an object, so such an

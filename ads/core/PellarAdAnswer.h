@@ -53,6 +53,9 @@ struct PellarAdAnswer {
     std::optional<std::string> bannerURL;
     // Joined to the media host as it is, without a separator.
     std::optional<std::string> textImagePath;
+    // The image to fetch: the banner's URL, or the text image's path on the
+    // media host; nullopt when the answer names neither.
+    std::optional<std::string> imageURL(const std::string& mediaHostURL) const;
     // The pixels; an empty URL counts as missing.
     std::optional<std::string> accountingPixelUrl;
     std::optional<std::string> trackingPixelUrl;

@@ -1,5 +1,7 @@
 #include "platform/ui/graphics/Image.h"
 
+#include "platform/foundation/StringUtilities.h"
+
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <algorithm>
@@ -216,4 +218,11 @@ std::optional<std::string> Image::encodePNG() const
 bool Image::writePNG(const std::string& path) const
 {
     return cairo_surface_write_to_png(m_surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+std::string Image::description() const
+{
+    char size[64];
+    std::snprintf(size, sizeof size, "{%g, %g}", this->size().width, this->size().height);
+    return "<Image " + StringUtilities::addressText(this) + " size:" + size + ">";
 }

@@ -49,6 +49,9 @@ public:
     std::optional<std::string> encodePNG() const;
     bool writePNG(const std::string& path) const;
 
+    // "<Image 0x... size:{w, h}>" for descriptions and logs.
+    std::string description() const;
+
 private:
     Image(GRefPtr<cairo_surface_t>, double scale);
 

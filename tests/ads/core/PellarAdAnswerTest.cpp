@@ -33,6 +33,8 @@ TEST(PellarAdAnswerTest, TextAdReadsEveryNamedField)
     EXPECT_EQ(ad.medium, PellarAdMedium::Text);
     EXPECT_EQ(ad.textImagePath, "_t.png");
     EXPECT_EQ(ad.bannerURL, std::nullopt);
+    // The path is joined as it stands: the server's paths carry their own separator.
+    EXPECT_EQ(ad.imageURL("http://media/m"), "http://media/m_t.png");
     EXPECT_EQ(ad.searchPlaceholder, "Find");
     EXPECT_EQ(ad.searchHelpURL, "http://h/");
     EXPECT_EQ(ad.suggestionUrl, "http://s/");
@@ -70,6 +72,7 @@ TEST(PellarAdAnswerTest, ImageKeysDecideTheMediumEvenWhenTheirValueIsUnusable)
     EXPECT_EQ(banner.medium, PellarAdMedium::Banner);
     EXPECT_EQ(banner.bannerURL, std::nullopt);
     EXPECT_EQ(banner.textImagePath, std::nullopt);
+    EXPECT_EQ(banner.imageURL("http://media/"), std::nullopt);
 
     auto text = answer(R"({"204":false})");
     EXPECT_EQ(text.medium, PellarAdMedium::Text);

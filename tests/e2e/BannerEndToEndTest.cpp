@@ -1,4 +1,5 @@
 #include "tests/e2e/EndToEndSupport.h"
+#include "tests/support/Pixels.h"
 
 #include <cairo.h>
 #include <csignal>
@@ -162,14 +163,6 @@ TEST_F(BannerEndToEndTest, AServiceThatNeverAnswersFailsTheAdAtTheTimeOutInstead
     EXPECT_EQ(service.requestsTo("/ad_request").size(), 2u);
 }
 
-// The colour of one pixel, as 0xRRGGBB.
-unsigned pixelAt(const Image& image, int x, int y)
-{
-    const unsigned char* data = cairo_image_surface_get_data(image.surface());
-    const unsigned char* p = data + y * cairo_image_surface_get_stride(image.surface()) + x * 4;
-    return (unsigned(p[2]) << 16) | (unsigned(p[1]) << 8) | p[0];
-}
-
 TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndItsCloseButtonGivesTheScreenBack)
 {
     if (!std::getenv("DISPLAY"))
@@ -207,10 +200,10 @@ TEST_F(BannerEndToEndTest, CanvasAdOpensTheCanvasPageOverTheDarkenedScreenAndIts
     ASSERT_TRUE(banner && canvas && after);
     // The backdrop is opaque dark grey above and below the box; the box is
     // the page, framed in blue, with the title the page was handed.
-    EXPECT_EQ(pixelAt(*canvas, 10, 40), 0x333333u);
-    EXPECT_EQ(pixelAt(*canvas, 300, 450), 0x333333u);
-    EXPECT_EQ(pixelAt(*canvas, 1, 240), 0x1a55c0u);
-    EXPECT_EQ(pixelAt(*canvas, 250, 270), 0xfdfdfbu);
+    EXPECT_EQ(rgbAt(*canvas, 10, 40), 0x333333u);
+    EXPECT_EQ(rgbAt(*canvas, 300, 450), 0x333333u);
+    EXPECT_EQ(rgbAt(*canvas, 1, 240), 0x1a55c0u);
+    EXPECT_EQ(rgbAt(*canvas, 250, 270), 0xfdfdfbu);
     EXPECT_GT(largestDifference(*canvas, *banner, 17, 122, 190, 142), 150);
     // Closed: the banner is back and nothing of the screen is left over.
     EXPECT_EQ(largestDifference(*banner, *after, 0, 0, 320, 480), 0);

@@ -1,4 +1,5 @@
 #include "tests/e2e/EndToEndSupport.h"
+#include "tests/support/Pixels.h"
 
 #include <cairo.h>
 
@@ -50,14 +51,9 @@ TEST_F(SearchEndToEndTest, SearchBannerOpensTheScreenSuggestsAsTypedAndSearchesO
 
     auto banner = shot("banner.png"), typed = shot("suggestions.png"), results = shot("results.png");
     ASSERT_TRUE(banner && typed && results);
-    auto pixel = [](const Image& image, int x, int y) {
-        const unsigned char* data = cairo_image_surface_get_data(image.surface());
-        const unsigned char* p = data + y * cairo_image_surface_get_stride(image.surface()) + x * 4;
-        return (static_cast<unsigned>(p[2]) << 16) | (static_cast<unsigned>(p[1]) << 8) | p[0];
-    };
     // The table of suggestions is white below the bar; the page of results replaces the screen.
-    EXPECT_EQ(pixel(*typed, 300, 60), 0xffffffu);
-    EXPECT_NE(pixel(*results, 300, 60), pixel(*typed, 300, 60));
+    EXPECT_EQ(rgbAt(*typed, 300, 60), 0xffffffu);
+    EXPECT_NE(rgbAt(*results, 300, 60), rgbAt(*typed, 300, 60));
 }
 
 } // namespace

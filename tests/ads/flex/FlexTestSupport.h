@@ -5,6 +5,7 @@
 #include "platform/ui/views/Touch.h"
 #include "platform/ui/views/View.h"
 #include "tests/support/GoldenImage.h"
+#include "tests/support/Pixels.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -36,11 +37,7 @@ struct Pixel {
 };
 inline Pixel pixelAt(const Image& image, double x, double y)
 {
-    cairo_surface_t* surface = image.surface();
-    cairo_surface_flush(surface);
-    int px = int(x * image.scale()), py = int(y * image.scale());
-    uint32_t argb = *reinterpret_cast<const uint32_t*>(
-        cairo_image_surface_get_data(surface) + py * cairo_image_surface_get_stride(surface) + px * 4);
+    uint32_t argb = argbAt(image, int(x * image.scale()), int(y * image.scale()));
     int a = (argb >> 24) & 0xFF;
     auto channel = [&](int shift) { return a ? int(((argb >> shift) & 0xFF) * 255 / a) : 0; };
     return { channel(16), channel(8), channel(0), a };

@@ -4,6 +4,7 @@
 #include "platform/ui/layers/KeyframeAnimation.h"
 #include "platform/ui/layers/Transaction.h"
 #include "platform/ui/views/View.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/UITest.h"
 
 #include <string>
@@ -265,9 +266,7 @@ TEST_F(AnimationTest, FlipTransitionShowsTheOldSideThenTheNewAndReportsOnce)
         cairo_t* cr = cairo_create(surface);
         container->layer().render(cr, 1, loop().now());
         cairo_destroy(cr);
-        cairo_surface_flush(surface);
-        uint32_t p = *reinterpret_cast<uint32_t*>(
-            cairo_image_surface_get_data(surface) + 10 * cairo_image_surface_get_stride(surface) + 20 * 4);
+        uint32_t p = argbAt(surface, 20, 10);
         cairo_surface_destroy(surface);
         return p;
     };

@@ -2,6 +2,7 @@
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
+#include "tests/support/Pixels.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
@@ -10,13 +11,6 @@
 #include <zlib.h>
 
 namespace {
-
-uint32_t pixelAt(const Image& image, int x, int y)
-{
-    auto* data = cairo_image_surface_get_data(image.surface());
-    int stride = cairo_image_surface_get_stride(image.surface());
-    return *reinterpret_cast<uint32_t*>(data + y * stride + x * 4);
-}
 
 // A PNG signature and header announcing width × height, without any pixels.
 std::string pngHeader(uint32_t width, uint32_t height)
@@ -107,7 +101,7 @@ TEST(Image, RefusesHugeImagesBeforeDecodingAndRoundTripsPNG)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->pixelWidth(), 8);
     // Half-transparent blue survives (premultiplied: 0x80 alpha, ~0x80 blue).
-    uint32_t p = pixelAt(*back, 3, 3);
+    uint32_t p = argbAt(*back, 3, 3);
     EXPECT_EQ(p >> 24, 0x80u);
     EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x80, 1);
 }
@@ -228,13 +222,13 @@ TEST(GraphicsContext, GradientExtendsOnlyPastTheRequestedEnd)
         return context.image();
     };
     auto afterOnly = draw(false, true);
-    EXPECT_EQ(pixelAt(*afterOnly, 5, 2) >> 24, 0u); // nothing before the start
-    EXPECT_EQ(pixelAt(*afterOnly, 5, 27), 0xFF0000FFu); // end colour after the end
+    EXPECT_EQ(argbAt(*afterOnly, 5, 2) >> 24, 0u); // nothing before the start
+    EXPECT_EQ(argbAt(*afterOnly, 5, 27), 0xFF0000FFu); // end colour after the end
     auto neither = draw(false, false);
-    EXPECT_EQ(pixelAt(*neither, 5, 27) >> 24, 0u);
-    EXPECT_EQ(pixelAt(*neither, 5, 15) >> 24, 0xFFu);
+    EXPECT_EQ(argbAt(*neither, 5, 27) >> 24, 0u);
+    EXPECT_EQ(argbAt(*neither, 5, 15) >> 24, 0xFFu);
     auto both = draw(true, true);
-    EXPECT_EQ(pixelAt(*both, 5, 2), 0xFFFF0000u);
+    EXPECT_EQ(argbAt(*both, 5, 2), 0xFFFF0000u);
 }
 
 TEST(GraphicsContext, ArcToPointRoundsACornerAndUnbalancedRestoreIsHarmless)
@@ -251,7 +245,7 @@ TEST(GraphicsContext, ArcToPointRoundsACornerAndUnbalancedRestoreIsHarmless)
     c.closePath();
     c.fillPath();
     auto image = context.image();
-    EXPECT_EQ(pixelAt(*image, 1, 1) >> 24, 0u); // cut away by the curve
-    EXPECT_EQ(pixelAt(*image, 10, 1) >> 24, 0xFFu); // on the straight top edge
-    EXPECT_EQ(pixelAt(*image, 4, 4) >> 24, 0xFFu); // inside the arc
+    EXPECT_EQ(argbAt(*image, 1, 1) >> 24, 0u); // cut away by the curve
+    EXPECT_EQ(argbAt(*image, 10, 1) >> 24, 0xFFu); // on the straight top edge
+    EXPECT_EQ(argbAt(*image, 4, 4) >> 24, 0xFFu); // inside the arc
 }

@@ -4,6 +4,7 @@
 #include "platform/ui/graphics/GraphicsContext.h"
 #include "platform/ui/views/ViewController.h"
 #include "platform/ui/views/Window.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/UITest.h"
 
 #include <string>
@@ -224,10 +225,7 @@ TEST_F(ViewTest, DrawingIsCachedUntilAskedAndTheScreenRecompositesOnlyWhenSometh
     cairo_surface_t* screen = Application::shared().compositeScreen(2);
     EXPECT_EQ(drawn->draws, 2);
     // Red where the view is (scale 2: centre 50, 50 is pixel 100, 100).
-    auto* data = cairo_image_surface_get_data(screen);
-    int stride = cairo_image_surface_get_stride(screen);
-    uint32_t pixel = *reinterpret_cast<uint32_t*>(data + 100 * stride + 100 * 4);
-    EXPECT_EQ(pixel & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(argbAt(screen, 100, 100) & 0xFFFFFF, 0xFF0000u);
 }
 
 TEST_F(ViewTest, ConvertingBetweenViewsAndSubviewOrder)

@@ -28,18 +28,11 @@ std::shared_ptr<PellarAd> PellarAd::create(PellarAdFormat format)
 }
 
 PellarAd::PellarAd(PellarAdFormat format)
-    : m_activeDownloads(std::in_place)
-    , m_format(format)
+    : m_format(format)
 {
 }
 
-PellarAd::~PellarAd()
-{
-    if (m_activeDownloads) {
-        for (auto& download : *m_activeDownloads)
-            download->cancel();
-    }
-}
+PellarAd::~PellarAd() = default;
 
 // MARK: Request
 
@@ -88,27 +81,15 @@ void PellarAd::requestAdFromServer()
 void PellarAd::addDownload(
     const std::string& url, const std::optional<std::string>& identifier, const std::optional<std::string>& body)
 {
-    // After a failure the set is gone and nothing would own the download.
-    if (!m_activeDownloads)
-        return;
     auto download = PellarURLDownload::create();
+    if (!m_downloads.add(download))
+        return;
     download->setDelegate(shared_from_this(), &PellarAd::downloadDidSucceed, &PellarAd::downloadDidFail);
     download->setIdentifier(identifier);
-    // Tracked before it starts: a download that cannot start reports on the
-    // next pass and must find itself in the set.
-    m_activeDownloads->insert(download);
     download->loadContentsOfURLAtString(url, body);
 }
 
 // MARK: Finished downloads
-
-std::shared_ptr<PellarURLDownload> PellarAd::takeTrackedDownload(PellarURLDownload& download)
-{
-    auto strong = download.weak_from_this().lock();
-    if (m_activeDownloads && strong)
-        m_activeDownloads->erase(strong);
-    return strong;
-}
 
 void PellarAd::downloadDidSucceed(PellarURLDownload& download)
 {
@@ -119,7 +100,7 @@ void PellarAd::downloadDidSucceed(PellarURLDownload& download)
         && state != PellarAdState::LoadingImages && state != PellarAdState::LoadingFlexAd
         && state != PellarAdState::Clicked)
         return;
-    auto taken = takeTrackedDownload(download);
+    auto taken = m_downloads.take(download);
     switch (state) {
     case PellarAdState::LoadingBrowserIcons:
         iconDownloadDidSucceed(download);
@@ -142,7 +123,7 @@ void PellarAd::downloadDidSucceed(PellarURLDownload& download)
 void PellarAd::downloadDidFail(PellarURLDownload& download)
 {
     auto protectedThis = shared_from_this();
-    auto taken = takeTrackedDownload(download);
+    auto taken = m_downloads.take(download);
     switch (m_state) {
     case PellarAdState::LoadingBrowserIcons:
     case PellarAdState::RequestingAd:
@@ -218,7 +199,7 @@ Size PellarAd::bannerSize() const
 
 bool PellarAd::imagesComplete() const
 {
-    return m_activeDownloads && m_activeDownloads->empty() && m_decoder.decodesInFlight() == 0;
+    return m_downloads.empty() && m_decoder.decodesInFlight() == 0;
 }
 
 // MARK: The answer
@@ -305,12 +286,7 @@ void PellarAd::requestDidSucceed()
 void PellarAd::requestDidFail()
 {
     auto protectedThis = shared_from_this();
-    auto downloads = std::move(m_activeDownloads);
-    m_activeDownloads.reset();
-    if (downloads) {
-        for (auto& download : *downloads)
-            download->cancel();
-    }
+    m_downloads.giveUp();
     m_state = PellarAdState::Failed;
     if (auto owner = adDelegate())
         owner->adDidFailToLoad(*this);
@@ -399,18 +375,7 @@ void PellarAd::loadAccountingPixel()
 
 std::string PellarAd::description() const
 {
-    std::string downloads = "(null)";
-    if (m_activeDownloads) {
-        downloads = "{(";
-        bool first = true;
-        for (auto& download : *m_activeDownloads) {
-            downloads += first ? "" : ", ";
-            downloads += download->description();
-            first = false;
-        }
-        downloads += ")}";
-    }
     return "<PellarAd " + StringUtilities::addressText(this) + ": '" + m_answer.text.value_or("(null)") + "', '"
         + m_answer.action.value_or("(null)") + "', " + (m_userImage ? m_userImage->description() : "(null)") + ", "
-        + (m_actionImage ? m_actionImage->description() : "(null)") + ", " + downloads + ">";
+        + (m_actionImage ? m_actionImage->description() : "(null)") + ", " + m_downloads.description() + ">";
 }

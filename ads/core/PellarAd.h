@@ -2,6 +2,7 @@
 
 #include "ads/core/PellarAdAnswer.h"
 #include "ads/core/PellarAdAppearance.h"
+#include "ads/core/PellarAdDownloads.h"
 #include "ads/core/PellarAdFormat.h"
 #include "ads/core/PellarAdPixels.h"
 #include "ads/core/PellarFlexAdDelegate.h"
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 class Image;
@@ -41,9 +41,9 @@ enum class PellarAdState : int32_t {
 // records clicks with the server and fires its PellarAdPixels once; the
 // banner views read its fields and display attributes.
 //
-// Every download the ad starts on its own path is tracked in
-// activeDownloads, which is the download's only owner; what happens when one
-// finishes depends on the ad's state at that moment.
+// Every download the ad starts on its own path is owned by its
+// PellarAdDownloads; what happens when one finishes depends on the ad's
+// state at that moment.
 class PellarAd final : public PellarFlexAdDelegate, public std::enable_shared_from_this<PellarAd> {
 public:
     static constexpr const char* kUserImageIdentifier = "userImage";
@@ -89,7 +89,7 @@ public:
     const std::shared_ptr<const Image>& actionImage() const { return m_actionImage; }
     const std::shared_ptr<PellarFlexAd>& flexAd() const { return m_flexAd; }
     // Tracked downloads not yet finished (or finished in a state that ignores them).
-    size_t activeDownloadCount() const { return m_activeDownloads ? m_activeDownloads->size() : 0; }
+    size_t activeDownloadCount() const { return m_downloads.count(); }
 
     // Ready to show: ready, or ready and recording a click.
     bool readyForDisplay() const { return m_state == PellarAdState::Ready || m_state == PellarAdState::Clicked; }
@@ -142,7 +142,6 @@ private:
     // The owner's banner size, or the standard banner's without an owner.
     Size bannerSize() const;
     bool imagesComplete() const;
-    std::shared_ptr<PellarURLDownload> takeTrackedDownload(PellarURLDownload&);
 
     // Clicks.
     void performClickWithData(const std::string& body);
@@ -152,8 +151,7 @@ private:
     std::weak_ptr<PellarDelegate> m_delegate;
     std::weak_ptr<PellarAdDelegate> m_adDelegate;
     PellarAdState m_state { PellarAdState::New };
-    // nullopt once a failure has given the set up: later downloads are not tracked.
-    std::optional<std::set<std::shared_ptr<PellarURLDownload>>> m_activeDownloads;
+    PellarAdDownloads m_downloads;
     PellarAdFormat m_format;
     PellarAdAnswer m_answer;
     std::shared_ptr<const Image> m_userImage;

@@ -101,6 +101,9 @@ TEST_F(PellarAdRequestTest, MissingBrowserIconsAreCachedBeforeTheRequestAndABrok
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(owner->failed, 1);
     EXPECT_EQ(server.requestsTo("/ad_request"), 1); // none for the failed ad
+    // The failed ad has given its downloads up: nothing is tracked any more.
+    EXPECT_EQ(ad->activeDownloadCount(), 0u);
+    EXPECT_TRUE(ad->description().ends_with(", (null)>"));
     EXPECT_FALSE(PellarImageCache::sharedCache().imageIsInCache("back"));
 }
 

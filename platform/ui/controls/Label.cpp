@@ -118,12 +118,7 @@ std::optional<std::string> Label::accessibilityText() const
 void Label::applyInterfaceProperties(const InterfaceProperties& properties)
 {
     View::applyInterfaceProperties(properties);
-    setText(properties.string("text"));
-    if (auto font = properties.font())
-        setFont(*font);
-    if (auto color = properties.color("textColor"))
-        setTextColor(*color);
-    setTextAlignment(properties.textAlignment(TextAlignment::Left));
+    properties.applyTextProperties(*this);
     if (auto lines = properties.number("numberOfLines"))
         setNumberOfLines(static_cast<int>(*lines));
 }

@@ -87,12 +87,7 @@ void TextView::touchesMoved(const TouchSet& touches, const Event&)
 void TextView::applyInterfaceProperties(const InterfaceProperties& properties)
 {
     View::applyInterfaceProperties(properties);
-    setText(properties.string("text"));
-    if (auto font = properties.font())
-        setFont(*font);
-    if (auto color = properties.color("textColor"))
-        setTextColor(*color);
+    properties.applyTextProperties(*this);
     if (auto editable = properties.boolean("editable"))
         setEditable(*editable);
-    setTextAlignment(properties.textAlignment(TextAlignment::Left));
 }

@@ -45,6 +45,18 @@ public:
     // "textAlignment": "left", "center" or "right".
     TextAlignment textAlignment(TextAlignment fallback) const;
 
+    // The keys every text-showing control reads the same way: "text" (empty
+    // when absent), "font", "textColor" and "textAlignment" (left when absent).
+    template <typename TextControl> void applyTextProperties(TextControl& control) const
+    {
+        control.setText(string("text"));
+        if (auto f = font())
+            control.setFont(*f);
+        if (auto c = color("textColor"))
+            control.setTextColor(*c);
+        control.setTextAlignment(textAlignment(TextAlignment::Left));
+    }
+
     // Makes an object that is not a view of the tree (a bar item) reachable
     // by its id in outlets and actions.
     void nameObject(const std::string& id, std::shared_ptr<Responder>) const;

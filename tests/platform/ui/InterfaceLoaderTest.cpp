@@ -4,6 +4,7 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/TextView.h"
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/views/InterfaceProperties.h"
 #include "platform/ui/views/ViewController.h"
@@ -180,4 +181,47 @@ TEST_F(InterfaceLoaderTest, ControlsReadTheirOwnPropertiesWhateverTheLoaderKnows
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), "Hi!");
     EXPECT_EQ(label->textAlignment(), TextAlignment::Center);
+}
+
+// Labels and text views share their text keys: both read a description the
+// same way, and a mistyped value leaves the control's default alone.
+TEST_F(InterfaceLoaderTest, LabelsAndTextViewsReadTheSameTextKeys)
+{
+    auto owner = std::make_shared<OwnerController>();
+    InterfaceLoader loader;
+    ASSERT_TRUE(loader.load(parse(R"({"objects": [
+        {"class": "Label", "id": "label", "text": "Hi", "font": {"name": "Courier", "size": 12},
+         "textColor": [0, 0, 1], "textAlignment": "right"},
+        {"class": "TextView", "id": "text", "text": "Hi", "font": {"name": "Courier", "size": 12},
+         "textColor": [0, 0, 1], "textAlignment": "right", "editable": false},
+        {"class": "Label", "id": "badLabel", "text": 5, "font": "big", "textColor": "plaid", "textAlignment": 3},
+        {"class": "TextView", "id": "badText", "text": 5, "font": "big", "textColor": "plaid", "textAlignment": 3}
+    ]})"),
+        *owner));
+    auto label = std::dynamic_pointer_cast<Label>(loader.objectWithID("label"));
+    auto text = std::dynamic_pointer_cast<TextView>(loader.objectWithID("text"));
+    ASSERT_TRUE(label && text);
+    EXPECT_EQ(label->text(), "Hi");
+    EXPECT_EQ(label->font(), Font::fontWithName("Courier", 12));
+    EXPECT_EQ(label->textColor(), (Color { 0, 0, 1, 1 }));
+    EXPECT_EQ(label->textAlignment(), TextAlignment::Right);
+    EXPECT_EQ(text->text(), label->text());
+    EXPECT_EQ(text->font(), label->font());
+    EXPECT_EQ(text->textColor(), label->textColor());
+    EXPECT_EQ(text->textAlignment(), label->textAlignment());
+    EXPECT_FALSE(text->isEditable());
+
+    auto badLabel = std::dynamic_pointer_cast<Label>(loader.objectWithID("badLabel"));
+    auto badText = std::dynamic_pointer_cast<TextView>(loader.objectWithID("badText"));
+    ASSERT_TRUE(badLabel && badText);
+    auto defaultLabel = View::make<Label>();
+    auto defaultText = View::make<TextView>();
+    EXPECT_EQ(badLabel->text(), "");
+    EXPECT_EQ(badLabel->font(), defaultLabel->font());
+    EXPECT_EQ(badLabel->textColor(), defaultLabel->textColor());
+    EXPECT_EQ(badLabel->textAlignment(), TextAlignment::Left);
+    EXPECT_EQ(badText->text(), "");
+    EXPECT_EQ(badText->font(), defaultText->font());
+    EXPECT_EQ(badText->textColor(), defaultText->textColor());
+    EXPECT_EQ(badText->textAlignment(), TextAlignment::Left);
 }

@@ -41,11 +41,9 @@ GtkHost::~GtkHost()
     if (m_settingsHandler)
         g_signal_handler_disconnect(gtk_settings_get_default(), m_settingsHandler);
     if (m_inhibitCookie && m_application)
-        gtk_application_uninhibit(m_application, m_inhibitCookie);
+        gtk_application_uninhibit(m_application.get(), m_inhibitCookie);
     if (m_window && !m_closed)
         gtk_window_destroy(GTK_WINDOW(m_window));
-    if (m_application)
-        g_object_unref(m_application);
 }
 
 bool GtkHost::initialize()
@@ -134,17 +132,17 @@ GtkHost::StartResult GtkHost::start()
 {
     if (!m_options.applicationId.empty()) {
         auto flags = m_options.nonUnique ? G_APPLICATION_NON_UNIQUE : static_cast<GApplicationFlags>(0);
-        m_application = gtk_application_new(m_options.applicationId.c_str(), flags);
+        m_application = adoptGRef(gtk_application_new(m_options.applicationId.c_str(), flags));
         GError* error = nullptr;
-        if (!g_application_register(G_APPLICATION(m_application), nullptr, &error)) {
+        if (!g_application_register(G_APPLICATION(m_application.get()), nullptr, &error)) {
             // Without a session bus the program still runs, as a lone instance.
             Log::writef("Running without single-instance support: %s", error ? error->message : "unknown error");
             g_clear_error(&error);
-        } else if (g_application_get_is_remote(G_APPLICATION(m_application))) {
-            g_application_activate(G_APPLICATION(m_application));
+        } else if (g_application_get_is_remote(G_APPLICATION(m_application.get()))) {
+            g_application_activate(G_APPLICATION(m_application.get()));
             return StartResult::HandedOver;
         }
-        g_signal_connect(m_application, "activate", G_CALLBACK(+[](GApplication*, gpointer data) {
+        g_signal_connect(m_application.get(), "activate", G_CALLBACK(+[](GApplication*, gpointer data) {
             auto* host = static_cast<GtkHost*>(data);
             if (host->m_window && !host->m_closed)
                 gtk_window_present(GTK_WINDOW(host->m_window));
@@ -168,7 +166,7 @@ GtkHost::StartResult GtkHost::start()
         m_scale = fittingScale(m_scale, area.width, area.height - kDecorationAllowance);
     }
 
-    m_window = m_application ? gtk_application_window_new(m_application) : gtk_window_new();
+    m_window = m_application ? gtk_application_window_new(m_application.get()) : gtk_window_new();
     gtk_window_set_title(GTK_WINDOW(m_window), "Vantrel");
     gtk_window_set_icon_name(
         GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
@@ -372,9 +370,9 @@ void GtkHost::updateIdleInhibition()
     bool wanted = visible && Application::shared().isIdleTimerDisabled();
     if (wanted && !m_inhibitCookie && m_application) {
         m_inhibitCookie = gtk_application_inhibit(
-            m_application, GTK_WINDOW(m_window), GTK_APPLICATION_INHIBIT_IDLE, "Testing the screen's pixels");
+            m_application.get(), GTK_WINDOW(m_window), GTK_APPLICATION_INHIBIT_IDLE, "Testing the screen's pixels");
     } else if (!wanted && m_inhibitCookie) {
-        gtk_application_uninhibit(m_application, m_inhibitCookie);
+        gtk_application_uninhibit(m_application.get(), m_inhibitCookie);
         m_inhibitCookie = 0;
     }
 }

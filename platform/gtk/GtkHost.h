@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/GRefPtr.h"
 #include "platform/gtk/GtkScreenTiles.h"
 #include "platform/headless/ScriptHost.h"
 
@@ -103,7 +104,7 @@ private:
     // Typed text through GTK's input method (its own class: the host only routes keys to it).
     std::unique_ptr<GtkTextInput> m_textInput;
     double m_scale { 1.0 };
-    GtkApplication* m_application { nullptr };
+    GRefPtr<GtkApplication> m_application;
     GdkMonitor* m_monitor { nullptr };
     GtkWidget* m_window { nullptr };
     GtkWidget* m_area { nullptr };

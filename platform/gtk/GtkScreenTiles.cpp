@@ -60,11 +60,10 @@ int GtkScreenTiles::update(cairo_surface_t* surface)
         graphene_rect_t bounds = GRAPHENE_RECT_INIT(static_cast<float>(tile.x), static_cast<float>(tile.y),
             static_cast<float>(tile.width), static_cast<float>(tile.height));
         tile.node = adoptGRef(gsk_cairo_node_new(&bounds));
-        cairo_t* cr = gsk_cairo_node_get_draw_context(tile.node.get());
-        cairo_set_source_surface(cr, tile.image.get(), tile.x, tile.y);
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+        auto cr = adoptGRef(gsk_cairo_node_get_draw_context(tile.node.get()));
+        cairo_set_source_surface(cr.get(), tile.image.get(), tile.x, tile.y);
+        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_FAST);
+        cairo_paint(cr.get());
         ++changed;
     }
     return changed;

@@ -6,6 +6,8 @@
 #include "platform/ui/views/InterfaceLoader.h"
 #include "platform/ui/views/View.h"
 
+#include <cstdlib>
+
 void AdViewController::registerInterfaceClass()
 {
     InterfaceLoader::registerClass("AdViewController",
@@ -51,10 +53,20 @@ void AdViewController::didReceiveAd(PellarView&)
     if (auto timer = m_refreshTimer.lock())
         timer->invalidate();
     std::weak_ptr<Responder> weakThis = weak_from_this();
-    m_refreshTimer = Timer::scheduledTimer(kRefreshInterval, true, [weakThis](Timer&) {
+    m_refreshTimer = Timer::scheduledTimer(refreshInterval(), true, [weakThis](Timer&) {
         if (auto self = std::static_pointer_cast<AdViewController>(weakThis.lock()))
             self->refreshAd();
     });
+}
+
+double AdViewController::refreshInterval()
+{
+    const char* value = std::getenv("VANTREL_REFRESH_INTERVAL");
+    char* end = nullptr;
+    double seconds = value ? std::strtod(value, &end) : 0;
+    if (!value || end == value || *end || !(seconds >= 1 && seconds <= 3600))
+        return kRefreshInterval;
+    return seconds;
 }
 
 void AdViewController::refreshAd()

@@ -17,6 +17,8 @@ class AdViewController final : public ViewController, public PellarDelegate {
 public:
     static constexpr const char* kPublisherId = "c07d2e9b4f18a53";
     static constexpr double kRefreshInterval = 60.0;
+    // kRefreshInterval, or VANTREL_REFRESH_INTERVAL's seconds (1 to 3600) for tests and demos.
+    static double refreshInterval();
     static constexpr const char* kDidReceiveAdMessage = "Pellar: Did receive ad";
     static constexpr const char* kDidFailToReceiveAdMessage = "Pellar: Did fail to receive ad";
 

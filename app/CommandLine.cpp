@@ -18,6 +18,7 @@ static std::optional<double> number(const std::string& text)
 ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& arguments)
 {
     CommandLine options;
+    options.arguments = arguments;
     auto fail = [&](const std::string& message) -> ErrorOr<CommandLine> {
         return Error { kErrorDomain, kUnusableArguments, message };
     };
@@ -114,6 +115,8 @@ std::string CommandLine::usage()
            "                        wait SECONDS | screenshot PATH | quit\n"
            "                      coordinates are points on the screen (320 x 480 by default);\n"
            "                      keys are named like space, Escape, shift+Right, F11, question\n"
+           "                      with the window, FILE - reads commands from standard input as\n"
+           "                      they come and answers each with a line (ok, or error: why)\n"
            "  --screenshot PATH   write the screen as a PNG before quitting\n"
            "  --quit-after SECS   quit after this many seconds (after the script, if any)\n"
            "  --version           show the version\n"

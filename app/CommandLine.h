@@ -24,6 +24,8 @@ public:
     std::optional<double> quitAfter;
     bool help { false };
     bool version { false };
+    // The words as given (a later start hands them to the running one).
+    std::vector<std::string> arguments;
 
     // Scales below this make the 320-point screen narrower than 80 pixels.
     static constexpr double kSmallestScale = 0.25;

@@ -7,10 +7,12 @@
 #include "app/VantrelSettings.h"
 #include "app/vcVantrel.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/ScriptRunner.h"
+#include "platform/headless/ScriptStream.h"
 #include "platform/ui/views/Application.h"
 #include "json/JSONDeserializer.h"
 
@@ -24,6 +26,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <gio/gunixinputstream.h>
+#include <gio/gunixoutputstream.h>
 #include <iostream>
 #include <unistd.h>
 
@@ -129,7 +133,10 @@ int VantrelLauncher::main(int argc, char** argv)
         return 0;
     }
     std::optional<Script> script;
-    if (options->scriptPath) {
+    if (options->scriptPath && *options->scriptPath == kStandardInput) {
+        if (options->headless)
+            return fail("--script - needs the window: a headless run reads its script from a file");
+    } else if (options->scriptPath) {
         auto loaded = Script::load(*options->scriptPath);
         if (!loaded)
             return fail(*options->scriptPath + ": " + loaded.error().message);
@@ -191,10 +198,10 @@ int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<
         return fail("cannot open the display; use --headless");
     // Scripted and timed runs are tools: they may run beside the app and each other.
     bool tool = script || options.screenshotPath || options.quitAfter;
-    GtkHost host({ options.scale, options.fullScreen, options.monitor, kApplicationId, tool });
+    GtkHost host({ options.scale, options.fullScreen, options.monitor, kApplicationId, tool, options.arguments });
     switch (host.start()) {
     case GtkHost::StartResult::HandedOver:
-        std::cerr << "vantrel: already running; brought its window to the front\n";
+        std::cerr << "vantrel: already running; its window takes these options and comes to the front\n";
         return 0;
     case GtkHost::StartResult::NoSuchMonitor:
         return fail(
@@ -204,6 +211,22 @@ int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<
     }
     auto delegate = launch();
     applyScreenOptions(options, *delegate);
+    // A later start of the app hands its options over: the window takes them.
+    host.setHandOverHandler([&host, delegate](const std::vector<std::string>& arguments) {
+        auto later = CommandLine::parse(arguments);
+        if (!later) {
+            Log::writef("vantrel: a later start's options are not understood: %s", later.error().message.c_str());
+            return;
+        }
+        if (later->fullScreen || later->monitor) {
+            if (!host.showFullScreen(later->fullScreen || Application::shared().isFullScreen(), later->monitor))
+                Log::writef("vantrel: no monitor %s", later->monitor->c_str());
+        }
+        applyScreenOptions(*later, *delegate);
+        host.present();
+    });
+    if (options.scriptPath && *options.scriptPath == kStandardInput)
+        return runScriptStream(host);
     auto outcome = runScript(options, script, host, true, [&host] { return host.isClosed(); });
     if (outcome.status == 0 && !outcome.quitRequested && !host.isClosed()) {
         if (options.quitAfter)
@@ -217,6 +240,18 @@ int VantrelLauncher::runDesktop(const CommandLine& options, const std::optional<
     }
     host.close();
     return outcome.status;
+}
+
+int VantrelLauncher::runScriptStream(GtkHost& host)
+{
+    auto commands = adoptGRef(g_unix_input_stream_new(STDIN_FILENO, FALSE));
+    auto replies = adoptGRef(g_unix_output_stream_new(STDOUT_FILENO, FALSE));
+    auto stream = std::make_shared<ScriptStream>(commands.get(), replies.get(), host);
+    bool done = false;
+    stream->run([&done](bool) { done = true; });
+    RunLoop::main().runUntil([&] { return done || host.isClosed(); }, 1e9);
+    host.close();
+    return 0;
 }
 #endif
 

@@ -8,7 +8,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
+class GtkHost;
 class ScriptHost;
 class VantrelAppDelegate;
 
@@ -37,6 +39,8 @@ public:
 
     // The desktop's application id (reverse DNS; the desktop file is named after it).
     static constexpr const char* kApplicationId = "org.vantrel.Vantrel";
+    // The script path that means standard input.
+    static constexpr std::string_view kStandardInput = "-";
 
     // The whole program; answers the exit status.
     static int main(int argc, char** argv);
@@ -47,6 +51,10 @@ private:
         bool quitRequested { false };
     };
     static int runDesktop(const CommandLine&, const std::optional<Script>&);
+#ifdef VANTREL_HAVE_GTK
+    // `--script -`: commands from standard input, each answered on standard output.
+    static int runScriptStream(GtkHost&);
+#endif
     static int runHeadless(const CommandLine&, const std::optional<Script>&);
     static ScriptOutcome runScript(const CommandLine&, const std::optional<Script>&, ScriptHost&, bool realtime,
         std::function<bool()> abandoned = nullptr);

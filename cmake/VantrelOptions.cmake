@@ -9,6 +9,17 @@ if(VANTREL_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# An executable exports every function of its own that a shared library it
+# links also names, and the dynamic linker then binds that library to our copy.
+# libstdc++'s template instantiations are such functions: WebKit's script
+# engine released its shared pointers through our copy of
+# _Sp_counted_base::_M_release_last_use_cold, which on a sanitized build is
+# instrumented and stops the program inside WebKit. With every symbol local,
+# each library keeps its own. (libFuzzer builds need their exports.)
+if(NOT VANTREL_FUZZ AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    add_link_options("$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:LINKER:--version-script=${PROJECT_SOURCE_DIR}/cmake/PrivateSymbols.map>")
+endif()
+
 # vantrel_library(NAME SOURCES... [LINKS ...]): one static library per layer.
 function(vantrel_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})

@@ -10,6 +10,9 @@
 #include "platform/foundation/URL.h"
 #include "platform/ui/views/Application.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 std::shared_ptr<PellarController> PellarController::create()
 {
     return std::shared_ptr<PellarController>(new PellarController);
@@ -53,10 +56,23 @@ void PellarController::startFirstAdRequest()
     m_currentlyDisplayedAd = createAdWithInitiatedAdRequest();
 }
 
+double PellarController::minimumRefreshInterval()
+{
+    static const double interval = [] {
+        const char* value = std::getenv("PELLAR_MINIMUM_REFRESH_INTERVAL");
+        char* end = nullptr;
+        double seconds = value ? std::strtod(value, &end) : 0;
+        if (!value || end == value || *end || !(seconds >= 1))
+            return kMinimumRefreshInterval;
+        return std::min(seconds, kMinimumRefreshInterval);
+    }();
+    return interval;
+}
+
 void PellarController::requestFreshAd()
 {
     double now = RunLoop::main().now();
-    if (m_lastRequestForFreshAd && now - *m_lastRequestForFreshAd < kMinimumRefreshInterval)
+    if (m_lastRequestForFreshAd && now - *m_lastRequestForFreshAd < minimumRefreshInterval())
         return;
     m_lastRequestForFreshAd = now;
     // An image banner stays for good, though the request's time counts.

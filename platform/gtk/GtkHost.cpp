@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkHost.h"
 
+#include "platform/foundation/GUniquePtr.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkTextInput.h"
@@ -80,7 +81,7 @@ double GtkHost::fittingScale(double wanted, int availableWidth, int availableHei
 
 double GtkHost::renderScale() const
 {
-    int factor = m_area ? gtk_widget_get_scale_factor(m_area) : 1;
+    int factor = m_screen ? gtk_widget_get_scale_factor(m_screen->widget()) : 1;
     return m_scale * std::max(1, factor);
 }
 
@@ -89,36 +90,12 @@ Point GtkHost::toPoints(double x, double y) const
     return { x / m_scale, y / m_scale };
 }
 
-GType GtkHost::screenAreaType()
+void GtkHost::snapshotScreen(GtkSnapshot* snapshot)
 {
-    static GType type = g_type_register_static_simple(
-        GTK_TYPE_DRAWING_AREA, "VantrelScreenArea", sizeof(GtkDrawingAreaClass),
-        [](gpointer widgetClass, gpointer) { GTK_WIDGET_CLASS(widgetClass)->snapshot = snapshotArea; },
-        sizeof(GtkDrawingArea), nullptr, static_cast<GTypeFlags>(0));
-    return type;
-}
-
-void GtkHost::snapshotArea(GtkWidget* area, GtkSnapshot* snapshot)
-{
-    auto* host = static_cast<GtkHost*>(g_object_get_data(G_OBJECT(area), "vantrel-host"));
-    if (!host)
-        return;
-    double scale = host->renderScale();
+    double scale = renderScale();
     Screen::mainScreen().setScale(scale);
-    // The application keeps the composited screen: recompositing only when
-    // something changed keeps redraws of an unchanged screen cheap.
-    bool dirty = Application::shared().needsDisplay();
-    cairo_surface_t* surface = Application::shared().compositeScreen(scale);
-    if (dirty)
-        ++host->m_compositeCount;
-    ++host->m_drawCount;
-    host->m_tiles.update(surface);
-    gtk_snapshot_save(snapshot);
-    if (host->m_scale != scale)
-        gtk_snapshot_scale(
-            snapshot, static_cast<float>(host->m_scale / scale), static_cast<float>(host->m_scale / scale));
-    host->m_tiles.append(snapshot);
-    gtk_snapshot_restore(snapshot);
+    ++m_drawCount;
+    m_screen->renderer().snapshotScreen(snapshot, m_scale, scale);
 }
 
 void GtkHost::areaResized(int width, int height)
@@ -139,9 +116,31 @@ GtkHost::StartResult GtkHost::start()
             Log::writef("Running without single-instance support: %s", error ? error->message : "unknown error");
             g_clear_error(&error);
         } else if (g_application_get_is_remote(G_APPLICATION(m_application.get()))) {
+            // The running instance takes this start's options, then comes to the front.
+            std::vector<const char*> words;
+            for (auto& argument : m_options.handOverArguments)
+                words.push_back(argument.c_str());
+            words.push_back(nullptr);
+            g_action_group_activate_action(
+                G_ACTION_GROUP(m_application.get()), kHandOverAction, g_variant_new_strv(words.data(), -1));
             g_application_activate(G_APPLICATION(m_application.get()));
+            if (GDBusConnection* bus = g_application_get_dbus_connection(G_APPLICATION(m_application.get())))
+                g_dbus_connection_flush_sync(bus, nullptr, nullptr);
             return StartResult::HandedOver;
         }
+        auto handOver = adoptGRef(g_simple_action_new(kHandOverAction, G_VARIANT_TYPE_STRING_ARRAY));
+        g_signal_connect(handOver.get(), "activate",
+            G_CALLBACK(+[](GSimpleAction*, GVariant* parameter, gpointer data) {
+                auto* host = static_cast<GtkHost*>(data);
+                std::vector<std::string> arguments;
+                GUniquePtr<char*> words(g_variant_dup_strv(parameter, nullptr));
+                for (char** word = words.get(); word && *word; ++word)
+                    arguments.emplace_back(*word);
+                if (host->m_handOverHandler && !host->m_closed)
+                    host->m_handOverHandler(arguments);
+            }),
+            this);
+        g_action_map_add_action(G_ACTION_MAP(m_application.get()), G_ACTION(handOver.get()));
         g_signal_connect(m_application.get(), "activate", G_CALLBACK(+[](GApplication*, gpointer data) {
             auto* host = static_cast<GtkHost*>(data);
             if (host->m_window && !host->m_closed)
@@ -170,31 +169,27 @@ GtkHost::StartResult GtkHost::start()
     gtk_window_set_title(GTK_WINDOW(m_window), "Vantrel");
     gtk_window_set_icon_name(
         GTK_WINDOW(m_window), m_options.applicationId.empty() ? "vantrel" : m_options.applicationId.c_str());
-    m_area = GTK_WIDGET(g_object_new(screenAreaType(), nullptr));
-    g_object_set_data(G_OBJECT(m_area), "vantrel-host", this);
+    m_screen = std::make_unique<GtkScreenWidget>();
     // The device's screen is the smallest the layout is made for.
     int width = static_cast<int>(Screen::kDefaultSize.width * m_scale + 0.5);
     int height = static_cast<int>(Screen::kDefaultSize.height * m_scale + 0.5);
-    gtk_drawing_area_set_content_width(GTK_DRAWING_AREA(m_area), width);
-    gtk_drawing_area_set_content_height(GTK_DRAWING_AREA(m_area), height);
-    gtk_widget_set_hexpand(m_area, TRUE);
-    gtk_widget_set_vexpand(m_area, TRUE);
-    g_signal_connect(m_area, "resize", G_CALLBACK(+[](GtkDrawingArea*, int width, int height, gpointer data) {
-        static_cast<GtkHost*>(data)->areaResized(width, height);
-    }),
-        this);
-    // Web pages are real widgets laid over the composited screen.
-    GtkWidget* overlay = gtk_overlay_new();
-    gtk_overlay_set_child(GTK_OVERLAY(overlay), m_area);
-    gtk_window_set_child(GTK_WINDOW(m_window), overlay);
+    m_screen->setNaturalSize(width, height);
+    m_screen->setDrawHandler([this](GtkSnapshot* snapshot) { snapshotScreen(snapshot); });
+    m_screen->setResizeHandler([this](int width, int height) { areaResized(width, height); });
+    m_screen->setHitTest([this](double x, double y) { return Application::shared().hitTest(toPoints(x, y)); });
+    gtk_window_set_child(GTK_WINDOW(m_window), m_screen->widget());
 #ifdef VANTREL_HAVE_WEBKIT
-    GtkWebView::registerOverlay(GTK_OVERLAY(overlay), [this] { return m_scale; });
+    GtkWebView::registerScreen(*m_screen, [this] { return m_scale; });
 #endif
+    GtkWidget* input = m_screen->inputWidget();
 
     GtkGesture* drag = gtk_gesture_drag_new();
     gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
     g_signal_connect(drag, "drag-begin", G_CALLBACK(+[](GtkGestureDrag*, double x, double y, gpointer data) {
-        static_cast<GtkHost*>(data)->pointerPressed(x, y);
+        auto* host = static_cast<GtkHost*>(data);
+        // A click on our views takes the keyboard back from a page.
+        host->m_screen->takeFocus();
+        host->pointerPressed(x, y);
     }),
         this);
     g_signal_connect(drag, "drag-update", G_CALLBACK(+[](GtkGestureDrag*, double dx, double dy, gpointer data) {
@@ -211,7 +206,7 @@ GtkHost::StartResult GtkHost::start()
         static_cast<GtkHost*>(data)->pointerCancelled();
     }),
         this);
-    gtk_widget_add_controller(m_area, GTK_EVENT_CONTROLLER(drag));
+    gtk_widget_add_controller(input, GTK_EVENT_CONTROLLER(drag));
 
     // Wheels and touchpads scroll the scroll view under the pointer; Shift
     // turns a vertical wheel sideways, as elsewhere on the desktop.
@@ -234,10 +229,10 @@ GtkHost::StartResult GtkHost::start()
             return ScrollView::scrollWheelAt(host->toPoints(x, y), { dx, dy }, discrete);
         }),
         this);
-    gtk_widget_add_controller(m_area, wheel);
+    gtk_widget_add_controller(input, wheel);
 
     GtkEventController* keys = gtk_event_controller_key_new();
-    m_textInput = std::make_unique<GtkTextInput>(m_area);
+    m_textInput = std::make_unique<GtkTextInput>(m_screen->widget());
     g_signal_connect(keys, "key-pressed",
         G_CALLBACK(+[](GtkEventControllerKey* controller, guint keyval, guint, GdkModifierType state,
                         gpointer data) -> gboolean {
@@ -254,6 +249,23 @@ GtkHost::StartResult GtkHost::start()
         }),
         this);
     gtk_widget_add_controller(m_window, keys);
+    // A page with the keyboard keeps every key but Escape and Ctrl+Q: those
+    // close its screen and quit, wherever the focus is.
+    GtkEventController* pageKeys = gtk_event_controller_key_new();
+    gtk_event_controller_set_propagation_phase(pageKeys, GTK_PHASE_CAPTURE);
+    g_signal_connect(pageKeys, "key-pressed",
+        G_CALLBACK(+[](GtkEventControllerKey*, guint keyval, guint, GdkModifierType state, gpointer data) -> gboolean {
+            auto* host = static_cast<GtkHost*>(data);
+            if (!host->pageHasFocus())
+                return FALSE;
+            bool quit = (state & GDK_CONTROL_MASK) && (keyval == GDK_KEY_q || keyval == GDK_KEY_Q);
+            if (keyval != GDK_KEY_Escape && !quit)
+                return FALSE;
+            host->m_screen->takeFocus();
+            return host->keyPressed(keyval, state);
+        }),
+        this);
+    gtk_widget_add_controller(m_window, pageKeys);
 
     g_signal_connect(m_window, "close-request", G_CALLBACK(+[](GtkWindow*, gpointer data) -> gboolean {
         auto* host = static_cast<GtkHost*>(data);
@@ -284,8 +296,8 @@ GtkHost::StartResult GtkHost::start()
 
     // A change anywhere on screen asks GTK for one frame; nothing else does.
     Application::shared().setDisplayChangedHook([this] {
-        if (m_area && !m_closed)
-            gtk_widget_queue_draw(m_area);
+        if (m_screen && !m_closed)
+            gtk_widget_queue_draw(m_screen->widget());
     });
     Application::shared().setFullScreenHook([this](bool fullScreen) { setFullScreen(fullScreen); });
     Application::shared().setIdleTimerHook([this](bool) { updateIdleInhibition(); });
@@ -298,7 +310,7 @@ GtkHost::StartResult GtkHost::start()
     // rate: the slow pulse and slides look the same, at a fraction of the cost.
     AnimationEngine::shared().setFrameDriver([this] {
         gtk_widget_add_tick_callback(
-            m_area,
+            m_screen->widget(),
             [](GtkWidget*, GdkFrameClock* clock, gpointer data) -> gboolean {
                 auto* host = static_cast<GtkHost*>(data);
                 gint64 now = gdk_frame_clock_get_frame_time(clock);
@@ -351,6 +363,25 @@ void GtkHost::setFullScreen(bool fullScreen)
         gtk_window_fullscreen_on_monitor(GTK_WINDOW(m_window), m_monitor);
     else
         gtk_window_fullscreen(GTK_WINDOW(m_window));
+}
+
+bool GtkHost::showFullScreen(bool fullScreen, const std::optional<std::string>& monitor)
+{
+    if (monitor) {
+        GdkMonitor* found = findMonitor(*monitor);
+        if (!found)
+            return false;
+        m_monitor = found;
+        m_options.monitor = monitor;
+    }
+    setFullScreen(fullScreen);
+    return true;
+}
+
+void GtkHost::present()
+{
+    if (m_window && !m_closed)
+        gtk_window_present(GTK_WINDOW(m_window));
 }
 
 void GtkHost::readAnimationSetting()
@@ -450,6 +481,13 @@ std::optional<Key> GtkHost::keyFromEvent(guint keyval, GdkModifierType state)
     return Key::character(utf8, modifiers);
 }
 
+bool GtkHost::pageHasFocus() const
+{
+    GtkWidget* focus = m_window ? gtk_root_get_focus(GTK_ROOT(m_window)) : nullptr;
+    GtkWidget* screen = m_screen ? m_screen->widget() : nullptr;
+    return focus && screen && focus != screen && gtk_widget_is_ancestor(focus, screen);
+}
+
 bool GtkHost::keyPressed(guint keyval, GdkModifierType state)
 {
     auto key = keyFromEvent(keyval, state);
@@ -507,9 +545,32 @@ void GtkHost::wait(double seconds, std::function<void()> then)
 
 ErrorOr<void> GtkHost::screenshot(const std::string& path)
 {
-    double scale = renderScale();
-    cairo_surface_t* surface = Application::shared().compositeScreen(scale);
-    auto image = Image::fromSurface(surface, scale);
+    // What is on screen, pages included: the screen widget's render nodes,
+    // drawn by the window's own renderer at the screen's pixel density.
+    GtkNative* native = m_screen ? gtk_widget_get_native(m_screen->widget()) : nullptr;
+    GskRenderer* renderer = native ? gtk_native_get_renderer(native) : nullptr;
+    int width = m_screen ? gtk_widget_get_width(m_screen->widget()) : 0;
+    int height = m_screen ? gtk_widget_get_height(m_screen->widget()) : 0;
+    if (!renderer || width <= 0 || height <= 0)
+        return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "the window is not on screen" };
+    double factor = renderScale() / m_scale;
+    GtkSnapshot* snapshot = gtk_snapshot_new();
+    gtk_snapshot_scale(snapshot, static_cast<float>(factor), static_cast<float>(factor));
+    snapshotScreen(snapshot);
+    GRefPtr<GskRenderNode> node = adoptGRef(gtk_snapshot_free_to_node(snapshot));
+    if (!node)
+        return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "nothing on screen" };
+    graphene_rect_t viewport = GRAPHENE_RECT_INIT(
+        0, 0, static_cast<float>(std::ceil(width * factor)), static_cast<float>(std::ceil(height * factor)));
+    GRefPtr<GdkTexture> texture = adoptGRef(gsk_renderer_render_texture(renderer, node.get(), &viewport));
+    int pixelWidth = gdk_texture_get_width(texture.get());
+    int pixelHeight = gdk_texture_get_height(texture.get());
+    auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight));
+    cairo_surface_flush(surface.get());
+    gdk_texture_download(texture.get(), cairo_image_surface_get_data(surface.get()),
+        static_cast<gsize>(cairo_image_surface_get_stride(surface.get())));
+    cairo_surface_mark_dirty(surface.get());
+    auto image = Image::fromSurface(surface.get(), renderScale());
     if (!image || !image->writePNG(path))
         return Error { kScreenshotErrorDomain, kCannotWriteScreenshot, "cannot write " + path };
     return {};

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "platform/foundation/GRefPtr.h"
-#include "platform/gtk/GtkScreenTiles.h"
+#include "platform/gtk/GtkScreenWidget.h"
 #include "platform/headless/ScriptHost.h"
 
+#include <functional>
 #include <gtk/gtk.h>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The desktop host: one resizable GTK 4 window showing the application's
 // composited screen. The screen follows the window: its size in points is the
@@ -16,8 +18,9 @@
 // motion, release; a lost grab cancels it) and key presses become Key values
 // for the application. The screen is composited into a backing surface only
 // when something changed, and GTK is asked for a frame only then, so an idle
-// app draws nothing; GTK gets the screen as tiles (GtkScreenTiles), so a
-// frame repaints only the tiles that changed.
+// app draws nothing. The windows go to GTK as a tree of render nodes
+// (GtkScreenWidget, GtkLayerRenderer) with the web pages in their places, so
+// a frame repaints only what changed and our views stay above the pages.
 //
 // With an application id the window belongs to a GtkApplication: a second
 // start of the program hands over to the running one, which comes to the
@@ -37,11 +40,14 @@ public:
         std::string applicationId;
         // Several instances may run side by side (scripted runs).
         bool nonUnique { false };
+        // What a start that finds an instance running hands to it (its command line).
+        std::vector<std::string> handOverArguments;
     };
 
     enum class StartResult { Started, HandedOver, NoSuchMonitor };
 
     static constexpr int kAnimationFrameRate = 30;
+    static constexpr const char* kHandOverAction = "hand-over";
     static constexpr gint64 kAnimationFrameMicroseconds = 1000000 / kAnimationFrameRate;
 
     explicit GtkHost(Options);
@@ -60,17 +66,25 @@ public:
     // points fit in `available` (window units, decorations left aside).
     static double fittingScale(double wanted, int availableWidth, int availableHeight);
 
+    // The running instance receives a later start's arguments.
+    void setHandOverHandler(std::function<void(const std::vector<std::string>&)> handler)
+    {
+        m_handOverHandler = std::move(handler);
+    }
+    // Full screen on `monitor` (a number or connector; none: the window's own), or windowed.
+    bool showFullScreen(bool fullScreen, const std::optional<std::string>& monitor);
+    void present();
+
     // The user closed the window (or close() was called).
     bool isClosed() const { return m_closed; }
     GtkWidget* window() const { return m_window; }
-    GtkWidget* drawingArea() const { return m_area; }
+    GtkWidget* screenWidget() const { return m_screen ? m_screen->widget() : nullptr; }
+    GtkScreenWidget* screen() const { return m_screen.get(); }
     double windowScale() const { return m_scale; }
     // Pixels per point of the composited screen.
     double renderScale() const;
     // How many times the screen was drawn into the window (tests use it).
     int drawCount() const { return m_drawCount; }
-    int compositeCount() const { return m_compositeCount; }
-    const GtkScreenTiles& tiles() const { return m_tiles; }
     bool isInhibitingIdle() const { return m_inhibitCookie != 0; }
 
     // Pointer input in widget coordinates.
@@ -91,9 +105,9 @@ public:
     ErrorOr<void> screenshot(const std::string& path) override;
 
 private:
-    // The drawing area's type: its snapshot shows the screen's tiles.
-    static GType screenAreaType();
-    static void snapshotArea(GtkWidget*, GtkSnapshot*);
+    void snapshotScreen(GtkSnapshot*);
+    // A web page inside the screen has the keyboard.
+    bool pageHasFocus() const;
     Point toPoints(double x, double y) const;
     void setFullScreen(bool);
     void areaResized(int width, int height);
@@ -101,21 +115,20 @@ private:
     void readAnimationSetting();
 
     Options m_options;
+    std::function<void(const std::vector<std::string>&)> m_handOverHandler;
     // Typed text through GTK's input method (its own class: the host only routes keys to it).
     std::unique_ptr<GtkTextInput> m_textInput;
     double m_scale { 1.0 };
     GRefPtr<GtkApplication> m_application;
     GdkMonitor* m_monitor { nullptr };
     GtkWidget* m_window { nullptr };
-    GtkWidget* m_area { nullptr };
+    std::unique_ptr<GtkScreenWidget> m_screen;
     guint m_inhibitCookie { 0 };
     gulong m_settingsHandler { 0 };
     double m_dragStartX { 0 };
     double m_dragStartY { 0 };
     int m_drawCount { 0 };
-    int m_compositeCount { 0 };
     gint64 m_lastAnimationFrame { 0 };
-    GtkScreenTiles m_tiles;
     bool m_closed { false };
     bool m_emulatedFullScreen { false };
 };

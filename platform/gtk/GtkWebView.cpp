@@ -5,6 +5,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
+#include "platform/gtk/GtkScreenWidget.h"
 #include "platform/gtk/WebKitErrorMapping.h"
 #include "platform/ui/graphics/CairoRefPtr.h"
 #include "platform/ui/graphics/Image.h"
@@ -17,11 +18,11 @@
 
 namespace {
 
-enum class Placement { Overlay, Offscreen };
+enum class Placement { OnScreen, Offscreen };
 
 struct Engine {
     Placement placement { Placement::Offscreen };
-    GtkOverlay* overlay { nullptr };
+    GRefPtr<GtkWidget> screen;
     std::function<double()> scale;
 };
 
@@ -74,9 +75,9 @@ std::shared_ptr<GtkWebView> lockView(const WeakView& weak)
 
 } // namespace
 
-void GtkWebView::registerOverlay(GtkOverlay* overlay, std::function<double()> scale)
+void GtkWebView::registerScreen(GtkScreenWidget& screen, std::function<double()> scale)
 {
-    engine() = Engine { Placement::Overlay, overlay, std::move(scale) };
+    engine() = Engine { Placement::OnScreen, GRefPtr<GtkWidget>(screen.widget()), std::move(scale) };
     WebView::setFactory([](const Rect& frame) { return std::make_shared<GtkWebView>(frame); });
 }
 
@@ -112,13 +113,11 @@ GtkWebView::GtkWebView(const Rect& frame)
     GtkWidget* widget = GTK_WIDGET(m_webView.get());
     int width = std::max(1, static_cast<int>(std::lround(frame.width())));
     int height = std::max(1, static_cast<int>(std::lround(frame.height())));
-    if (engine().placement == Placement::Overlay && engine().overlay) {
-        m_overlay = GRefPtr<GtkOverlay>(engine().overlay);
-        gtk_widget_set_halign(widget, GTK_ALIGN_START);
-        gtk_widget_set_valign(widget, GTK_ALIGN_START);
-        gtk_widget_set_visible(widget, FALSE);
-        gtk_overlay_add_overlay(m_overlay.get(), widget);
-        m_tickID = gtk_widget_add_tick_callback(GTK_WIDGET(m_overlay.get()), tick, this, nullptr);
+    if (auto* screen
+        = engine().placement == Placement::OnScreen ? GtkScreenWidget::fromWidget(engine().screen.get()) : nullptr) {
+        m_screen = engine().screen;
+        screen->addEmbeddedWidget(widget, layer());
+        m_tickID = gtk_widget_add_tick_callback(m_screen.get(), tick, this, nullptr);
     } else {
         m_showsSnapshot = true;
         // GTK keeps its own reference to a window until it is destroyed;
@@ -143,18 +142,21 @@ GtkWebView::~GtkWebView()
         m_timeout->invalidate();
     g_signal_handlers_disconnect_by_data(m_webView.get(), this);
     webkit_web_view_stop_loading(m_webView.get());
-    if (m_overlay) {
+    if (m_screen) {
         if (m_tickID)
-            gtk_widget_remove_tick_callback(GTK_WIDGET(m_overlay.get()), m_tickID);
-        if (gtk_widget_get_parent(GTK_WIDGET(m_webView.get())) == GTK_WIDGET(m_overlay.get()))
-            gtk_overlay_remove_overlay(m_overlay.get(), GTK_WIDGET(m_webView.get()));
+            gtk_widget_remove_tick_callback(m_screen.get(), m_tickID);
+        // The screen's owner may have gone first (the host closed).
+        if (auto* screen = GtkScreenWidget::fromWidget(m_screen.get()))
+            screen->removeEmbeddedWidget(GTK_WIDGET(m_webView.get()));
+        else if (gtk_widget_get_parent(GTK_WIDGET(m_webView.get())) == m_screen.get())
+            gtk_widget_unparent(GTK_WIDGET(m_webView.get()));
     }
     if (m_offscreenWindow) {
         if (m_tickID)
             gtk_widget_remove_tick_callback(m_offscreenWindow.get(), m_tickID);
         gtk_window_destroy(GTK_WINDOW(m_offscreenWindow.get()));
     }
-    // The references go with the members: overlay, window, then the view.
+    // The references go with the members: screen, window, then the view.
 }
 
 std::shared_ptr<GtkWebView> GtkWebView::protectedSelf()
@@ -543,21 +545,6 @@ gboolean GtkWebView::tick(GtkWidget*, GdkFrameClock*, gpointer data)
     return G_SOURCE_CONTINUE;
 }
 
-bool GtkWebView::isCovered() const
-{
-    Window* mine = window();
-    bool above = false;
-    for (auto& other : Application::shared().windows()) {
-        if (other.get() == mine) {
-            above = true;
-            continue;
-        }
-        if (above && !other->isHidden() && other->alpha() > 0 && other->frame().intersects(mine->frame()))
-            return true;
-    }
-    return false;
-}
-
 void GtkWebView::followView()
 {
     GtkWidget* widget = GTK_WIDGET(m_webView.get());
@@ -569,6 +556,7 @@ void GtkWebView::followView()
             visible = false;
         opacity *= view->layer().presentation().opacity;
     }
+    // A page faded out entirely takes no clicks.
     visible = visible && opacity > 0.01;
     Rect onScreen;
     if (window) {
@@ -589,42 +577,16 @@ void GtkWebView::followView()
         return;
     }
 
-    double scale = engine().scale ? engine().scale() : 1.0;
-    bool covered = visible && isCovered();
-    if (covered && !m_showsSnapshot) {
-        // An alert or sheet above: the widget would hide it, so the page is
-        // shown as a picture under it until it goes.
-        m_showsSnapshot = true;
-        requestSnapshot();
-    } else if (!covered) {
-        m_showsSnapshot = false;
-    }
-    bool showWidget = visible && !covered;
-    if (showWidget != m_lastVisible) {
-        m_lastVisible = showWidget;
-        gtk_widget_set_visible(widget, showWidget);
-    }
-    if (!showWidget)
+    // On screen the page is a child of the screen widget, drawn in its
+    // layer's place; only its area and whether it shows are ours to tell.
+    auto* screen = GtkScreenWidget::fromWidget(m_screen.get());
+    if (!screen)
         return;
-    int x = static_cast<int>(std::lround(onScreen.minX() * scale));
-    int y = static_cast<int>(std::lround(onScreen.minY() * scale));
-    int w = static_cast<int>(std::lround(onScreen.width() * scale));
-    int h = static_cast<int>(std::lround(onScreen.height() * scale));
-    if (x != m_lastX || y != m_lastY) {
-        m_lastX = x;
-        m_lastY = y;
-        gtk_widget_set_margin_start(widget, x);
-        gtk_widget_set_margin_top(widget, y);
-    }
-    if (w != m_lastWidth || h != m_lastHeight) {
-        m_lastWidth = w;
-        m_lastHeight = h;
-        gtk_widget_set_size_request(widget, std::max(1, w), std::max(1, h));
-    }
-    if (std::abs(opacity - m_lastOpacity) > 0.001) {
-        m_lastOpacity = opacity;
-        gtk_widget_set_opacity(widget, opacity);
-    }
+    double scale = engine().scale ? engine().scale() : 1.0;
+    GdkRectangle area { static_cast<int>(std::lround(onScreen.minX() * scale)),
+        static_cast<int>(std::lround(onScreen.minY() * scale)), static_cast<int>(std::lround(onScreen.width() * scale)),
+        static_cast<int>(std::lround(onScreen.height() * scale)) };
+    screen->placeEmbeddedWidget(widget, area, visible);
 }
 
 void GtkWebView::requestSnapshot()

@@ -8,24 +8,24 @@
 #include <gtk/gtk.h>
 #include <memory>
 
+class GtkScreenWidget;
 class Timer;
 typedef struct _WebKitWebView WebKitWebView;
 
 // The web view on WebKitGTK. Each view owns a WebKitWebView widget and shows
 // it in one of two ways, chosen when the engine is registered:
-// - over the desktop host's screen: the widget is an overlay child of the
-//   host's window, placed over the view's rectangle and following its frame,
-//   visibility and (window) alpha; while a window above covers it, the page
-//   is drawn from a snapshot instead, so alerts stay on top;
+// - on the desktop host's screen: the widget is a child of the screen widget
+//   (GtkScreenWidget), placed over the view's rectangle and drawn in the
+//   view's place in the tree, so views and windows above it stay above it;
 // - off screen (the headless host on a virtual display): the widget sits in
 //   a window of its own and the page reaches the composited screen through
 //   WebKit's snapshots, taken after every load.
 // WebKit keeps its data and caches under the application's data directory.
 class GtkWebView final : public WebView {
 public:
-    // Registers the engine with the page widgets over `overlay`; `scale`
+    // Registers the engine with the page widgets on `screen`; `scale`
     // answers the host's window units per point.
-    static void registerOverlay(GtkOverlay* overlay, std::function<double()> scale);
+    static void registerScreen(GtkScreenWidget& screen, std::function<double()> scale);
     // Registers the engine with off-screen page widgets. Initialises GTK;
     // false (and nothing registered) when there is no display.
     static bool registerOffscreen();
@@ -55,7 +55,7 @@ public:
     void touchesEnded(const TouchSet&, const Event&) override;
 
     WebKitWebView* webKitView() const { return m_webView.get(); }
-    // The page is being drawn from a snapshot (off screen, or covered).
+    // The page is being drawn from a snapshot (off screen).
     bool showsSnapshot() const { return m_showsSnapshot; }
     // Takes a fresh snapshot of the page into the view.
     void requestSnapshot();
@@ -84,13 +84,12 @@ private:
     void startTimeout();
     void timeoutFired();
     void followView();
-    bool isCovered() const;
     // The engine's picture of the page, or the reason it gave none.
     void snapshotArrived(GObject* texture, const std::string& failure);
 
     GRefPtr<WebKitWebView> m_webView;
     GRefPtr<GtkWidget> m_offscreenWindow;
-    GRefPtr<GtkOverlay> m_overlay;
+    GRefPtr<GtkWidget> m_screen;
     guint m_tickID { 0 };
     bool m_loading { false };
     bool m_failedThisLoad { false };
@@ -109,8 +108,6 @@ private:
     int m_snapshotFailures { 0 };
     guint m_snapshotRetryID { 0 };
     bool m_showsSnapshot { false };
-    int m_lastX { -1 }, m_lastY { -1 }, m_lastWidth { -1 }, m_lastHeight { -1 };
-    double m_lastOpacity { -1 };
-    bool m_lastVisible { false };
+    int m_lastWidth { -1 }, m_lastHeight { -1 };
     std::string m_preapprovedURL;
 };

@@ -379,6 +379,44 @@ static void roundedRectPath(cairo_t* cr, const Rect& r, double radius)
     cairo_close_path(cr);
 }
 
+cairo_surface_t* Layer::backingSurface(const Rect& bounds, double scale)
+{
+    if (!m_delegate || bounds.isEmpty())
+        return nullptr;
+    // The delegate's drawing is kept in a backing image at the screen's
+    // scale and redrawn only when asked (setNeedsDisplay or a new size).
+    if (m_needsDisplay || (m_backing && m_backingScale != scale)) {
+        m_needsDisplay = false;
+        m_backing = nullptr;
+        int width = static_cast<int>(std::ceil(bounds.width() * scale));
+        int height = static_cast<int>(std::ceil(bounds.height() * scale));
+        // However large an animation makes the bounds, a backing image
+        // stays within the decoder's pixel cap (64 MiB); a layer beyond
+        // it shows no drawn content rather than exhaust memory.
+        if (width > 0 && height > 0 && width <= 16384 && height <= 16384
+            && static_cast<long long>(width) * height <= Image::kMaxPixels) {
+            auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+            bool drew;
+            {
+                auto backing = adoptGRef(cairo_create(surface.get()));
+                cairo_scale(backing.get(), scale, scale);
+                cairo_translate(backing.get(), -bounds.origin.x, -bounds.origin.y);
+                GraphicsContext context(backing.get());
+                GraphicsContext::push(&context);
+                drew = m_delegate->drawLayer(*this, context);
+                GraphicsContext::pop();
+            }
+            if (drew) {
+                cairo_surface_flush(surface.get());
+                m_backing = std::move(surface);
+                m_backingScale = scale;
+                ++m_backingDraws;
+            }
+        }
+    }
+    return m_backing.get();
+}
+
 void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, double now)
 {
     const Rect& bounds = p.bounds;
@@ -397,43 +435,12 @@ void Layer::renderContent(cairo_t* cr, const LayerProperties& p, double scale, d
         GraphicsContext context(cr);
         context.drawImage(*m_contents, bounds);
     }
-    if (m_delegate && !bounds.isEmpty()) {
-        // The delegate's drawing is kept in a backing image at the screen's
-        // scale and redrawn only when asked (setNeedsDisplay or a new size).
-        if (m_needsDisplay || (m_backing && m_backingScale != scale)) {
-            m_needsDisplay = false;
-            m_backing = nullptr;
-            int width = static_cast<int>(std::ceil(bounds.width() * scale));
-            int height = static_cast<int>(std::ceil(bounds.height() * scale));
-            // However large an animation makes the bounds, a backing image
-            // stays within the decoder's pixel cap (64 MiB); a layer beyond
-            // it shows no drawn content rather than exhaust memory.
-            if (width > 0 && height > 0 && width <= 16384 && height <= 16384
-                && static_cast<long long>(width) * height <= Image::kMaxPixels) {
-                auto surface = adoptGRef(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-                bool drew;
-                {
-                    auto backing = adoptGRef(cairo_create(surface.get()));
-                    cairo_scale(backing.get(), scale, scale);
-                    cairo_translate(backing.get(), -bounds.origin.x, -bounds.origin.y);
-                    GraphicsContext context(backing.get());
-                    GraphicsContext::push(&context);
-                    drew = m_delegate->drawLayer(*this, context);
-                    GraphicsContext::pop();
-                }
-                if (drew) {
-                    m_backing = std::move(surface);
-                    m_backingScale = scale;
-                }
-            }
-        }
-        if (m_backing) {
-            CairoStateSaver backingSaver(cr);
-            cairo_translate(cr, bounds.origin.x, bounds.origin.y);
-            cairo_scale(cr, 1.0 / m_backingScale, 1.0 / m_backingScale);
-            cairo_set_source_surface(cr, m_backing.get(), 0, 0);
-            cairo_paint(cr);
-        }
+    if (cairo_surface_t* backing = backingSurface(bounds, scale)) {
+        CairoStateSaver backingSaver(cr);
+        cairo_translate(cr, bounds.origin.x, bounds.origin.y);
+        cairo_scale(cr, 1.0 / m_backingScale, 1.0 / m_backingScale);
+        cairo_set_source_surface(cr, backing, 0, 0);
+        cairo_paint(cr);
     }
     // Sublayers are drawn in our bounds' coordinates.
     auto sublayers = m_sublayers;
@@ -487,7 +494,17 @@ static void drawTurned(cairo_t* cr, const std::shared_ptr<Image>& image, const R
     }
 }
 
-bool Layer::renderTransition(cairo_t* cr, const LayerProperties& p, double now)
+bool Layer::hasRunningTransition(double now) const
+{
+    for (auto& entry : m_animations) {
+        auto* transition = dynamic_cast<TransitionAnimation*>(entry.animation.get());
+        if (transition && !entry.stopped && transition->localTime(now - entry.begin))
+            return true;
+    }
+    return false;
+}
+
+bool Layer::renderTransition(cairo_t* cr, const LayerProperties& p, double now) const
 {
     for (auto& entry : m_animations) {
         auto* transition = dynamic_cast<TransitionAnimation*>(entry.animation.get());

@@ -5,6 +5,7 @@
 #include "platform/ui/layers/LayerProperties.h"
 
 #include <cairo.h>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -95,6 +96,19 @@ public:
     // pixels per point, used for backing images.
     void render(cairo_t* cr, double scale, double now);
 
+    // For renderers that keep each layer's pixels apart (the desktop's render
+    // nodes): the delegate's drawing over `bounds` at `scale` pixels per
+    // point, redrawn first when it needs display or the scale changed; null
+    // when the layer draws nothing of its own. A new drawing is a new surface.
+    cairo_surface_t* backingSurface(const Rect& bounds, double scale);
+    double backingScale() const { return m_backingScale; }
+    // How often the delegate's drawing was redrawn into a backing image.
+    uint64_t backingDrawCount() const { return m_backingDraws; }
+    // A transition replaces the layer's content while it runs; renderTransition
+    // draws it over the bounds (in the layer's bounds coordinates).
+    bool hasRunningTransition(double now) const;
+    bool renderTransition(cairo_t*, const LayerProperties&, double now) const;
+
     // The root layer tells its observer (the window) when something it shows changed.
     void setCompositeObserver(std::function<void()> observer) { m_compositeObserver = std::move(observer); }
     void setNeedsComposite();
@@ -114,7 +128,6 @@ private:
     void animationDidEnd(const std::shared_ptr<Animation>&);
     void stopEntry(Entry&, bool finished);
     void renderContent(cairo_t*, const LayerProperties&, double scale, double now);
-    bool renderTransition(cairo_t*, const LayerProperties&, double now);
     void modelChanged();
 
     LayerProperties m_model;
@@ -127,6 +140,7 @@ private:
     bool m_needsDisplay { true };
     GRefPtr<cairo_surface_t> m_backing;
     double m_backingScale { 0 };
+    uint64_t m_backingDraws { 0 };
     std::vector<Entry> m_animations;
     std::function<void()> m_compositeObserver;
 };

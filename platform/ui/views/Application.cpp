@@ -360,22 +360,27 @@ cairo_surface_t* Application::compositeScreen(double scale)
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_paint(cr);
     }
-    if (!m_statusBarHidden) {
-        // A plain bar with the clock, over the top of the screen.
-        GraphicsContext context(cr);
-        context.scale(scale, scale);
-        Rect bar = statusBarFrame();
-        context.setFillColor(Color::black());
-        context.fillRect(bar);
-        context.setFillColor(Color::whiteColor());
-        context.drawText(
-            "Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip, TextAlignment::Center);
-    }
+    if (!m_statusBarHidden)
+        drawStatusBar(cr, scale);
     owner.clear();
     cairo_surface_flush(m_screen.get());
     // Compositing windows may have marked them; nothing is pending now.
     m_needsDisplay = false;
     return m_screen.get();
+}
+
+void Application::drawStatusBar(cairo_t* cr, double scale) const
+{
+    // A plain bar with the clock, over the top of the screen.
+    CairoStateSaver saver(cr);
+    GraphicsContext context(cr);
+    context.scale(scale, scale);
+    Rect bar = statusBarFrame();
+    context.setFillColor(Color::black());
+    context.fillRect(bar);
+    context.setFillColor(Color::whiteColor());
+    context.drawText(
+        "Vantrel", bar.insetBy(0, 3), Font::boldSystemFont(12), LineBreakMode::Clip, TextAlignment::Center);
 }
 
 std::vector<std::pair<std::string, Rect>> Application::accessibleElementsOnScreen(bool includeCovered)

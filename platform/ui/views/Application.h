@@ -109,8 +109,13 @@ public:
     // Composites the visible windows, bottom to top, and the status bar into
     // one surface of the screen's size at `scale`. The surface is reused.
     cairo_surface_t* compositeScreen(double scale);
+    // Draws the status bar at `scale` pixels per point (callers ask isStatusBarHidden first).
+    void drawStatusBar(cairo_t*, double scale) const;
     // Something on screen changed since the last composite.
     bool needsDisplay() const { return m_needsDisplay; }
+    // A host that draws the windows itself (the desktop's render nodes) has
+    // shown every change so far; the next one calls the display-changed hook again.
+    void screenWasDrawn() { m_needsDisplay = false; }
     void setNeedsDisplay();
     // Hosts learn that a redraw is due (the desktop host queues a frame).
     void setDisplayChangedHook(std::function<void()> hook) { m_displayChanged = std::move(hook); }

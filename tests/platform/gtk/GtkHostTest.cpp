@@ -1,5 +1,6 @@
 #include "platform/gtk/GtkHost.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
@@ -52,13 +53,18 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     window->addSubview(square);
     window->makeKeyAndVisible();
     ASSERT_TRUE(waitForDraws(host, 1));
-    EXPECT_EQ(host.renderScale(), 2.0 * gtk_widget_get_scale_factor(host.drawingArea()));
+    EXPECT_EQ(host.renderScale(), 2.0 * gtk_widget_get_scale_factor(host.screenWidget()));
 
-    // The screen reaches GTK as tiles; a change redraws only its own.
-    double pixels = host.renderScale();
-    GskRenderNode* farCorner = host.tiles().nodeAt(static_cast<int>(310 * pixels), static_cast<int>(470 * pixels));
-    GskRenderNode* underSquare = host.tiles().nodeAt(static_cast<int>(125 * pixels), static_cast<int>(125 * pixels));
-    ASSERT_TRUE(farCorner);
+    // Layers reach GTK as render nodes; a label's drawn pixels become one
+    // texture, made again only when the label draws anew.
+    auto label = View::make<Label>(Rect { 10, 400, 200, 30 });
+    label->setText("Still");
+    window->addSubview(label);
+    ASSERT_TRUE(waitForDraws(host, 1));
+    auto& renderer = host.screen()->renderer();
+    uint64_t uploads = renderer.textureUploads();
+    uint64_t labelDraws = label->layer().backingDrawCount();
+    EXPECT_GE(labelDraws, 1u);
 
     // Widget coordinates are points × 2: (250, 250) is the square's centre.
     host.pointerPressed(250, 250);
@@ -68,8 +74,13 @@ TEST_F(GtkHostTest, AClickOnTheWindowReachesTheSquareAndIdleMeansNoRedraws)
     EXPECT_EQ(square->ended, 1);
     EXPECT_EQ(square->center(), (Point { 200, 250 }));
     ASSERT_TRUE(waitForDraws(host, 1)); // the move asked for a frame
-    EXPECT_EQ(host.tiles().nodeAt(static_cast<int>(310 * pixels), static_cast<int>(470 * pixels)), farCorner);
-    EXPECT_NE(host.tiles().nodeAt(static_cast<int>(125 * pixels), static_cast<int>(125 * pixels)), underSquare);
+    EXPECT_EQ(renderer.textureUploads(), uploads);
+    EXPECT_EQ(label->layer().backingDrawCount(), labelDraws);
+    // Marked as needing display: drawn once more, one new texture.
+    label->setText("Changed");
+    ASSERT_TRUE(waitForDraws(host, 1));
+    EXPECT_EQ(label->layer().backingDrawCount(), labelDraws + 1);
+    EXPECT_EQ(renderer.textureUploads(), uploads + 1);
 
     // Nothing changes: GTK is not asked to draw again.
     int before = host.drawCount();

@@ -1,0 +1,129 @@
+#include "tests/desktop/DesktopFixture.h"
+
+#include "tests/support/Pixels.h"
+
+// What the app draws and what the X server shows are one picture.
+TEST_F(DesktopTest, TheWarningAndTheTestScreenLookTheSameToTheXServerAsToTheHost)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    auto host = session->hostScreenshot("warning-host.png");
+    auto x = session->xScreenshot("warning-x.png");
+    ASSERT_TRUE(host && x);
+    EXPECT_EQ(host->pixelWidth(), 320);
+    EXPECT_EQ(host->pixelHeight(), 480);
+    EXPECT_LT(differingShare(*host, *x), 0.01);
+
+    dismissWarning();
+    auto start = session->locate("Start");
+    ASSERT_TRUE(start);
+    // A resized window is a resized screen, in both pictures.
+    session->resize(480, 600);
+    EXPECT_EQ(session->windowSize(), (std::pair { 480, 600 }));
+    host = session->hostScreenshot("resized-host.png");
+    x = session->xScreenshot("resized-x.png");
+    ASSERT_TRUE(host && x);
+    EXPECT_EQ(host->pixelWidth(), 480);
+    EXPECT_EQ(host->pixelHeight(), 600);
+    // The square pulses between the two pictures: it may differ, nothing else.
+    EXPECT_LT(differingShare(*host, *x), 0.05);
+    EXPECT_EQ(session->quit(), 0);
+    EXPECT_EQ(session->log().find("CRITICAL"), std::string::npos) << session->log();
+}
+
+// The suggestion table is above the help page on screen and takes the clicks
+// there; typed text goes through the input method, accents included.
+TEST_F(DesktopTest, SearchTypedWithRealKeysShowsSuggestionsAboveTheHelpPage)
+{
+    ASSERT_TRUE(start({ "/search/click" }));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->clickLabel("Advertisement");
+    session->pause(2.0);
+    // An accented letter, through the input method, reaches the service as typed.
+    session->type("é");
+    session->pause(1.5);
+    auto typed = requestsTo("/search/suggest");
+    ASSERT_GE(typed.size(), 1u);
+    EXPECT_EQ(typed.back().find("query")->find("query")->stringValue(), "é");
+    session->key("BackSpace");
+    session->type("pi");
+    session->pause(1.5);
+    ASSERT_GT(requestCount("/search/suggest"), typed.size());
+    session->xScreenshot("suggestions-x.png");
+    // The first suggestion's row, clicked through the X server.
+    auto row = session->locate("pixel test");
+    ASSERT_TRUE(row) << "no suggestion row on screen";
+    session->click(row->midX(), row->midY());
+    session->pause(2.0);
+    auto clicks = requestsTo("/search/click");
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_NE(clicks[0].find("body")->stringValue().find("\"pixel test\""), std::string_view::npos);
+    // Quitting with a page on screen is as clean as without.
+    EXPECT_EQ(session->quit(), 0);
+    EXPECT_EQ(session->log().find("CRITICAL"), std::string::npos) << session->log();
+}
+
+namespace {
+
+// Refreshes every few seconds instead of every minute.
+const std::vector<std::string> kFastRefresh { "VANTREL_REFRESH_INTERVAL=4", "PELLAR_MINIMUM_REFRESH_INTERVAL=4" };
+
+} // namespace
+
+// The steps that once ended in a crash as the refreshed carousel loaded:
+// the browser opened from the carousel, a page followed, the window resized
+// around it, the settings panel in and out, then refreshes.
+TEST_F(DesktopTest, ResizingAroundTheBrowserThenRefreshedCarouselsKeepTheAppRunning)
+{
+    ASSERT_TRUE(start({ "/click/flex-carousel", "/click/flex-showcase", "/click/flex-carousel" }, {}, kFastRefresh));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->clickLabel("Advertisement");
+    session->pause(2.0);
+    ASSERT_TRUE(session->locate("Done")) << "the browser did not open";
+    // "Another page": the first link on the landing page, clicked in the page itself.
+    ASSERT_TRUE(session->locate("Pixel Care Demo"));
+    session->xScreenshot("browser-x.png");
+    session->click(80, 165);
+    session->pause(1.5);
+    EXPECT_TRUE(session->locate("Second page")) << "the link was not followed";
+    // The toolbar under the page is ours, on screen and taking clicks.
+    session->clickLabel("Back");
+    session->pause(1.0);
+    EXPECT_TRUE(session->locate("Pixel Care Demo")) << "Back did not go back";
+    session->clickLabel("Forward");
+    session->pause(1.0);
+    EXPECT_TRUE(session->locate("Second page")) << "Forward did not go forward";
+    session->resize(480, 720);
+    session->clickLabel("Done");
+    session->pause(1.0);
+    session->resize(200, 250);
+    session->resize(1000, 400);
+    session->key("c");
+    session->pause(0.6);
+    session->key("c");
+    session->pause(0.6);
+    session->resize(320, 480);
+    // Three refreshes, each a flexible banner built anew.
+    session->pause(14);
+    EXPECT_FALSE(session->hasExited()) << session->log();
+    EXPECT_GE(requestCount("/ad_request"), 3u);
+    EXPECT_EQ(session->quit(), 0) << session->log();
+    EXPECT_EQ(session->log().find("CRITICAL"), std::string::npos) << session->log();
+}
+
+// A second start hands its options to the window that runs already.
+TEST_F(DesktopTest, ASecondStartHandsItsOptionsToTheRunningWindow)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    dismissWarning();
+    auto before = session->windowSize();
+    auto again = session->launchAgain({ "--fullscreen", "--square-size", "80" });
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_NE(again.output.find("already running"), std::string::npos) << again.output;
+    session->pause(1.0);
+    // Without a window manager, full screen is the window at the monitor's size.
+    EXPECT_EQ(session->windowSize(), (std::pair { 1280, 1024 }));
+    EXPECT_NE(session->windowSize(), before);
+    EXPECT_EQ(session->quit(), 0);
+}

@@ -124,6 +124,15 @@ void ActionSheet::buttonTapped(int index)
         delegate->actionSheetClickedButtonAtIndex(*this, index);
 }
 
+bool ActionSheet::keyPressed(const Key& key)
+{
+    if (key.code() == Key::Code::Escape && m_cancelIndex >= 0 && m_window) {
+        buttonTapped(m_cancelIndex);
+        return true;
+    }
+    return View::keyPressed(key);
+}
+
 void ActionSheet::dismissWithClickedButtonIndex(int, bool)
 {
     if (!m_window)

@@ -39,7 +39,8 @@ void AdViewController::didReceiveAd(PellarView&)
 {
     Log::write(kDidReceiveAdMessage);
     auto area = view();
-    area->setHidden(false);
+    m_hasShownAd = true;
+    area->setHidden(m_putAway);
     if (m_pellarAd) {
         // The area's frame in its own coordinates: its bounds, so the ad view fills it.
         m_pellarAd->setFrame(area->convertRect(area->frame(), area->superview()));
@@ -55,6 +56,14 @@ void AdViewController::didReceiveAd(PellarView&)
         if (auto self = std::static_pointer_cast<AdViewController>(weakThis.lock()))
             self->refreshAd();
     });
+}
+
+void AdViewController::setPutAway(bool away)
+{
+    m_putAway = away;
+    // Before the first ad there is no banner to show.
+    if (isViewLoaded())
+        view()->setHidden(away || !m_hasShownAd);
 }
 
 void AdViewController::refreshAd()

@@ -67,9 +67,10 @@ bool vcVantrel::setOutlet(const std::string& name, const std::shared_ptr<Respond
         return object != nullptr;
     }
     if (name == "bannerHost") {
-        auto host = std::dynamic_pointer_cast<AdViewController>(object);
-        m_chrome->setBannerHost(host);
-        return host != nullptr;
+        // Another kind of banner host (an interface without ads) leaves the
+        // chrome to hide the banner's area itself.
+        m_chrome->setBannerHost(std::dynamic_pointer_cast<AdViewController>(object));
+        return object != nullptr;
     }
     return ViewController::setOutlet(name, object);
 }

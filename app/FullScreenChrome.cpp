@@ -6,6 +6,7 @@
 #include "platform/foundation/Timer.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/View.h"
+#include "platform/ui/views/Window.h"
 
 std::shared_ptr<FullScreenChrome> FullScreenChrome::create()
 {
@@ -50,7 +51,12 @@ void FullScreenChrome::setTestRunning(bool running)
 
 bool FullScreenChrome::mayPutAway() const
 {
-    return m_testRunning && Application::shared().isFullScreen();
+    if (!m_testRunning || !Application::shared().isFullScreen())
+        return false;
+    // Not behind another screen or an alert: the pointer is needed there.
+    auto toolbar = m_toolbar.lock();
+    auto key = Application::shared().keyWindow();
+    return !toolbar || !toolbar->window() || !key || toolbar->window() == key.get();
 }
 
 void FullScreenChrome::restartWait()

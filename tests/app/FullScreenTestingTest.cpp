@@ -40,6 +40,13 @@ TEST_F(FullScreenTestingTest, ControlsStepAsideOnlyInAFullScreenTestAndComeBackO
     EXPECT_FALSE(screen->chrome()->isAway());
 
     key("space");
+    // Not while another window (an alert, a click-through screen) has the keys.
+    auto alert = View::make<AlertView>("Note", "", std::weak_ptr<AlertViewDelegate>(), std::string("OK"));
+    alert->show();
+    advance(3.5);
+    EXPECT_FALSE(screen->chrome()->isAway());
+    alert->dismissWithClickedButtonIndex(0, false);
+    Application::shared().pointerDidMove({ 90, 90 });
     advance(2.9);
     EXPECT_FALSE(screen->chrome()->isAway());
     // Movement at 2.9 s starts the wait anew.

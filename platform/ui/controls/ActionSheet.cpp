@@ -96,12 +96,15 @@ void ActionSheet::show()
                     self->buttonTapped(index);
             },
             ControlEventTouchUpInside);
+        button->setAutoresizingMask(AutoresizingFlexibleWidth);
         addSubview(button);
         m_buttons.push_back(button);
         y += kButtonHeight + kGap;
     }
     double height = y + kMargin - kGap;
     setFrame({ 0, screen.height() - height, width, height });
+    // It keeps to the bottom, across the whole width, when the screen changes size.
+    setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
     setNeedsDisplay();
 
     auto self = std::static_pointer_cast<ActionSheet>(sharedView());

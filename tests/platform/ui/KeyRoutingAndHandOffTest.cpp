@@ -96,6 +96,10 @@ TEST_F(KeyRoutingAndHandOffTest, EscapeUsesOnlyARealCancelButton)
     auto sheet = View::make<ActionSheet>(
         std::nullopt, delegate, std::string("Cancel"), std::nullopt, std::vector<std::string> { "Open", "Mail" });
     sheet->showFromToolbar(*bar);
+    // It follows the screen: along the bottom, across the width.
+    double height = sheet->frame().height();
+    Screen::mainScreen().setSize({ 480, 720 });
+    EXPECT_EQ(sheet->frame(), (Rect { 0, 720 - height, 480, height }));
     EXPECT_TRUE(key("Escape"));
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(delegate->clicked, std::vector<int> { 2 });

@@ -41,7 +41,8 @@ void AdViewController::didReceiveAd(PellarView&)
 {
     Log::write(kDidReceiveAdMessage);
     auto area = view();
-    area->setHidden(false);
+    m_hasShownAd = true;
+    area->setHidden(m_putAway);
     if (m_pellarAd) {
         // The area's frame in its own coordinates: its bounds, so the ad view fills it.
         m_pellarAd->setFrame(area->convertRect(area->frame(), area->superview()));
@@ -67,6 +68,14 @@ double AdViewController::refreshInterval()
     if (!value || end == value || *end || !(seconds >= 1 && seconds <= 3600))
         return kRefreshInterval;
     return seconds;
+}
+
+void AdViewController::setPutAway(bool away)
+{
+    m_putAway = away;
+    // Before the first ad there is no banner to show.
+    if (isViewLoaded())
+        view()->setHidden(away || !m_hasShownAd);
 }
 
 void AdViewController::refreshAd()

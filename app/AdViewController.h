@@ -36,6 +36,12 @@ public:
     std::shared_ptr<Timer> refreshTimer() const { return m_refreshTimer.lock(); }
     void refreshAd();
 
+    // The screen may put the banner away for a while (a full-screen test):
+    // it stays hidden, even when a new ad arrives, until it is let back.
+    // Hidden, it is not drawn, so a new ad counts no impression meanwhile.
+    bool isPutAway() const { return m_putAway; }
+    void setPutAway(bool);
+
     // PellarDelegate
     std::string publisherId() override { return kPublisherId; }
     std::optional<bool> mayAskForLocation() override { return false; }
@@ -49,4 +55,6 @@ private:
     std::shared_ptr<PellarView> m_pellarAd;
     std::weak_ptr<Timer> m_refreshTimer; // the run loop keeps it
     std::shared_ptr<AdViewController> m_keepAlive;
+    bool m_putAway { false };
+    bool m_hasShownAd { false };
 };

@@ -35,6 +35,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
             options.realtime = true;
         } else if (argument == "--on-screen-keyboard") {
             options.onScreenKeyboard = true;
+        } else if (argument == "--no-url-handlers") {
+            options.noURLHandlers = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -107,11 +109,13 @@ std::string CommandLine::usage()
            "  --monitor N|NAME    the monitor for full screen: a number from 0 or a connector (DP-1)\n"
            "  --square-size PT    the test square's size in points (default 50)\n"
            "  --screen-size WxH   headless only: the screen's size in points (default 320x480)\n"
+           "  --no-url-handlers   headless only: play a desktop where no application opens links\n"
            "  --data-dir DIR      where caches and downloaded tables are kept\n"
            "  --script FILE       run the script's commands, one a line:\n"
            "                        tap X Y | press X Y | move X Y | release X Y\n"
            "                        drag X1 Y1 X2 Y2 SECONDS | tap-label TEXT | key NAME\n"
            "                        type TEXT (into the field being edited)\n"
+           "                        resize WIDTH HEIGHT | hover X Y\n"
            "                        wait SECONDS | screenshot PATH | quit\n"
            "                      coordinates are points on the screen (320 x 480 by default);\n"
            "                      keys are named like space, Escape, shift+Right, F11, question\n"
@@ -124,7 +128,7 @@ std::string CommandLine::usage()
            "\n"
            "Keys: Space start/stop, arrows move the square one pixel (Shift: ten), [ ] its size,\n"
            "+ - the interval, F solid fills, I the square's position, C customize, F11 full screen,\n"
-           "Escape back, ? all keys, Ctrl+Q quit.\n"
+           "M the next monitor, Escape back, ? all keys, Ctrl+Q quit.\n"
            "\n"
            "Without a script or --quit-after the headless host quits at once; the window stays until closed.\n";
 }

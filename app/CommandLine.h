@@ -13,6 +13,7 @@ public:
     bool headless { false };
     bool realtime { false };
     bool onScreenKeyboard { false };
+    bool noURLHandlers { false };
     std::optional<double> scale;
     bool fullScreen { false };
     std::optional<std::string> monitor;

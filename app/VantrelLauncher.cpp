@@ -257,7 +257,8 @@ int VantrelLauncher::runScriptStream(GtkHost& host)
 
 int VantrelLauncher::runHeadless(const CommandLine& options, const std::optional<Script>& script)
 {
-    HeadlessHost host({ options.scale.value_or(1.0), options.realtime, options.screenSize, options.onScreenKeyboard });
+    HeadlessHost host({ options.scale.value_or(1.0), options.realtime, options.screenSize, options.onScreenKeyboard,
+        options.noURLHandlers });
     host.start();
 #ifdef VANTREL_HAVE_WEBKIT
     // With a display (a virtual one will do) pages render off screen; without

@@ -1,5 +1,8 @@
 #include "app/vcVantrel.h"
 
+#include "app/AdViewController.h"
+#include "app/FeedbackToast.h"
+#include "app/FullScreenChrome.h"
 #include "app/VantrelSettings.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
@@ -23,6 +26,8 @@
 vcVantrel::vcVantrel(std::string interfaceName)
     : ViewController(std::move(interfaceName))
     , m_random([] { return static_cast<uint32_t>(g_random_int()); })
+    , m_intervalToast(std::make_unique<FeedbackToast>())
+    , m_chrome(FullScreenChrome::create())
 {
 }
 
@@ -50,6 +55,23 @@ bool vcVantrel::setOutlet(const std::string& name, const std::shared_ptr<Respond
         return assign(m_description);
     if (name == "intervalSlider")
         return assign(m_intervalSlider);
+    if (name == "intervalValue")
+        return assign(m_intervalValue);
+    // The controls that step aside in a full-screen test.
+    if (name == "bannerArea") {
+        m_chrome->setBannerArea(std::dynamic_pointer_cast<View>(object));
+        return object != nullptr;
+    }
+    if (name == "mainToolbar") {
+        m_chrome->setToolbar(std::dynamic_pointer_cast<View>(object));
+        return object != nullptr;
+    }
+    if (name == "bannerHost") {
+        // Another kind of banner host (an interface without ads) leaves the
+        // chrome to hide the banner's area itself.
+        m_chrome->setBannerHost(std::dynamic_pointer_cast<AdViewController>(object));
+        return object != nullptr;
+    }
     return ViewController::setOutlet(name, object);
 }
 
@@ -83,11 +105,15 @@ void vcVantrel::viewDidLoad()
     auto warning = View::make<AlertView>(kWarningTitle, kWarningMessage,
         std::static_pointer_cast<AlertViewDelegate>(std::dynamic_pointer_cast<vcVantrel>(shared_from_this())),
         std::string(kWarningButton));
+    // Read and answered on purpose: Escape does not wave it away.
+    warning->setCancelsOnEscape(false);
     warning->show();
     m_warningVisible = true;
 
     m_interval = 1.0f;
     m_pixelIsWhite = true;
+    if (m_intervalValue)
+        m_intervalValue->setText(intervalText(m_interval));
 
     m_square = View::make<ImageView>(Rect { 1, 1, 50, 50 });
     m_square->setUserInteractionEnabled(true);
@@ -188,6 +214,7 @@ void vcVantrel::startStop()
         m_startStopButton->setTitle(m_isOn ? "Stop" : "Start");
     // Nobody is at the keyboard while watching the square.
     Application::shared().setIdleTimerDisabled(m_isOn);
+    m_chrome->setTestRunning(m_isOn);
 }
 
 void vcVantrel::customize()
@@ -223,6 +250,28 @@ void vcVantrel::changeInterval()
 {
     if (m_intervalSlider)
         m_interval = -static_cast<float>(m_intervalSlider->value());
+    if (m_intervalValue)
+        m_intervalValue->setText(intervalText(m_interval));
+}
+
+std::string vcVantrel::intervalText(double seconds)
+{
+    // The slider keeps the interval above zero; a stray value must not divide by it.
+    seconds = std::max(seconds, 0.01);
+    double rate = 1.0 / seconds;
+    // Whole changes from ten a second up, tenths from one, hundredths below,
+    // without trailing zeros: "20", "3.3", "0.33", "1".
+    char number[32];
+    std::snprintf(number, sizeof number, rate >= 9.95 ? "%.0f" : rate >= 0.995 ? "%.1f" : "%.2f", rate);
+    std::string count = number;
+    if (count.find('.') != std::string::npos) {
+        count.erase(count.find_last_not_of('0') + 1);
+        if (count.back() == '.')
+            count.pop_back();
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f s · %s %s/s", seconds, count.c_str(), count == "1" ? "change" : "changes");
+    return text;
 }
 
 void vcVantrel::showInfopage()
@@ -258,6 +307,7 @@ void vcVantrel::touchesMoved(const TouchSet& touches, const Event&)
     if (!touch || !m_square || touch->view() != m_square)
         return;
     m_squareBorder->setCenter(touch->locationInView(view().get()));
+    placeSquareInfo();
 }
 
 void vcVantrel::layoutForScreen()
@@ -393,8 +443,52 @@ std::string vcVantrel::squareInfoText() const
 
 void vcVantrel::updateSquareInfo()
 {
-    if (m_squareInfo)
-        m_squareInfo->setText(squareInfoText());
+    if (!m_squareInfo)
+        return;
+    m_squareInfo->setText(squareInfoText());
+    placeSquareInfo();
+}
+
+Rect vcVantrel::squareInfoFrame()
+{
+    if (!m_squareInfo || !m_squareBorder)
+        return {};
+    constexpr double kWidth = 200, kHeight = 20, kMargin = 4;
+    // Clear of the banner's and the toolbar's places, whether they show or not.
+    constexpr double kTop = 48, kBottom = 44;
+    Size size = view()->bounds().size;
+    double width = std::min(kWidth, size.width);
+    double top = kTop + kMargin;
+    double bottom = std::max(top, size.height - kBottom - kMargin - kHeight);
+    // The square as large as its pulse makes it.
+    Point center = m_squareBorder->center();
+    double half = m_squareBorder->bounds().width() * 1.5 / 2;
+    Rect square { center.x - half, center.y - half, 2 * half, 2 * half };
+    Rect best;
+    double bestDistance = -1;
+    for (Rect corner : { Rect { size.width - width, top, width, kHeight }, Rect { 0, top, width, kHeight },
+             Rect { size.width - width, bottom, width, kHeight }, Rect { 0, bottom, width, kHeight } }) {
+        if (corner.intersects(square))
+            continue;
+        // The corner farthest from the square, so a small move does not make it jump.
+        double dx = corner.center().x - center.x, dy = corner.center().y - center.y;
+        if (double distance = dx * dx + dy * dy; distance > bestDistance) {
+            best = corner;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void vcVantrel::placeSquareInfo()
+{
+    if (!m_squareInfo)
+        return;
+    // Never over the square: with no corner clear of it, the strip waits.
+    Rect frame = squareInfoFrame();
+    m_squareInfo->setHidden(frame.isEmpty());
+    if (!frame.isEmpty())
+        m_squareInfo->setFrame(frame);
 }
 
 void vcVantrel::toggleSquareInfo()
@@ -404,16 +498,18 @@ void vcVantrel::toggleSquareInfo()
         m_squareInfo = nullptr;
         return;
     }
-    // Along the top, under a banner if one shows, across the whole width.
-    m_squareInfo = View::make<Label>(Rect { 0, 48, view()->bounds().width(), 20 });
-    m_squareInfo->setAutoresizingMask(AutoresizingFlexibleWidth);
+    m_squareInfo = View::make<Label>();
     m_squareInfo->setBackgroundColor(Color::black().withAlpha(0.6));
     m_squareInfo->setTextColor(Color::whiteColor());
     m_squareInfo->setFont(Font::systemFont(13));
     m_squareInfo->setTextAlignment(TextAlignment::Center);
     m_squareInfo->setUserInteractionEnabled(false);
+    // Under the panel and the information page, which it must not cover.
+    if (m_helperView && m_helperView->superview() == view().get())
+        view()->insertSubviewBelow(m_squareInfo, m_helperView.get());
+    else
+        view()->addSubview(m_squareInfo);
     updateSquareInfo();
-    view()->addSubview(m_squareInfo);
 }
 
 void vcVantrel::toggleKeyHelp()
@@ -525,6 +621,7 @@ void vcVantrel::changeIntervalBy(int steps)
     // The slider runs from slow (left) to fast (right); its value is the negated interval.
     m_intervalSlider->setValue(m_intervalSlider->value() + steps * kIntervalStep);
     changeInterval();
+    m_intervalToast->show(*view(), intervalText(m_interval));
 }
 
 bool vcVantrel::keyPressed(const Key& key)
@@ -621,6 +718,8 @@ bool vcVantrel::keyPressed(const Key& key)
         showFill();
     } else if (c == "i" || c == "I") {
         toggleSquareInfo();
+    } else if (c == "m" || c == "M") {
+        Application::shared().moveToNextMonitor();
     } else if (c == "?") {
         toggleKeyHelp();
     } else {

@@ -2,14 +2,19 @@
 
 #include "platform/ui/controls/AlertViewDelegate.h"
 #include "platform/ui/graphics/Color.h"
+#include "platform/ui/graphics/Rect.h"
 #include "platform/ui/views/ViewController.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
+class AdViewController;
 class BarButtonItem;
+class FeedbackToast;
+class FullScreenChrome;
 class ImageView;
 class Label;
 class Window;
@@ -37,7 +42,7 @@ public:
         = "https://donate.vantrel.example/cgi-bin/webscr?cmd=_s-xclick&hosted_button_id=V4NTR3LPX7Q2C";
     static constexpr const char* kWarningTitle = "Epilepsy warning";
     static constexpr const char* kWarningMessage
-        = "This applications uses rapid color changes. If anybody in you family has ever suffered from seizures or "
+        = "This application uses rapid color changes. If anybody in your family has ever suffered from seizures or "
           "epilepsy, please be careful. If you are unsure we advise to consult a doctor first.";
     static constexpr const char* kWarningButton = "I understood";
 
@@ -57,6 +62,7 @@ public:
                                                 "I\tshow the square's position\n"
                                                 "C\tcustomize\n"
                                                 "F11\tfull screen (or double-click)\n"
+                                                "M\tnext monitor\n"
                                                 "Escape\tback, leave full screen\n"
                                                 "?\tthis help\n"
                                                 "Ctrl+Q\tquit";
@@ -105,8 +111,17 @@ public:
     void hideFill();
     const std::shared_ptr<View>& fillView() const { return m_fillView; }
 
-    // One slider step faster (positive) or slower.
+    // One slider step faster (positive) or slower; the new interval shows
+    // for a moment.
     void changeIntervalBy(int steps);
+    // "0.50 s · 2 changes/s": the interval and how often the square changes.
+    static std::string intervalText(double seconds);
+    const FeedbackToast& intervalToast() const { return *m_intervalToast; }
+    // In full screen while the test runs, banner and toolbar step aside.
+    const std::shared_ptr<FullScreenChrome>& chrome() const { return m_chrome; }
+    // The position strip's frame, in a corner clear of the square; empty
+    // while it is off or no corner is clear.
+    Rect squareInfoFrame();
     void toggleFullScreen();
     bool warningVisible() const { return m_warningVisible; }
 
@@ -169,6 +184,7 @@ private:
 
     void layoutForScreen();
     void updateSquareInfo();
+    void placeSquareInfo();
     // The square's place and size come back from the settings and go into
     // them whenever the user changes them.
     void restoreSquare();
@@ -184,4 +200,7 @@ private:
     std::optional<Color> m_flashFill; // a random flash colour, chosen once per fill
     std::shared_ptr<Label> m_squareInfo;
     std::shared_ptr<View> m_keyHelp;
+    std::shared_ptr<Label> m_intervalValue;
+    std::unique_ptr<FeedbackToast> m_intervalToast;
+    std::shared_ptr<FullScreenChrome> m_chrome;
 };

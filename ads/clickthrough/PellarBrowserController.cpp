@@ -170,6 +170,7 @@ void PellarBrowserController::refreshTopToolbar()
             m_spinner->startAnimating();
             Rect bar = m_topToolbar->frame();
             m_spinner->setFrame({ (bar.width() - 20) / 2, (bar.height() - 20) / 2, 20, 20 });
+            m_spinner->setAutoresizingMask(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin);
             m_topToolbar->addSubview(m_spinner);
         }
     } else {

@@ -61,8 +61,9 @@ public:
     void actionSheetClickedButtonAtIndex(ActionSheet&, int index) override;
     void launchBrowser();
     void mail();
-    // The Done button.
+    // The Done button (and Escape).
     void dismissModal();
+    void cancelFromKeyboard() override { dismissModal(); }
 
     // PellarStoreURLCleanerDelegate
     void cleanerDidGenerateURL(PellarStoreURLCleaner&, const URL&) override;

@@ -53,10 +53,14 @@ PellarBrowserRules::Decision PellarBrowserRules::decisionForURL(const URL& url)
         // hand-off worked.
         return { .allowLoad = false, .openWithSystem = true };
     }
+    // What goes to the system is not loaded here as well: the browser stays
+    // in front on a desktop, so the page would show twice, and a store host
+    // that only the store application answers would end in an error alert
+    // after the hand-off worked.
     if (isMapServiceURL(url) || isVideoURL(url))
-        return { .openWithSystem = true };
+        return { .allowLoad = false, .openWithSystem = true };
     if (PellarStoreURLCleaner::isStoreURL(url))
-        return { .cleanStoreLink = true };
+        return { .allowLoad = false, .cleanStoreLink = true };
     return {};
 }
 

@@ -24,10 +24,11 @@ public:
     };
 
     // The rules, first match wins: "file" is refused; "about" stays; any
-    // other scheme but http and https goes to the system (and is not loaded)
-    // when the system policy allows it and is refused otherwise; the map service and
-    // video links ("/watch", "/v/" on the video hosts) go to the system;
-    // store links go to a cleaner; everything else stays in the browser.
+    // other scheme but http and https goes to the system when the system
+    // policy allows it and is refused otherwise; the map service and video
+    // links ("/watch", "/v/" on the video hosts) go to the system; store
+    // links go to a cleaner; everything else stays in the browser. What goes
+    // to the system or the cleaner is not loaded in the browser.
     // Comparisons are exact and case-sensitive.
     static Decision decisionForURL(const URL&);
 

@@ -29,8 +29,12 @@ void PellarCanvasController::presentCanvasFromView(
 
 void PellarCanvasController::loadViewWithBounds(const Rect&)
 {
-    if (m_canvas)
-        view()->addSubview(m_canvas->webView());
+    if (!m_canvas)
+        return;
+    // The box stays centred when the screen changes size.
+    m_canvas->webView()->setAutoresizingMask(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin
+        | AutoresizingFlexibleTopMargin | AutoresizingFlexibleBottomMargin);
+    view()->addSubview(m_canvas->webView());
 }
 
 void PellarCanvasController::landingPageDidAppear()

@@ -61,6 +61,8 @@ void PellarModalViewController::commandeerScreenFromAdView(
 
     m_modalWindow = View::make<Window>(Screen::mainScreen().bounds());
     auto content = view();
+    // The screen fills the window, which follows the screen's size.
+    content->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
     m_modalWindow->addSubview(content);
     loadViewWithBounds(content->bounds());
 
@@ -98,6 +100,8 @@ void PellarModalViewController::startBackgroundExpand()
     });
     m_background->setFrame(Screen::mainScreen().applicationFrame());
     View::commitAnimations();
+    // Grown, it covers the screen below at any size.
+    m_background->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
 }
 
 void PellarModalViewController::startAdMoveToTop()
@@ -218,6 +222,19 @@ void PellarModalViewController::relinquishScreen()
     // The shrink starts from the full view.
     if (m_background)
         m_background->setFrame(view()->frame());
+}
+
+bool PellarModalViewController::keyPressed(const Key& key)
+{
+    if (key.code() != Key::Code::Escape || !m_modalWindow)
+        return ViewController::keyPressed(key);
+    // Already on its way out: the key is used up all the same, so it does
+    // not reach the screen underneath.
+    if (!m_relinquishing) {
+        auto protectedThis = sharedController();
+        cancelFromKeyboard();
+    }
+    return true;
 }
 
 void PellarModalViewController::notifyDismissed()

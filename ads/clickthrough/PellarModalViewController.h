@@ -52,6 +52,9 @@ public:
 
     // Dismissal: gives the screen back. Anybody may call it once presented.
     void relinquishScreen();
+    // Escape leaves the screen as its own way out does (Done, Cancel, close).
+    bool keyPressed(const Key&) override;
+    virtual void cancelFromKeyboard() { relinquishScreen(); }
     // The modal window is the application's key window.
     bool isKeyWindow() const;
     void fadeOutDidStop(const std::string& animationID, bool finished, void* context);

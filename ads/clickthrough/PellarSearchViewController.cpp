@@ -99,7 +99,7 @@ void PellarSearchViewController::loadViewWithBounds(const Rect& bounds)
     m_suggestionTable->setDelegate(std::static_pointer_cast<TableViewDelegate>(self));
     m_suggestionTable->setScrollEnabled(true);
     m_suggestionTable->setHidden(true);
-    m_suggestionTable->setAutoresizingMask(AutoresizingFlexibleWidth);
+    m_suggestionTable->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
     view()->addSubview(m_suggestionTable);
 
     m_activeSuggestionDownloads.clear();
@@ -109,7 +109,7 @@ void PellarSearchViewController::loadViewWithBounds(const Rect& bounds)
         auto url = URL::withString(*m_webpageURL);
         if (url && (url->scheme() == "http" || url->scheme() == "https")) {
             m_webView = WebView::create(m_suggestionTable->frame());
-            m_webView->setAutoresizingMask(AutoresizingFlexibleWidth);
+            m_webView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
             m_webView->loadURL(url->absoluteString());
             view()->addSubview(m_webView);
         }
@@ -343,6 +343,13 @@ void PellarSearchViewController::searchBarSearchButtonClicked(SearchBar&)
 void PellarSearchViewController::searchBarCancelButtonClicked(SearchBar&)
 {
     auto protectedThis = sharedController();
+    if (m_searchBar)
+        m_searchBar->resignFirstResponder();
+    relinquishScreen();
+}
+
+void PellarSearchViewController::cancelFromKeyboard()
+{
     if (m_searchBar)
         m_searchBar->resignFirstResponder();
     relinquishScreen();

@@ -76,6 +76,8 @@ public:
     void searchBarTextDidChange(SearchBar&, const std::string& text) override;
     void searchBarSearchButtonClicked(SearchBar&) override;
     void searchBarCancelButtonClicked(SearchBar&) override;
+    // Escape outside the field is Cancel too.
+    void cancelFromKeyboard() override;
 
     // The suggestion downloads' callbacks.
     void suggestionDownloadDidSucceed(PellarURLDownload&);

@@ -35,6 +35,7 @@ void HeadlessHost::start()
     Screen::mainScreen().setScale(m_options.scale);
     // No one sits at a desktop behind a headless run: links are logged, not launched.
     Application::shared().setLaunchesSystemHandlers(false);
+    Application::shared().setSystemHandlersMissing(m_options.noURLHandlers);
     if (m_options.screenSize)
         Screen::mainScreen().setSize(*m_options.screenSize);
     Keyboard::shared().setOnScreenHeight(m_options.onScreenKeyboard ? Keyboard::kOnScreenHeight : 0);
@@ -102,6 +103,18 @@ void HeadlessHost::injectText(const std::string& text)
         awaitOutsideWork();
     else
         settle();
+}
+
+void HeadlessHost::injectPointerMotion(Point point)
+{
+    ScriptHost::injectPointerMotion(point);
+    settle();
+}
+
+void HeadlessHost::resizeScreen(Size size)
+{
+    ScriptHost::resizeScreen(size);
+    settle();
 }
 
 void HeadlessHost::wait(double seconds, std::function<void()> then)

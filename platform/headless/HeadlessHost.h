@@ -34,6 +34,9 @@ public:
         // the screen (and screens make room for it); otherwise the keyboard
         // is a physical one and covers nothing.
         bool onScreenKeyboard { false };
+        // Links handed to the system fail, as on a desktop with no
+        // application for them.
+        bool noURLHandlers { false };
     };
 
     explicit HeadlessHost(Options);
@@ -55,6 +58,8 @@ public:
     void injectTouch(TouchPhase, Point) override;
     void injectKey(const Key&) override;
     void injectText(const std::string&) override;
+    void injectPointerMotion(Point) override;
+    void resizeScreen(Size) override;
     void wait(double seconds, std::function<void()> then) override;
     ErrorOr<void> screenshot(const std::string& path) override;
 

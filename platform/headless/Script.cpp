@@ -60,13 +60,20 @@ ErrorOr<Script> Script::parse(const std::string& text)
             script.m_steps.push_back({ kind, { x, y }, 0, {}, number });
             return true;
         };
-        if (command == "tap" || command == "press" || command == "move" || command == "release") {
+        if (command == "tap" || command == "press" || command == "move" || command == "release" || command == "hover") {
             Kind kind = command == "tap" ? Kind::Tap
                 : command == "press"     ? Kind::Press
                 : command == "move"      ? Kind::Move
+                : command == "hover"     ? Kind::Hover
                                          : Kind::Release;
             if (!point(kind))
                 return fail("expected two numbers");
+        } else if (command == "resize") {
+            double width, height;
+            if (!readNumber(in, width) || !readNumber(in, height) || !atEnd(in) || width < 1 || height < 1
+                || width > kLargestScreenSide || height > kLargestScreenSide)
+                return fail("expected WIDTH HEIGHT in points, from 1 to 8192");
+            script.m_steps.push_back({ Kind::Resize, { width, height }, 0, {}, number });
         } else if (command == "drag") {
             double x1, y1, x2, y2, seconds;
             if (!readNumber(in, x1) || !readNumber(in, y1) || !readNumber(in, x2) || !readNumber(in, y2)

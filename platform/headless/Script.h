@@ -11,6 +11,8 @@
 // coordinates in points:
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 SECONDS
 //   tap-label TEXT | key NAME | type TEXT | wait SECONDS | screenshot PATH | quit
+//   resize WIDTH HEIGHT (the screen, as a window resized) | hover X Y (the
+//   pointer moves with no button down)
 // A key is named as Key::fromName reads it: "space", "shift+Right", "F11", "?".
 // `type` enters the rest of the line (spaces inside kept) into the field
 // being edited, one character at a time, as a user types it.
@@ -20,15 +22,17 @@
 class Script {
 public:
     struct Step {
-        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Type, Wait, Screenshot, Quit };
+        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Type, Wait, Screenshot, Quit, Resize, Hover };
         Kind kind;
-        Point point;
+        Point point; // a place, or the new screen size for Resize
         double seconds { 0 };
         std::string text; // the label, the key's name, the typed text or the path
         int line { 0 };
     };
 
     static constexpr double kDragStepInterval = 1.0 / 60.0;
+    // Beyond any monitor.
+    static constexpr double kLargestScreenSide = 8192;
 
     static constexpr const char* kErrorDomain = "ScriptErrorDomain";
     enum ErrorCode : int { kUnreadableLine = 1, kUnreadableFile = 2 };

@@ -83,6 +83,12 @@ void ScriptRunner::proceed()
         case Kind::Release:
             m_host.injectTouch(TouchPhase::Ended, step.point);
             break;
+        case Kind::Hover:
+            m_host.injectPointerMotion(step.point);
+            break;
+        case Kind::Resize:
+            m_host.resizeScreen({ step.point.x, step.point.y });
+            break;
         case Kind::Tap:
             m_host.injectTouch(TouchPhase::Began, step.point);
             m_host.injectTouch(TouchPhase::Ended, step.point);

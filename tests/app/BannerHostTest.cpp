@@ -4,6 +4,7 @@
 #include "app/AdViewController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PendingWork.h"
+#include "platform/ui/graphics/ImageContext.h"
 #include "platform/ui/views/Application.h"
 #include "tests/ads/ad/AdTestSupport.h"
 
@@ -109,6 +110,29 @@ TEST_F(BannerHostTest, FailedFirstAdIsLoggedAndTheBannerNeverShows)
     EXPECT_FALSE(bannerHost->refreshTimer());
     advance(120);
     EXPECT_EQ(server.requestsTo("/ad_request"), 1);
+}
+
+TEST_F(BannerHostTest, ABannerPutAwayStaysHiddenAndCountsNoImpressionUntilItShows)
+{
+    server.respond("/cpm", {});
+    answerAdRequest(R"({"6": "url", "banner": ")" + server.url("/banner.png") + R"(", "jsonp_url": ")"
+        + server.url("/click") + R"(", "cpm_url": ")" + server.url("/cpm") + R"("})");
+    startHost();
+    bannerHost->setPutAway(true);
+    ASSERT_TRUE(waitUntil([&] { return logged("Pellar: Did receive ad") == 1; }));
+    // Arrived while away: not shown, so drawing the screen draws no banner.
+    EXPECT_TRUE(area->isHidden());
+    auto draw = [&] {
+        ImageContext context(screen->bounds().size, 1);
+        screen->layer().renderInContext(context.context());
+        waitWhileBusy();
+    };
+    draw();
+    EXPECT_EQ(server.requestsTo("/cpm"), 0);
+    bannerHost->setPutAway(false);
+    EXPECT_FALSE(area->isHidden());
+    draw();
+    ASSERT_TRUE(waitUntil([&] { return server.requestsTo("/cpm") == 1; }));
 }
 
 } // namespace

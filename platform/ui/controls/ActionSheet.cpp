@@ -96,12 +96,15 @@ void ActionSheet::show()
                     self->buttonTapped(index);
             },
             ControlEventTouchUpInside);
+        button->setAutoresizingMask(AutoresizingFlexibleWidth);
         addSubview(button);
         m_buttons.push_back(button);
         y += kButtonHeight + kGap;
     }
     double height = y + kMargin - kGap;
     setFrame({ 0, screen.height() - height, width, height });
+    // It keeps to the bottom, across the whole width, when the screen changes size.
+    setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
     setNeedsDisplay();
 
     auto self = std::static_pointer_cast<ActionSheet>(sharedView());
@@ -122,6 +125,15 @@ void ActionSheet::buttonTapped(int index)
     dismissWithClickedButtonIndex(index, true);
     if (auto delegate = m_delegate.lock())
         delegate->actionSheetClickedButtonAtIndex(*this, index);
+}
+
+bool ActionSheet::keyPressed(const Key& key)
+{
+    if (key.code() == Key::Code::Escape && m_cancelIndex >= 0 && m_window) {
+        buttonTapped(m_cancelIndex);
+        return true;
+    }
+    return View::keyPressed(key);
 }
 
 void ActionSheet::dismissWithClickedButtonIndex(int, bool)

@@ -41,6 +41,8 @@ public:
     static std::vector<std::shared_ptr<ActionSheet>> visibleSheets();
 
     void drawRect(const Rect&) override;
+    // Escape is the cancel button, when there is one.
+    bool keyPressed(const Key&) override;
 
 private:
     void show();

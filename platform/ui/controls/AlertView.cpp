@@ -135,6 +135,15 @@ void AlertView::buttonTapped(int index)
     dismissWithClickedButtonIndex(index, true);
 }
 
+bool AlertView::keyPressed(const Key& key)
+{
+    if (key.code() == Key::Code::Escape && m_cancelsOnEscape && m_cancelIndex >= 0 && m_window) {
+        buttonTapped(m_cancelIndex);
+        return true;
+    }
+    return View::keyPressed(key);
+}
+
 void AlertView::dismissWithClickedButtonIndex(int index, bool)
 {
     if (!m_window)

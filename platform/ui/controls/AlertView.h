@@ -41,6 +41,12 @@ public:
     // The alerts on screen now, oldest first.
     static std::vector<std::shared_ptr<AlertView>> visibleAlerts();
 
+    // Escape works as the cancel button unless this is turned off (an alert
+    // that must be read and answered on purpose).
+    bool cancelsOnEscape() const { return m_cancelsOnEscape; }
+    void setCancelsOnEscape(bool cancels) { m_cancelsOnEscape = cancels; }
+    bool keyPressed(const Key&) override;
+
     void drawRect(const Rect&) override;
     std::optional<std::string> accessibilityText() const override { return m_title; }
 
@@ -58,4 +64,5 @@ private:
     std::weak_ptr<Window> m_previousKeyWindow;
     double m_titleHeight { 0 };
     double m_messageHeight { 0 };
+    bool m_cancelsOnEscape { true };
 };

@@ -1,9 +1,11 @@
 #include "platform/ui/views/Application.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemURLPolicy.h"
 #include "platform/foundation/Timer.h"
+#include "platform/ui/controls/AlertView.h"
 #include "platform/ui/graphics/CairoStateSaver.h"
 #include "platform/ui/graphics/Font.h"
 #include "platform/ui/graphics/GraphicsContext.h"
@@ -101,13 +103,39 @@ bool Application::openURL(const std::string& url)
 {
     if (url.empty() || !SystemURLPolicy::checkOpenWithSystem(url))
         return false;
-    if (m_openURLHook)
-        return m_openURLHook(url);
-    if (!m_launchesSystemHandlers) {
-        Log::write("Open with the system: " + Log::excerpt(url));
-        return true;
+    bool opened;
+    if (m_openURLHook) {
+        opened = m_openURLHook(url);
+    } else if (!m_launchesSystemHandlers) {
+        opened = !m_systemHandlersMissing;
+        if (opened)
+            Log::write("Open with the system: " + Log::excerpt(url));
+        else
+            Log::write("Could not open " + Log::schemeAndHost(url) + ": no application is registered for it");
+    } else {
+        opened = launchWithSystem(url);
     }
-    return launchWithSystem(url);
+    if (!opened)
+        alertHandOffFailure(url);
+    return opened;
+}
+
+std::string Application::handOffFailureText(const std::string& url)
+{
+    auto scheme = SystemURLPolicy::schemeOf(url);
+    return "No application can open " + scheme.value_or("these") + ": links";
+}
+
+void Application::alertHandOffFailure(const std::string& url)
+{
+    // The log line says what failed; the user hears it too, once however
+    // often the same kind of link is tried while the alert shows.
+    std::string text = handOffFailureText(url);
+    for (auto& alert : AlertView::visibleAlerts()) {
+        if (alert->title() == text)
+            return;
+    }
+    View::make<AlertView>(text, "", std::weak_ptr<AlertViewDelegate>(), std::string("OK"))->show();
 }
 
 void Application::setOpenURLHook(OpenURLHook hook)
@@ -129,6 +157,10 @@ bool Application::launchWithSystem(const std::string& url)
 void Application::sendTouch(TouchPhase phase, Point location)
 {
     double now = RunLoop::main().now();
+    if (phase != TouchPhase::Cancelled) {
+        m_pointerLocation = location;
+        noteUserActivity();
+    }
     if (phase == TouchPhase::Began) {
         if (m_touch)
             sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
@@ -265,9 +297,21 @@ void Application::cancelTouch()
         sendTouch(TouchPhase::Cancelled, m_touch->screenLocation());
 }
 
-bool Application::insertText(const std::string& text)
+Responder* Application::keyResponder() const
 {
     auto* responder = Responder::firstResponder();
+    // A field keeps the keys only while its window is key: an alert over it
+    // takes them, and typing must not go on underneath.
+    auto window = keyWindow();
+    if (auto* focused = dynamic_cast<View*>(responder);
+        focused && window && focused->window() && focused->window() != window.get())
+        return nullptr;
+    return responder;
+}
+
+bool Application::insertText(const std::string& text)
+{
+    auto* responder = keyResponder();
     if (!responder || !responder->acceptsTextInput())
         return false;
     responder->insertText(text);
@@ -276,15 +320,26 @@ bool Application::insertText(const std::string& text)
 
 bool Application::isTextInputActive() const
 {
-    auto* responder = Responder::firstResponder();
+    auto* responder = keyResponder();
     return responder && responder->acceptsTextInput();
 }
 
 bool Application::sendKey(const Key& key)
 {
-    if (auto* responder = Responder::firstResponder(); responder && responder->keyPressed(key))
+    noteUserActivity();
+    auto window = keyWindow();
+    auto* responder = keyResponder();
+    if (responder && responder->keyPressed(key))
         return true;
-    // Keys nobody focused on still reach the application, so a screen without
+    // Then the key window's front view and the chain above it: the alert or
+    // sheet in it, or the screen's controller, so Escape can cancel them.
+    if (window && !window->isHidden()) {
+        auto subviews = window->subviews();
+        auto front = std::find_if(subviews.rbegin(), subviews.rend(), [](auto& view) { return !view->isHidden(); });
+        if (front != subviews.rend() && (*front)->keyPressed(key))
+            return true;
+    }
+    // Keys nobody used still reach the application, so a screen without
     // text fields can be driven from the keyboard.
     return m_delegate && m_delegate->applicationKeyPressed(*this, key);
 }
@@ -294,7 +349,43 @@ void Application::setFullScreen(bool fullScreen)
     if (m_fullScreenHook)
         m_fullScreenHook(fullScreen);
     else
-        m_fullScreen = fullScreen;
+        fullScreenDidChange(fullScreen);
+}
+
+void Application::fullScreenDidChange(bool fullScreen)
+{
+    if (m_fullScreen == fullScreen)
+        return;
+    m_fullScreen = fullScreen;
+    NotificationCenter::defaultCenter().postNotification(kFullScreenDidChangeNotification, this);
+}
+
+void Application::noteUserActivity()
+{
+    NotificationCenter::defaultCenter().postNotification(kUserActivityNotification, this);
+}
+
+void Application::pointerDidMove(Point location)
+{
+    // A host may repeat the last place (a window that moved under a still pointer).
+    if (m_pointerLocation && m_pointerLocation->x == location.x && m_pointerLocation->y == location.y)
+        return;
+    m_pointerLocation = location;
+    noteUserActivity();
+}
+
+void Application::setPointerHidden(bool hidden)
+{
+    if (m_pointerHidden == hidden)
+        return;
+    m_pointerHidden = hidden;
+    if (m_pointerHiddenHook)
+        m_pointerHiddenHook(hidden);
+}
+
+bool Application::moveToNextMonitor()
+{
+    return m_moveToNextMonitorHook && m_moveToNextMonitorHook();
 }
 
 void Application::setIdleTimerDisabled(bool disabled)
@@ -425,6 +516,7 @@ void Application::reset()
     m_lastTap = {};
     m_openURLHook = nullptr;
     m_launchesSystemHandlers = true;
+    m_systemHandlersMissing = false;
     m_statusBarHidden = false;
     m_displayChanged = nullptr;
     m_delegate = nullptr;
@@ -434,6 +526,10 @@ void Application::reset()
     m_idleTimerDisabled = false;
     m_idleTimerHook = nullptr;
     m_reduceMotion = false;
+    m_pointerLocation.reset();
+    m_pointerHidden = false;
+    m_pointerHiddenHook = nullptr;
+    m_moveToNextMonitorHook = nullptr;
     Screen::mainScreen().resetSize();
     // Quietly: observers of the last test may be gone.
     Keyboard::shared().reset();

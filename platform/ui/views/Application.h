@@ -14,6 +14,7 @@
 #include <vector>
 
 class ApplicationDelegate;
+class Responder;
 class Timer;
 class View;
 class Window;
@@ -57,6 +58,9 @@ public:
     // hook, when one is installed (tests record), or the desktop's default
     // handler. A run without the desktop launches nothing: it logs
     // "Open with the system: <URL>" instead, which scripted runs read.
+    // A hand-off that fails (no application for the scheme, a hook that
+    // answers false) is logged and shown in an alert ("No application can
+    // open tel: links"), one at a time.
     using OpenURLHook = std::function<bool(const std::string& url)>;
     bool openURL(const std::string& url);
     void setOpenURLHook(OpenURLHook);
@@ -64,6 +68,10 @@ public:
     // False in headless runs: nothing may start on the desktop behind them.
     bool launchesSystemHandlers() const { return m_launchesSystemHandlers; }
     void setLaunchesSystemHandlers(bool launches) { m_launchesSystemHandlers = launches; }
+    // Such a run can play a desktop where no application takes links: every
+    // hand-off then fails as it would there.
+    void setSystemHandlersMissing(bool missing) { m_systemHandlersMissing = missing; }
+    static std::string handOffFailureText(const std::string& url);
 
     // Touches from the host, in screen points. One finger at a time: a new
     // press cancels a touch still down.
@@ -76,8 +84,9 @@ public:
     // Cancels the touch that is down, where it is (a lost pointer grab).
     void cancelTouch();
 
-    // A key press from the host: the first responder's chain gets it first,
-    // then the delegate. Answers whether anything used it.
+    // A key press from the host: the first responder's chain gets it first
+    // (unless another window is key), then the key window's front view and
+    // its chain, then the delegate. Answers whether anything used it.
     bool sendKey(const Key&);
     // Text from the host's input method or clipboard, or a script's `type`,
     // for the first responder when it takes text. Answers whether it did.
@@ -86,13 +95,36 @@ public:
     // input method first.
     bool isTextInputActive() const;
 
+    // The user is at the controls: posted (object: the application) for every
+    // touch, key and pointer movement, so screens can bring back what they
+    // hid while nobody moved.
+    static constexpr const char* kUserActivityNotification = "ApplicationUserActivityNotification";
+    // The pointer moved over the screen, in screen points, with or without a
+    // button down. The hosts report every movement (hover too).
+    void pointerDidMove(Point screenLocation);
+    std::optional<Point> pointerLocation() const { return m_pointerLocation; }
+
+    // While set, the host hides the pointer over its window (a full-screen
+    // test nobody touches). Without a hook the request is simply recorded.
+    bool isPointerHidden() const { return m_pointerHidden; }
+    void setPointerHidden(bool);
+    void setPointerHiddenHook(std::function<void(bool hidden)> hook) { m_pointerHiddenHook = std::move(hook); }
+
+    // Asks the host to move the window to the next monitor, after the last
+    // the first again. Answers whether the host can (one that has a single
+    // monitor, or none, answers false).
+    bool moveToNextMonitor();
+    void setMoveToNextMonitorHook(std::function<bool()> hook) { m_moveToNextMonitorHook = std::move(hook); }
+
     // Full screen is the host's to grant: setFullScreen asks it (through the
     // hook), and the host reports the state it reached. Without a host hook
     // the request is simply recorded.
+    // Each change of state is posted (object: the application).
+    static constexpr const char* kFullScreenDidChangeNotification = "ApplicationFullScreenDidChangeNotification";
     bool isFullScreen() const { return m_fullScreen; }
     void setFullScreen(bool);
     void setFullScreenHook(std::function<void(bool)> hook) { m_fullScreenHook = std::move(hook); }
-    void fullScreenDidChange(bool fullScreen) { m_fullScreen = fullScreen; }
+    void fullScreenDidChange(bool fullScreen);
 
     // While set, the host keeps the display from blanking or locking.
     bool isIdleTimerDisabled() const { return m_idleTimerDisabled; }
@@ -132,6 +164,10 @@ public:
 private:
     friend class ApplicationTestAccess;
     void pruneWindows();
+    void alertHandOffFailure(const std::string& url);
+    void noteUserActivity();
+    // The first responder, unless it sits in a window that is not key.
+    Responder* keyResponder() const;
     static void deliverTouch(View&, TouchPhase, const TouchSet&, const Event&);
 
     std::shared_ptr<ApplicationDelegate> m_delegate;
@@ -140,6 +176,7 @@ private:
     std::weak_ptr<Window> m_keyWindow;
     OpenURLHook m_openURLHook;
     bool m_launchesSystemHandlers { true };
+    bool m_systemHandlersMissing { false };
     std::shared_ptr<Touch> m_touch;
     // A scrolling ancestor of the touched view that watches the touch.
     struct Tracking {
@@ -165,6 +202,10 @@ private:
     bool m_idleTimerDisabled { false };
     std::function<void(bool)> m_idleTimerHook;
     bool m_reduceMotion { false };
+    std::optional<Point> m_pointerLocation;
+    bool m_pointerHidden { false };
+    std::function<void(bool)> m_pointerHiddenHook;
+    std::function<bool()> m_moveToNextMonitorHook;
     bool m_needsDisplay { true };
     std::function<void()> m_displayChanged;
 };

@@ -4,6 +4,7 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
+#include "platform/ui/controls/ActionSheet.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/controls/NavigationBar.h"
@@ -126,11 +127,44 @@ TEST_F(PellarBrowserControllerTest, NavigationsFollowTheRules)
     EXPECT_FALSE(page->navigate("file:///etc/passwd"));
     EXPECT_TRUE(page->navigate("http://127.0.0.1:1/next"));
     EXPECT_EQ(opened, std::vector<std::string> { "tel:+15551234" });
-    // A store link on a store host is cleaned and opened at once.
+    // A store link on a store host is cleaned and opened at once, once, and
+    // not loaded here as well: the refused load shows no error.
     opened.clear();
-    EXPECT_TRUE(page->navigate("http://apps.store.example/app/id1?mt=8"));
+    EXPECT_FALSE(page->navigate("http://apps.store.example/app/id1?mt=8"));
     ASSERT_TRUE(browser->cleaner());
     EXPECT_EQ(opened, std::vector<std::string> { "http://" + PellarEndpoints::primaryStoreHost() + "/app/id1?mt=8" });
+    page->fail(-999);
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+}
+
+TEST_F(PellarBrowserControllerTest, TheScreenFollowsTheWindowAndEscapeIsDone)
+{
+    present();
+    page->start();
+    // A bigger window, then a smaller one: bars and page keep to the full size.
+    for (Size size : { Size { 480, 720 }, Size { 1000, 400 }, Size { 320, 480 } }) {
+        Screen::mainScreen().setSize(size);
+        EXPECT_EQ(browser->topToolbar()->frame(), (Rect { 0, 0, size.width, 44 }));
+        EXPECT_EQ(browser->bottomToolbar()->frame(), (Rect { 0, size.height - 44, size.width, 44 }));
+        EXPECT_EQ(page->frame(), (Rect { 0, 44, size.width, size.height - 88 }));
+        ASSERT_TRUE(browser->spinner());
+        EXPECT_NEAR(browser->spinner()->center().x, size.width / 2, 1e-9);
+    }
+    page->finish("Page", "http://127.0.0.1:1/landing");
+
+    // Escape cancels the sheet first, then it is Done, once.
+    browser->systemAction();
+    ASSERT_EQ(ActionSheet::visibleSheets().size(), 1u);
+    EXPECT_TRUE(Application::shared().sendKey(*Key::fromName("Escape")));
+    EXPECT_TRUE(ActionSheet::visibleSheets().empty());
+    EXPECT_TRUE(browser->isKeyWindow());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(Application::shared().sendKey(*Key::fromName("Escape")));
+    EXPECT_TRUE(Application::shared().sendKey(*Key::fromName("Escape")));
+    EXPECT_EQ(host->events, (std::vector<std::string> { "will", "did" }));
+    advance(0.8);
+    EXPECT_FALSE(browser->modalWindow());
+    EXPECT_EQ(visibleWindowCount(), 1);
 }
 
 TEST_F(PellarBrowserControllerTest, ActionSheetHandsThePageToTheSystem)

@@ -10,9 +10,10 @@ namespace {
 using Decision = PellarBrowserRules::Decision;
 const Decision kStay { .allowLoad = true };
 const Decision kRefuse { .allowLoad = false };
-const Decision kSystem { .allowLoad = true, .openWithSystem = true };
+// Whatever leaves the browser is not loaded in it as well.
+const Decision kSystem { .allowLoad = false, .openWithSystem = true };
 const Decision kHandOff { .allowLoad = false, .openWithSystem = true };
-const Decision kClean { .allowLoad = true, .cleanStoreLink = true };
+const Decision kClean { .allowLoad = false, .cleanStoreLink = true };
 
 class PellarBrowserRulesTest : public ::testing::Test {
 protected:

@@ -1,11 +1,13 @@
 #include "platform/headless/Script.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/headless/ScriptRunner.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Key.h"
+#include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 #include "tests/support/RunLoopFixture.h"
 #include "tests/support/TempDir.h"
@@ -270,4 +272,29 @@ TEST_F(HeadlessHostTest, TapLabelRefusesControlsUnderOtherViewsAndKeysReachTheDe
     runner->run([&](bool, bool, const std::string& message) { report = message; });
     EXPECT_EQ(report, "line 1: tap-label: \"Go\" is covered by an alert");
     EXPECT_EQ(taps, 1);
+}
+
+TEST_F(HeadlessHostTest, ResizeAndHoverReachTheScreenAndThePointer)
+{
+    for (auto text : { "resize 0 480\n", "resize 480\n", "resize 480 720 1\n", "resize 9000 10\n", "hover 1\n" })
+        EXPECT_FALSE(Script::parse(text)) << text;
+    auto script = Script::parse("resize 480 720\nhover 5 6\nresize 200 250\n");
+    ASSERT_TRUE(script) << script.error().message;
+    EXPECT_EQ(script->steps()[0].kind, Script::Step::Kind::Resize);
+    EXPECT_EQ(script->steps()[1].kind, Script::Step::Kind::Hover);
+
+    HeadlessHost host({ 1.0, false });
+    host.start();
+    auto window = View::make<Window>(Screen::mainScreen().bounds());
+    window->makeKeyAndVisible();
+    int activity = 0;
+    NotificationCenter::defaultCenter().addObserver(
+        this, Application::kUserActivityNotification, [&](const Notification&) { ++activity; });
+    auto runner = std::make_shared<ScriptRunner>(*Script::parse("resize 480 720\nhover 5 6\n"), host);
+    runner->run([&](bool ok, bool, const std::string& message) { EXPECT_TRUE(ok) << message; });
+    NotificationCenter::defaultCenter().removeObserver(this);
+    // The window that covered the screen covers the new one.
+    EXPECT_EQ(window->frame(), (Rect { 0, 0, 480, 720 }));
+    EXPECT_EQ(Application::shared().pointerLocation()->y, 6);
+    EXPECT_EQ(activity, 1);
 }

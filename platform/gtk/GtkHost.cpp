@@ -38,6 +38,8 @@ GtkHost::~GtkHost()
     Application::shared().setDisplayChangedHook(nullptr);
     Application::shared().setFullScreenHook(nullptr);
     Application::shared().setIdleTimerHook(nullptr);
+    Application::shared().setPointerHiddenHook(nullptr);
+    Application::shared().setMoveToNextMonitorHook(nullptr);
     AnimationEngine::shared().setFrameDriver(nullptr);
     if (m_settingsHandler)
         g_signal_handler_disconnect(gtk_settings_get_default(), m_settingsHandler);
@@ -231,6 +233,16 @@ GtkHost::StartResult GtkHost::start()
         this);
     gtk_widget_add_controller(input, wheel);
 
+    // The pointer's movements, pressed or not: the full-screen test brings its
+    // controls back on any.
+    GtkEventController* motion = gtk_event_controller_motion_new();
+    g_signal_connect(motion, "motion", G_CALLBACK(+[](GtkEventControllerMotion*, double x, double y, gpointer data) {
+        auto* host = static_cast<GtkHost*>(data);
+        Application::shared().pointerDidMove(host->toPoints(x, y));
+    }),
+        this);
+    gtk_widget_add_controller(m_screen->widget(), motion);
+
     GtkEventController* keys = gtk_event_controller_key_new();
     m_textInput = std::make_unique<GtkTextInput>(m_screen->widget());
     g_signal_connect(keys, "key-pressed",
@@ -278,7 +290,14 @@ GtkHost::StartResult GtkHost::start()
         this);
     g_signal_connect(m_window, "notify::fullscreened", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
         auto* host = static_cast<GtkHost*>(data);
-        Application::shared().fullScreenDidChange(gtk_window_is_fullscreen(GTK_WINDOW(host->m_window)));
+        bool fullScreen = gtk_window_is_fullscreen(GTK_WINDOW(host->m_window));
+        if (fullScreen && host->m_returnToWindowOnMonitor) {
+            // Only passing through full screen to change monitors.
+            host->m_returnToWindowOnMonitor = false;
+            gtk_window_unfullscreen(GTK_WINDOW(host->m_window));
+            return;
+        }
+        Application::shared().fullScreenDidChange(fullScreen);
     }),
         this);
     // A hidden or minimised window does not keep the desktop awake.
@@ -301,6 +320,11 @@ GtkHost::StartResult GtkHost::start()
     });
     Application::shared().setFullScreenHook([this](bool fullScreen) { setFullScreen(fullScreen); });
     Application::shared().setIdleTimerHook([this](bool) { updateIdleInhibition(); });
+    Application::shared().setPointerHiddenHook([this](bool hidden) {
+        if (m_screen && !m_closed)
+            gtk_widget_set_cursor_from_name(m_screen->widget(), hidden ? "none" : nullptr);
+    });
+    Application::shared().setMoveToNextMonitorHook([this] { return moveToNextMonitor(); });
     readAnimationSetting();
     m_settingsHandler = g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-enable-animations",
         G_CALLBACK(+[](gpointer data) { static_cast<GtkHost*>(data)->readAnimationSetting(); }), this);
@@ -363,6 +387,37 @@ void GtkHost::setFullScreen(bool fullScreen)
         gtk_window_fullscreen_on_monitor(GTK_WINDOW(m_window), m_monitor);
     else
         gtk_window_fullscreen(GTK_WINDOW(m_window));
+}
+
+bool GtkHost::moveToNextMonitor()
+{
+    GListModel* monitors = gdk_display_get_monitors(gdk_display_get_default());
+    guint count = g_list_model_get_n_items(monitors);
+    if (count < 2 || !m_window || m_closed)
+        return false;
+    guint current = 0;
+    for (guint i = 0; i < count; ++i) {
+        auto* monitor = GDK_MONITOR(g_list_model_get_item(monitors, i));
+        g_object_unref(monitor);
+        if (monitor == m_monitor)
+            current = i;
+    }
+    auto* next = GDK_MONITOR(g_list_model_get_item(monitors, (current + 1) % count));
+    g_object_unref(next);
+    m_monitor = next;
+    if (const char* connector = gdk_monitor_get_connector(next))
+        m_options.monitor = connector;
+    else
+        m_options.monitor = std::to_string((current + 1) % count);
+    if (Application::shared().isFullScreen()) {
+        setFullScreen(true);
+        return true;
+    }
+    // GTK places windows, not applications: a window goes to another monitor
+    // by going full screen there; it then comes back to its size on that monitor.
+    m_returnToWindowOnMonitor = true;
+    setFullScreen(true);
+    return true;
 }
 
 bool GtkHost::showFullScreen(bool fullScreen, const std::optional<std::string>& monitor)
@@ -536,6 +591,14 @@ void GtkHost::injectKey(const Key& key)
 void GtkHost::injectText(const std::string& text)
 {
     Application::shared().insertText(text);
+}
+
+void GtkHost::resizeScreen(Size size)
+{
+    if (!m_window || m_closed)
+        return;
+    gtk_window_set_default_size(GTK_WINDOW(m_window), static_cast<int>(std::lround(size.width * m_scale)),
+        static_cast<int>(std::lround(size.height * m_scale)));
 }
 
 void GtkHost::wait(double seconds, std::function<void()> then)

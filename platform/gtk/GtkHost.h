@@ -73,6 +73,9 @@ public:
     }
     // Full screen on `monitor` (a number or connector; none: the window's own), or windowed.
     bool showFullScreen(bool fullScreen, const std::optional<std::string>& monitor);
+    // The window (or full screen) on the next monitor, after the last the first;
+    // false with a single monitor.
+    bool moveToNextMonitor();
     void present();
 
     // The user closed the window (or close() was called).
@@ -103,6 +106,8 @@ public:
     void injectText(const std::string&) override;
     void wait(double seconds, std::function<void()> then) override;
     ErrorOr<void> screenshot(const std::string& path) override;
+    // The window takes the size (in points); the screen follows it.
+    void resizeScreen(Size) override;
 
 private:
     void snapshotScreen(GtkSnapshot*);
@@ -131,4 +136,5 @@ private:
     gint64 m_lastAnimationFrame { 0 };
     bool m_closed { false };
     bool m_emulatedFullScreen { false };
+    bool m_returnToWindowOnMonitor { false };
 };

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/headless/ScriptRunner.h"
 #include "platform/ui/views/Application.h"
+#include "platform/ui/views/Screen.h"
 
 #include <cstdio>
 #include <cstring>
@@ -132,8 +133,10 @@ void ScriptStream::runNext()
 std::string ScriptStream::where(const std::string& label)
 {
     // What a person sees: an element covered by an alert is not found.
+    Rect screen = Screen::mainScreen().bounds();
     for (auto& [text, frame] : Application::shared().accessibleElementsOnScreen(false)) {
-        if (text == label) {
+        // As tap-label: an element off the screen's edge is not the one.
+        if (text == label && screen.contains(frame.center())) {
             char answer[128];
             std::snprintf(answer, sizeof answer, "ok %.1f %.1f %.1f %.1f", frame.minX(), frame.minY(), frame.width(),
                 frame.height());

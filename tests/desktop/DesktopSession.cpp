@@ -25,7 +25,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string quoted(const std::string& text)
+std::string shellQuoted(const std::string& text)
 {
     std::string result = "'";
     for (char c : text) {
@@ -207,11 +207,11 @@ DesktopSession::Launch DesktopSession::launchAgain(const std::vector<std::string
 {
     std::string command;
     for (auto& entry : appEnvironment())
-        command += quoted(entry) + " ";
-    command = "env -i " + command + quoted(m_options.binary.string()) + " --data-dir "
-        + quoted((m_options.directory / "data").string());
+        command += shellQuoted(entry) + " ";
+    command = "env -i " + command + shellQuoted(m_options.binary.string()) + " --data-dir "
+        + shellQuoted((m_options.directory / "data").string());
     for (auto& argument : more)
-        command += " " + quoted(argument);
+        command += " " + shellQuoted(argument);
     Launch launch;
     if (FILE* pipe = popen((command + " 2>&1 </dev/null").c_str(), "r")) {
         char buffer[4096];
@@ -277,7 +277,7 @@ bool DesktopSession::findWindow()
 
 std::string DesktopSession::runOnDisplay(const std::string& command) const
 {
-    std::string full = "DISPLAY=" + display() + " DBUS_SESSION_BUS_ADDRESS=" + quoted(m_busAddress) + " " + command;
+    std::string full = "DISPLAY=" + display() + " DBUS_SESSION_BUS_ADDRESS=" + shellQuoted(m_busAddress) + " " + command;
     std::string output;
     if (FILE* pipe = popen(full.c_str(), "r")) {
         char buffer[65536];
@@ -381,7 +381,7 @@ void DesktopSession::key(const std::string& keys)
 
 void DesktopSession::type(const std::string& text)
 {
-    runOnDisplay("xdotool windowfocus " + m_window + " type --delay 80 -- " + quoted(text));
+    runOnDisplay("xdotool windowfocus " + m_window + " type --delay 80 -- " + shellQuoted(text));
     pause(0.2);
 }
 

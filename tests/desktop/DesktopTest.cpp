@@ -127,3 +127,86 @@ TEST_F(DesktopTest, ASecondStartHandsItsOptionsToTheRunningWindow)
     EXPECT_NE(session->windowSize(), before);
     EXPECT_EQ(session->quit(), 0);
 }
+
+// Escape closes the browser even while the page has the keyboard, and the
+// keyboard comes back to the test screen; a hand-off that nothing takes says so.
+TEST_F(DesktopTest, EscapeClosesTheBrowserFromInsideThePageAndAFailedHandOffShowsAnAlert)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->clickLabel("Advertisement");
+    session->pause(2.0);
+    ASSERT_TRUE(session->locate("Done"));
+    // The page's heading: a click there gives the page the keyboard.
+    session->click(200, 68);
+    session->key("Escape");
+    session->pause(1.0);
+    EXPECT_FALSE(session->locate("Done")) << "Escape did not close the browser";
+    ASSERT_TRUE(session->locate("Start"));
+    // Keys are the test screen's again: Space starts the test.
+    session->key("space");
+    EXPECT_TRUE(session->locate("Stop"));
+    session->key("space");
+
+    session->clickLabel("Donate");
+    session->pause(0.5);
+    EXPECT_TRUE(session->locate("No application can open https: links")) << session->log();
+    session->xScreenshot("hand-off-x.png");
+    session->key("Escape");
+    session->pause(0.5);
+    EXPECT_FALSE(session->locate("No application can open https: links"));
+    EXPECT_TRUE(session->locate("Start"));
+}
+
+// The browser keeps to the whole window when the window changes size.
+TEST_F(DesktopTest, ResizingWithTheBrowserOpenKeepsItFullWindow)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->clickLabel("Advertisement");
+    session->pause(2.0);
+    session->resize(480, 720);
+    session->pause(0.5);
+    auto x = session->xScreenshot("browser-resized-x.png");
+    ASSERT_TRUE(x);
+    ASSERT_EQ(x->pixelWidth(), 480);
+    // The title bar and the toolbar run from edge to edge.
+    EXPECT_EQ(rgbAt(*x, 475, 2), rgbAt(*x, 5, 2));
+    EXPECT_EQ(rgbAt(*x, 475, 717), rgbAt(*x, 5, 717));
+    auto title = session->locate("Pixel Care Demo");
+    ASSERT_TRUE(title);
+    EXPECT_NEAR(title->midX(), 240, 2);
+    auto done = session->locate("Done");
+    ASSERT_TRUE(done);
+    session->click(done->midX(), done->midY());
+    session->pause(1.0);
+    EXPECT_FALSE(session->locate("Done"));
+}
+
+// In full screen the test's controls step aside after a few still seconds
+// and come back when the pointer moves.
+TEST_F(DesktopTest, FullScreenTestingHidesTheBannerAndToolbarUntilThePointerMoves)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->key("F11");
+    session->pause(1.0);
+    EXPECT_EQ(session->windowSize(), (std::pair { 1280, 1024 }));
+    session->key("space");
+    EXPECT_TRUE(session->locate("Advertisement"));
+    session->pause(4.0);
+    EXPECT_FALSE(session->locate("Advertisement")) << "the banner stayed";
+    EXPECT_FALSE(session->locate("Stop")) << "the toolbar stayed";
+    session->xScreenshot("full-screen-away-x.png");
+    session->movePointer(600, 500);
+    session->movePointer(620, 520);
+    session->pause(1.0);
+    EXPECT_TRUE(session->locate("Advertisement"));
+    EXPECT_TRUE(session->locate("Stop"));
+    session->key("F11");
+    session->pause(1.0);
+    EXPECT_EQ(session->windowSize(), (std::pair { 320, 480 }));
+}

@@ -73,7 +73,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
             if (!n || *n < 0)
                 return fail("--quit-after needs a number of seconds");
             options.quitAfter = *n;
-        } else if (argument == "--data-dir" || argument == "--script" || argument == "--screenshot") {
+        } else if (argument == "--data-dir" || argument == "--script" || argument == "--screenshot"
+            || argument == "--report") {
             auto v = value();
             if (!v || v->empty())
                 return fail(argument + " needs a value");
@@ -81,6 +82,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
                 options.dataDirectory = *v;
             else if (argument == "--script")
                 options.scriptPath = *v;
+            else if (argument == "--report")
+                options.reportPath = *v;
             else
                 options.screenshotPath = *v;
         } else {
@@ -112,16 +115,22 @@ std::string CommandLine::usage()
            "                        drag X1 Y1 X2 Y2 SECONDS | tap-label TEXT | key NAME\n"
            "                        type TEXT (into the field being edited)\n"
            "                        wait SECONDS | screenshot PATH | quit\n"
+           "                        mark X Y KIND | unmark X Y | export-report PATH\n"
+           "                      (X Y in device pixels; KIND hot, dead, stuck-red,\n"
+           "                      stuck-green, stuck-blue or stuck-off)\n"
            "                      coordinates are points on the screen (320 x 480 by default);\n"
            "                      keys are named like space, Escape, shift+Right, F11, question\n"
            "  --screenshot PATH   write the screen as a PNG before quitting\n"
            "  --quit-after SECS   quit after this many seconds (after the script, if any)\n"
+           "  --report FILE       write the stored marks of a monitor as FILE.json, FILE.csv and\n"
+           "                      FILE.png, then quit (--monitor NAME picks the monitor by connector)\n"
            "  --version           show the version\n"
            "  -h, --help          show this help\n"
            "\n"
            "Keys: Space start/stop, arrows move the square one pixel (Shift: ten), [ ] its size,\n"
            "+ - the interval, F solid fills, I the square's position, C customize, F11 full screen,\n"
-           "Escape back, ? all keys, Ctrl+Q quit.\n"
+           "Escape back, M mark pixels (H D R G B O: kind, U undo, X remove, E export report),\n"
+           "V show or hide marks, ? all keys, Ctrl+Q quit.\n"
            "\n"
            "Without a script or --quit-after the headless host quits at once; the window stays until closed.\n";
 }

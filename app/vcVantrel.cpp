@@ -1,6 +1,7 @@
 #include "app/vcVantrel.h"
 
 #include "app/VantrelSettings.h"
+#include "app/defects/DefectMarker.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/controls/AlertView.h"
@@ -109,6 +110,7 @@ void vcVantrel::viewDidLoad()
         screen->addSubview(m_infopageView);
     layoutForScreen();
     restoreSquare();
+    m_defects = std::make_unique<DefectMarker>(*screen);
 
     ViewController::viewDidLoad();
 
@@ -281,6 +283,8 @@ void vcVantrel::layoutForScreen()
 void vcVantrel::viewDidChangeSize(Size)
 {
     layoutForScreen();
+    if (m_defects)
+        m_defects->screenDidChange();
     // The square stays on screen however the screen shrinks.
     if (m_squareBorder) {
         Size size = view()->bounds().size;
@@ -298,6 +302,9 @@ void vcVantrel::alertViewDidDismissWithButtonIndex(AlertView&, int)
 void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
 {
     auto touch = touches.anyObject();
+    // While marking, a tap only places the marking cursor.
+    if (touch && m_defects && m_defects->tapAt(touch->locationInView(view().get())))
+        return;
     // A double tap on the background switches full screen, as a double click
     // on a video does.
     if (touch && touch->view() == view() && touch->tapCount() == 2)
@@ -424,7 +431,7 @@ void vcVantrel::toggleKeyHelp()
         return;
     }
     constexpr double kWidth = 300, kLineHeight = 18, kMargin = 12;
-    std::string text = kKeyHelpText;
+    std::string text = std::string(kKeyHelpText) + "\n" + DefectMarker::kKeyHelpText;
     int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
     double height = lines * kLineHeight + 2 * kMargin + 24;
     m_keyHelp = View::make<View>(Rect { 0, 0, kWidth, height });
@@ -500,6 +507,8 @@ void vcVantrel::showFill()
     m_fillView->setAccessibilityLabel(std::string("Solid fill"));
     m_fillView->setBackgroundColor(fillColor(m_fillIndex));
     view()->addSubview(m_fillView);
+    if (m_defects)
+        m_defects->raise();
 }
 
 void vcVantrel::stepFill(int step)
@@ -545,6 +554,8 @@ bool vcVantrel::keyPressed(const Key& key)
         m_warningVisible = false;
         return true;
     }
+    if (m_defects && m_defects->keyPressed(key))
+        return true;
     if (m_fillView) {
         switch (key.code()) {
         case Code::Space:

@@ -10,6 +10,7 @@
 #include <optional>
 
 class BarButtonItem;
+class DefectMarker;
 class ImageView;
 class Label;
 class Window;
@@ -105,6 +106,9 @@ public:
     void hideFill();
     const std::shared_ptr<View>& fillView() const { return m_fillView; }
 
+    // Marking faulty pixels, in every mode of the screen.
+    DefectMarker* defectMarker() const { return m_defects.get(); }
+
     // One slider step faster (positive) or slower.
     void changeIntervalBy(int steps);
     void toggleFullScreen();
@@ -184,4 +188,5 @@ private:
     std::optional<Color> m_flashFill; // a random flash colour, chosen once per fill
     std::shared_ptr<Label> m_squareInfo;
     std::shared_ptr<View> m_keyHelp;
+    std::unique_ptr<DefectMarker> m_defects;
 };

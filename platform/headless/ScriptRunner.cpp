@@ -148,6 +148,15 @@ void ScriptRunner::proceed()
         case Kind::Quit:
             finish(true, true, {});
             break;
+        case Kind::Command: {
+            if (!m_commandHandler) {
+                finish(false, false, where + step.text + ": not available here");
+                break;
+            }
+            if (auto done = m_commandHandler(step.text, step.arguments); !done)
+                finish(false, false, where + step.text + ": " + done.error().message);
+            break;
+        }
         }
     }
     m_inLoop = false;

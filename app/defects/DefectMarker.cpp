@@ -1,0 +1,270 @@
+#include "app/defects/DefectMarker.h"
+
+#include "app/defects/DefectMagnifierView.h"
+#include "app/defects/DefectOverlayView.h"
+#include "app/defects/DefectReport.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/views/Key.h"
+#include "platform/ui/views/Screen.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::pair<int, int> screenPixels()
+{
+    Screen& screen = Screen::mainScreen();
+    return { static_cast<int>(std::lround(screen.bounds().width() * screen.scale())),
+        static_cast<int>(std::lround(screen.bounds().height() * screen.scale())) };
+}
+
+} // namespace
+
+DefectMarker::DefectMarker(View& screen, std::filesystem::path storePath)
+    : m_screen(screen)
+    , m_store(DefectStore::load(storePath))
+    , m_record(&m_store.recordFor(Screen::mainScreen().monitorIdentity()))
+{
+    if (m_store.problem()) {
+        m_message = m_store.problem();
+        // The path is the user's own folder; the log says only what happened.
+        Log::write("The marks file could not be used; it was set aside and marking starts afresh");
+    }
+    m_overlay = View::make<DefectOverlayView>(m_screen.bounds());
+    m_overlay->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
+    m_overlay->setRecord(m_record);
+    m_screen.addSubview(m_overlay);
+    auto [width, height] = screenPixels();
+    m_cursor = { std::floor(width / 2.0), std::floor(height / 2.0) };
+}
+
+DefectMarker::~DefectMarker() = default;
+
+ErrorOr<void> DefectMarker::changed(bool ok, const std::string& refusal)
+{
+    if (!ok)
+        return Error { "DefectMarkerErrorDomain", 1, refusal };
+    if (!m_store.save()) {
+        m_message = m_store.isWritable() ? "The marks could not be saved in " + m_store.path().string() + "."
+                                         : m_store.problem();
+    }
+    update();
+    return {};
+}
+
+ErrorOr<void> DefectMarker::mark(int x, int y, DefectKind kind)
+{
+    auto [width, height] = screenPixels();
+    if (x < 0 || y < 0 || x >= width || y >= height || !m_record->contains(x, y)) {
+        return Error { "DefectMarkerErrorDomain", 1,
+            "pixel " + std::to_string(x) + " " + std::to_string(y) + " is outside the screen's "
+                + std::to_string(m_record->width()) + " × " + std::to_string(m_record->height()) + " pixels" };
+    }
+    return changed(m_record->mark(x, y, kind), "the record holds as many marks as it can");
+}
+
+ErrorOr<void> DefectMarker::unmark(int x, int y)
+{
+    return changed(
+        m_record->unmark(x, y), "no mark on pixel " + std::to_string(x) + " " + std::to_string(y) + " to remove");
+}
+
+bool DefectMarker::undo()
+{
+    return static_cast<bool>(changed(m_record->undo(), {}));
+}
+
+ErrorOr<void> DefectMarker::exportReport(const std::string& base)
+{
+    auto written = DefectReport(*m_record, Date::now()).write(base);
+    m_message = written ? "Report written to " + base + ".json, .csv and .png." : written.error().message;
+    update();
+    return written;
+}
+
+ErrorOr<std::string> DefectMarker::exportReportToDefaultPlace()
+{
+    auto folder = Paths::dataDirectory() / kReportsSubdirectory;
+    if (!Paths::createDirectories(folder)) {
+        m_message = "cannot make the folder " + folder.string();
+        update();
+        return Error { DefectReport::kErrorDomain, DefectReport::kCannotWrite, *m_message };
+    }
+    std::string connector = m_record->monitor().connector.empty() ? "monitor" : m_record->monitor().connector;
+    std::string base = (folder / (connector + "-" + Date::now().formatted("%Y%m%d-%H%M%S", false))).string();
+    if (auto written = exportReport(base); !written)
+        return written.error();
+    return base;
+}
+
+void DefectMarker::setMarking(bool marking)
+{
+    m_marking = marking;
+    if (marking && !m_magnifier) {
+        m_magnifier = View::make<DefectMagnifierView>(Point { 0, 0 });
+        m_summary = View::make<Label>(Rect { 0, 0, m_screen.bounds().width(), 54 });
+        m_summary->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
+        m_summary->setNumberOfLines(3);
+        m_summary->setFont(Font::systemFont(12));
+        m_summary->setTextColor(Color::whiteColor());
+        m_summary->setBackgroundColor(Color::black().withAlpha(0.75));
+        m_summary->setUserInteractionEnabled(false);
+        m_summary->setAccessibilityLabel(std::string("Marking summary"));
+        m_screen.addSubview(m_magnifier);
+        m_screen.addSubview(m_summary);
+    } else if (!marking && m_magnifier) {
+        m_magnifier->removeFromSuperview();
+        m_summary->removeFromSuperview();
+        m_magnifier = nullptr;
+        m_summary = nullptr;
+    }
+    update();
+}
+
+void DefectMarker::setCursor(Point pixel)
+{
+    auto [width, height] = screenPixels();
+    m_cursor
+        = { std::clamp(std::floor(pixel.x), 0.0, width - 1.0), std::clamp(std::floor(pixel.y), 0.0, height - 1.0) };
+    update();
+}
+
+void DefectMarker::moveCursor(int dx, int dy)
+{
+    setCursor({ m_cursor.x + dx, m_cursor.y + dy });
+}
+
+bool DefectMarker::ringsVisible() const
+{
+    return m_overlay->ringsVisible();
+}
+
+void DefectMarker::toggleRings()
+{
+    m_overlay->setRingsVisible(!m_overlay->ringsVisible());
+}
+
+bool DefectMarker::keyPressed(const Key& key)
+{
+    using Code = Key::Code;
+    if (key.hasModifier(Key::Control) || key.hasModifier(Key::Alt))
+        return false;
+    if (key.code() == Code::Character && (key.isCharacter("v") || key.isCharacter("V"))) {
+        toggleRings();
+        return true;
+    }
+    if (key.code() == Code::Character && (key.isCharacter("m") || key.isCharacter("M"))) {
+        setMarking(!m_marking);
+        return true;
+    }
+    if (!m_marking)
+        return false;
+    int step = key.hasModifier(Key::Shift) ? 10 : 1;
+    switch (key.code()) {
+    case Code::Left:
+        moveCursor(-step, 0);
+        return true;
+    case Code::Right:
+        moveCursor(step, 0);
+        return true;
+    case Code::Up:
+        moveCursor(0, -step);
+        return true;
+    case Code::Down:
+        moveCursor(0, step);
+        return true;
+    case Code::Escape:
+        setMarking(false);
+        return true;
+    case Code::Character:
+        break;
+    default:
+        return false;
+    }
+    static const std::pair<const char*, DefectKind> kinds[]
+        = { { "h", DefectKind::Hot }, { "d", DefectKind::Dead }, { "r", DefectKind::StuckRed },
+              { "g", DefectKind::StuckGreen }, { "b", DefectKind::StuckBlue }, { "o", DefectKind::StuckOff } };
+    std::string c = key.text();
+    std::transform(c.begin(), c.end(), c.begin(), [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    int x = static_cast<int>(m_cursor.x), y = static_cast<int>(m_cursor.y);
+    for (auto& [name, kind] : kinds) {
+        if (c == name) {
+            if (auto marked = mark(x, y, kind); !marked) {
+                m_message = marked.error().message;
+                update();
+            }
+            return true;
+        }
+    }
+    if (c == "u") {
+        undo();
+    } else if (c == "x") {
+        (void)unmark(x, y); // nothing to remove is nothing to say
+    } else if (c == "e") {
+        (void)exportReportToDefaultPlace(); // the summary says where, or why not
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool DefectMarker::tapAt(Point inScreen)
+{
+    if (!m_marking)
+        return false;
+    double scale = Screen::mainScreen().scale();
+    setCursor({ inScreen.x * scale, inScreen.y * scale });
+    return true;
+}
+
+void DefectMarker::raise()
+{
+    m_screen.bringSubviewToFront(m_overlay.get());
+    if (m_magnifier) {
+        m_screen.bringSubviewToFront(m_magnifier.get());
+        m_screen.bringSubviewToFront(m_summary.get());
+    }
+}
+
+void DefectMarker::screenDidChange()
+{
+    m_record = &m_store.recordFor(Screen::mainScreen().monitorIdentity());
+    m_overlay->setRecord(m_record);
+    setCursor(m_cursor);
+}
+
+std::string DefectMarker::summaryText() const
+{
+    PanelVerdict verdict = m_record->verdict();
+    size_t marks = m_record->marks().size() - m_record->flaggedCount();
+    std::string text = "x " + std::to_string(static_cast<int>(m_cursor.x)) + "  y "
+        + std::to_string(static_cast<int>(m_cursor.y)) + "  ·  " + std::to_string(marks)
+        + (marks == 1 ? " mark" : " marks");
+    if (size_t flagged = m_record->flaggedCount())
+        text += " (and " + std::to_string(flagged) + " from another mode)";
+    text += "  ·  H hot  D dead  R G B O stuck  U undo  X remove  E export  Esc done\n" + verdict.summary();
+    if (m_message)
+        text += "\n" + *m_message;
+    return text;
+}
+
+void DefectMarker::update()
+{
+    raise();
+    m_overlay->setNeedsDisplay();
+    m_overlay->setCursor(m_marking ? std::optional<Point>(m_cursor) : std::nullopt);
+    if (!m_magnifier)
+        return;
+    double scale = Screen::mainScreen().scale();
+    Size size = m_screen.bounds().size;
+    double side = DefectMagnifierView::side(scale);
+    // In the top corner away from the cursor, so it never hides what it magnifies.
+    bool cursorOnRight = m_cursor.x / scale > size.width / 2;
+    m_magnifier->setFrame({ cursorOnRight ? 12 : size.width - side - 12, 60, side, side });
+    m_magnifier->capture(m_screen, m_cursor, { m_overlay.get(), m_magnifier.get(), m_summary.get() });
+    m_summary->setFrame({ 0, size.height - 54, size.width, 54 });
+    m_summary->setText(summaryText());
+}

@@ -1,5 +1,6 @@
 #include "app/vcVantrel.h"
 
+#include "app/TestPatternView.h"
 #include "app/VantrelSettings.h"
 #include "app/defects/DefectMarker.h"
 #include "platform/foundation/RunLoop.h"
@@ -67,6 +68,7 @@ bool vcVantrel::performAction(const std::string& action, Responder*)
         { "changeMode", &vcVantrel::changeMode },
         { "changeFlash", &vcVantrel::changeFlash },
         { "showFill", &vcVantrel::showFill },
+        { "showPatterns", &vcVantrel::showPatterns },
     };
     for (auto& [name, method] : actions) {
         if (action == name) {
@@ -505,7 +507,7 @@ void vcVantrel::showFill()
     m_fillView = View::make<View>(view()->bounds());
     m_fillView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
     m_fillView->setAccessibilityLabel(std::string("Solid fill"));
-    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+    applyFill();
     view()->addSubview(m_fillView);
     if (m_defects)
         m_defects->raise();
@@ -515,8 +517,36 @@ void vcVantrel::stepFill(int step)
 {
     if (!m_fillView)
         return;
-    m_fillIndex = ((m_fillIndex + step) % kFillCount + kFillCount) % kFillCount;
-    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+    m_fillIndex = ((m_fillIndex + step) % kFillCycleLength + kFillCycleLength) % kFillCycleLength;
+    applyFill();
+}
+
+static_assert(vcVantrel::kPatternCount == TestPatternView::kPatternCount);
+
+void vcVantrel::showPatterns()
+{
+    m_fillIndex = kFillCount;
+    if (m_fillView)
+        applyFill();
+    else
+        showFill();
+}
+
+void vcVantrel::applyFill()
+{
+    if (m_fillIndex < kFillCount) {
+        if (m_patternView)
+            m_patternView->removeFromSuperview();
+        m_patternView = nullptr;
+        m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+        return;
+    }
+    auto pattern = static_cast<TestPatternView::Pattern>(m_fillIndex - kFillCount);
+    if (!m_patternView) {
+        m_patternView = View::make<TestPatternView>(m_fillView->bounds(), pattern);
+        m_fillView->addSubview(m_patternView);
+    }
+    m_patternView->setPattern(pattern);
 }
 
 void vcVantrel::hideFill()
@@ -525,6 +555,7 @@ void vcVantrel::hideFill()
         return;
     m_fillView->removeFromSuperview();
     m_fillView = nullptr;
+    m_patternView = nullptr;
 }
 
 void vcVantrel::changeIntervalBy(int steps)
@@ -573,6 +604,10 @@ bool vcVantrel::keyPressed(const Key& key)
         default:
             if (key.isCharacter("f") || key.isCharacter("F")) {
                 hideFill();
+                return true;
+            }
+            if (key.isCharacter("p") || key.isCharacter("P")) {
+                showPatterns();
                 return true;
             }
             return false;
@@ -630,6 +665,8 @@ bool vcVantrel::keyPressed(const Key& key)
         customize();
     } else if (c == "f" || c == "F") {
         showFill();
+    } else if (c == "p" || c == "P") {
+        showPatterns();
     } else if (c == "i" || c == "I") {
         toggleSquareInfo();
     } else if (c == "?") {

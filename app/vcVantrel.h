@@ -11,6 +11,7 @@
 
 class BarButtonItem;
 class DefectMarker;
+class TestPatternView;
 class ImageView;
 class Label;
 class Window;
@@ -50,11 +51,15 @@ public:
     // The solid fills, in the order Space and the arrow keys step through;
     // the last is the flash colour chosen in the panel.
     static constexpr int kFillCount = 7;
+    // The still test patterns follow the fills in the same cycle.
+    static constexpr int kPatternCount = 10;
+    static constexpr int kFillCycleLength = kFillCount + kPatternCount;
     static constexpr const char* kKeyHelpText = "Space\tstart or stop the test\n"
                                                 "Arrows\tmove the square one pixel (Shift: ten)\n"
                                                 "[  ]\tsmaller or bigger square\n"
                                                 "+  -\tfaster or slower flashing\n"
                                                 "F\tsolid fills (Space, arrows: next colour)\n"
+                                                "P\ttest patterns (in the same cycle)\n"
                                                 "I\tshow the square's position\n"
                                                 "C\tcustomize\n"
                                                 "F11\tfull screen (or double-click)\n"
@@ -102,6 +107,8 @@ public:
     int fillIndex() const { return m_fillIndex; }
     Color fillColor(int index);
     void showFill();
+    // The fill cycle at its first test pattern.
+    void showPatterns();
     void stepFill(int step);
     void hideFill();
     const std::shared_ptr<View>& fillView() const { return m_fillView; }
@@ -189,4 +196,6 @@ private:
     std::shared_ptr<Label> m_squareInfo;
     std::shared_ptr<View> m_keyHelp;
     std::unique_ptr<DefectMarker> m_defects;
+    std::shared_ptr<TestPatternView> m_patternView; // on the fill view while a pattern shows
+    void applyFill();
 };

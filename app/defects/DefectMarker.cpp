@@ -105,14 +105,15 @@ void DefectMarker::setMarking(bool marking)
     m_marking = marking;
     if (marking && !m_magnifier) {
         m_magnifier = View::make<DefectMagnifierView>(Point { 0, 0 });
-        m_summary = View::make<Label>(Rect { 0, 0, m_screen.bounds().width(), 54 });
-        m_summary->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
-        m_summary->setNumberOfLines(3);
-        m_summary->setFont(Font::systemFont(12));
-        m_summary->setTextColor(Color::whiteColor());
-        m_summary->setBackgroundColor(Color::black().withAlpha(0.75));
+        m_summary = View::make<View>(Rect { 0, 0, m_screen.bounds().width(), 60 });
+        m_summary->setBackgroundColor(Color::black().withAlpha(0.8));
         m_summary->setUserInteractionEnabled(false);
-        m_summary->setAccessibilityLabel(std::string("Marking summary"));
+        m_summaryText = View::make<Label>(Rect { 8, 4, m_screen.bounds().width() - 16, 52 });
+        m_summaryText->setNumberOfLines(0);
+        m_summaryText->setFont(Font::systemFont(12));
+        m_summaryText->setTextColor(Color::whiteColor());
+        m_summaryText->setAccessibilityLabel(std::string("Marking summary"));
+        m_summary->addSubview(m_summaryText);
         m_screen.addSubview(m_magnifier);
         m_screen.addSubview(m_summary);
     } else if (!marking && m_magnifier) {
@@ -120,6 +121,7 @@ void DefectMarker::setMarking(bool marking)
         m_summary->removeFromSuperview();
         m_magnifier = nullptr;
         m_summary = nullptr;
+        m_summaryText = nullptr;
     }
     update();
 }
@@ -245,9 +247,8 @@ std::string DefectMarker::summaryText() const
         + (marks == 1 ? " mark" : " marks");
     if (size_t flagged = m_record->flaggedCount())
         text += " (and " + std::to_string(flagged) + " from another mode)";
-    text += "  ·  H hot  D dead  R G B O stuck  U undo  X remove  E export  Esc done\n" + verdict.summary();
-    if (m_message)
-        text += "\n" + *m_message;
+    text += "\n" + verdict.summary() + "\n";
+    text += m_message ? *m_message : "H hot · D dead · R G B O stuck · U undo · X remove · E export · Esc done";
     return text;
 }
 
@@ -265,6 +266,11 @@ void DefectMarker::update()
     bool cursorOnRight = m_cursor.x / scale > size.width / 2;
     m_magnifier->setFrame({ cursorOnRight ? 12 : size.width - side - 12, 60, side, side });
     m_magnifier->capture(m_screen, m_cursor, { m_overlay.get(), m_magnifier.get(), m_summary.get() });
-    m_summary->setFrame({ 0, size.height - 54, size.width, 54 });
-    m_summary->setText(summaryText());
+    // As tall as its text, along the bottom edge.
+    std::string text = summaryText();
+    double textWidth = size.width - 16;
+    double textHeight = std::ceil(m_summaryText->font().sizeWithText(text, { textWidth, 1000 }).height);
+    m_summary->setFrame({ 0, size.height - textHeight - 8, size.width, textHeight + 8 });
+    m_summaryText->setFrame({ 8, 4, textWidth, textHeight });
+    m_summaryText->setText(text);
 }

@@ -79,5 +79,6 @@ private:
     Point m_cursor;
     std::shared_ptr<DefectOverlayView> m_overlay;
     std::shared_ptr<DefectMagnifierView> m_magnifier;
-    std::shared_ptr<Label> m_summary;
+    std::shared_ptr<View> m_summary;
+    std::shared_ptr<Label> m_summaryText;
 };

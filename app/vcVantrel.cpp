@@ -1,5 +1,6 @@
 #include "app/vcVantrel.h"
 
+#include "app/StuckPixelExerciser.h"
 #include "app/TestPatternView.h"
 #include "app/VantrelSettings.h"
 #include "app/defects/DefectMarker.h"
@@ -113,6 +114,7 @@ void vcVantrel::viewDidLoad()
     layoutForScreen();
     restoreSquare();
     m_defects = std::make_unique<DefectMarker>(*screen);
+    m_exerciser = std::make_shared<StuckPixelExerciser>(*screen, *m_square);
 
     ViewController::viewDidLoad();
 
@@ -585,6 +587,8 @@ bool vcVantrel::keyPressed(const Key& key)
         m_warningVisible = false;
         return true;
     }
+    if (m_exerciser && m_exerciser->keyPressed(key))
+        return true;
     if (m_defects && m_defects->keyPressed(key))
         return true;
     if (m_fillView) {
@@ -667,6 +671,11 @@ bool vcVantrel::keyPressed(const Key& key)
         showFill();
     } else if (c == "p" || c == "P") {
         showPatterns();
+    } else if (c == "w" || c == "W") {
+        // The exerciser does the flashing; the test's own flashing stops.
+        if (m_isOn)
+            startStop();
+        m_exerciser->offer();
     } else if (c == "i" || c == "I") {
         toggleSquareInfo();
     } else if (c == "?") {

@@ -11,6 +11,7 @@
 
 class BarButtonItem;
 class DefectMarker;
+class StuckPixelExerciser;
 class TestPatternView;
 class ImageView;
 class Label;
@@ -60,6 +61,7 @@ public:
                                                 "+  -\tfaster or slower flashing\n"
                                                 "F\tsolid fills (Space, arrows: next colour)\n"
                                                 "P\ttest patterns (in the same cycle)\n"
+                                                "W\tstuck-pixel exerciser (asks first)\n"
                                                 "I\tshow the square's position\n"
                                                 "C\tcustomize\n"
                                                 "F11\tfull screen (or double-click)\n"
@@ -115,6 +117,7 @@ public:
 
     // Marking faulty pixels, in every mode of the screen.
     DefectMarker* defectMarker() const { return m_defects.get(); }
+    const std::shared_ptr<StuckPixelExerciser>& exerciser() const { return m_exerciser; }
 
     // One slider step faster (positive) or slower.
     void changeIntervalBy(int steps);
@@ -197,5 +200,6 @@ private:
     std::shared_ptr<View> m_keyHelp;
     std::unique_ptr<DefectMarker> m_defects;
     std::shared_ptr<TestPatternView> m_patternView; // on the fill view while a pattern shows
+    std::shared_ptr<StuckPixelExerciser> m_exerciser;
     void applyFill();
 };

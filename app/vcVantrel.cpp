@@ -323,6 +323,16 @@ void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
     }
 }
 
+bool vcVantrel::secondaryClick(Point screenLocation)
+{
+    if (!m_defects || m_warningVisible)
+        return false;
+    Window* window = view()->window();
+    Point inWindow = window ? window->convertPointFromScreen(screenLocation) : screenLocation;
+    m_defects->showContextMenu(view()->convertPoint(inWindow, nullptr));
+    return true;
+}
+
 void vcVantrel::toggleFullScreen()
 {
     Application::shared().setFullScreen(!Application::shared().isFullScreen());

@@ -84,6 +84,7 @@ public:
     bool performAction(const std::string& action, Responder* sender) override;
     void touchesEnded(const TouchSet&, const Event&) override;
     bool keyPressed(const Key&) override;
+    bool secondaryClick(Point screenLocation) override;
     void viewDidChangeSize(Size oldSize) override;
 
     // AlertViewDelegate

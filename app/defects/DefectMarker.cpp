@@ -5,6 +5,8 @@
 #include "app/defects/DefectReport.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/ui/controls/ActionSheet.h"
+#include "platform/ui/controls/ActionSheetDelegate.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/views/Key.h"
 #include "platform/ui/views/Screen.h"
@@ -22,6 +24,24 @@ std::pair<int, int> screenPixels()
 }
 
 } // namespace
+
+// Hands the menu's choice back to the marker. The sheet holds it weakly, so a
+// choice after the marker is gone reaches nobody.
+class DefectMarker::ContextMenu final : public ActionSheetDelegate {
+public:
+    explicit ContextMenu(DefectMarker& marker)
+        : m_marker(marker)
+    {
+    }
+    void actionSheetClickedButtonAtIndex(ActionSheet& sheet, int index) override
+    {
+        if (index != sheet.cancelButtonIndex())
+            m_marker.menuChose(sheet.buttonTitleAtIndex(index));
+    }
+
+private:
+    DefectMarker& m_marker; // owns us
+};
 
 DefectMarker::DefectMarker(View& screen, std::filesystem::path storePath)
     : m_screen(screen)
@@ -57,6 +77,7 @@ ErrorOr<void> DefectMarker::changed(bool ok, const std::string& refusal)
 
 ErrorOr<void> DefectMarker::mark(int x, int y, DefectKind kind)
 {
+    syncMonitor();
     auto [width, height] = screenPixels();
     if (x < 0 || y < 0 || x >= width || y >= height || !m_record->contains(x, y)) {
         return Error { "DefectMarkerErrorDomain", 1,
@@ -68,17 +89,20 @@ ErrorOr<void> DefectMarker::mark(int x, int y, DefectKind kind)
 
 ErrorOr<void> DefectMarker::unmark(int x, int y)
 {
+    syncMonitor();
     return changed(
         m_record->unmark(x, y), "no mark on pixel " + std::to_string(x) + " " + std::to_string(y) + " to remove");
 }
 
 bool DefectMarker::undo()
 {
+    syncMonitor();
     return static_cast<bool>(changed(m_record->undo(), {}));
 }
 
 ErrorOr<void> DefectMarker::exportReport(const std::string& base)
 {
+    syncMonitor();
     auto written = DefectReport(*m_record, Date::now()).write(base);
     m_message = written ? "Report written to " + base + ".json, .csv and .png." : written.error().message;
     update();
@@ -222,6 +246,45 @@ bool DefectMarker::tapAt(Point inScreen)
     return true;
 }
 
+void DefectMarker::showContextMenu(Point inScreen)
+{
+    if (!m_marking)
+        setMarking(true);
+    double scale = Screen::mainScreen().scale();
+    setCursor({ inScreen.x * scale, inScreen.y * scale });
+    if (!m_menu)
+        m_menu = std::make_shared<ContextMenu>(*this);
+    std::vector<std::string> entries(std::begin(kMenuEntries), std::end(kMenuEntries));
+    auto sheet = View::make<ActionSheet>(
+        "Pixel " + std::to_string(static_cast<int>(m_cursor.x)) + " " + std::to_string(static_cast<int>(m_cursor.y)),
+        m_menu, std::string("Cancel"), std::nullopt, entries);
+    sheet->showInView(m_screen);
+}
+
+void DefectMarker::menuChose(const std::string& entry)
+{
+    static const std::pair<const char*, DefectKind> kinds[]
+        = { { "Hot pixel", DefectKind::Hot }, { "Dead pixel", DefectKind::Dead }, { "Stuck red", DefectKind::StuckRed },
+              { "Stuck green", DefectKind::StuckGreen }, { "Stuck blue", DefectKind::StuckBlue },
+              { "Stuck off", DefectKind::StuckOff } };
+    int x = static_cast<int>(m_cursor.x), y = static_cast<int>(m_cursor.y);
+    for (auto& [name, kind] : kinds) {
+        if (entry == name) {
+            if (auto marked = mark(x, y, kind); !marked) {
+                m_message = marked.error().message;
+                update();
+            }
+            return;
+        }
+    }
+    if (entry == "Remove mark here")
+        (void)unmark(x, y); // nothing to remove is nothing to say
+    else if (entry == "Undo last mark")
+        undo();
+    else if (entry == "Export report")
+        (void)exportReportToDefaultPlace(); // the summary says where, or why not
+}
+
 void DefectMarker::raise()
 {
     m_screen.bringSubviewToFront(m_overlay.get());
@@ -233,9 +296,20 @@ void DefectMarker::raise()
 
 void DefectMarker::screenDidChange()
 {
-    m_record = &m_store.recordFor(Screen::mainScreen().monitorIdentity());
-    m_overlay->setRecord(m_record);
+    syncMonitor();
     setCursor(m_cursor);
+}
+
+void DefectMarker::syncMonitor()
+{
+    // The window may have moved to another monitor, or the monitor changed
+    // mode, without the screen changing size: follow the host's identity.
+    MonitorIdentity monitor = Screen::mainScreen().monitorIdentity();
+    if (monitor == m_record->monitor())
+        return;
+    m_record = &m_store.recordFor(monitor);
+    m_overlay->setRecord(m_record);
+    m_overlay->setNeedsDisplay();
 }
 
 std::string DefectMarker::summaryText() const

@@ -60,6 +60,12 @@ public:
     // The screen's keys and taps come here first; true when taken.
     bool keyPressed(const Key&);
     bool tapAt(Point inScreen);
+    // A secondary click: marking starts with the cursor on the pixel clicked,
+    // and a menu offers what the keys do there.
+    void showContextMenu(Point inScreen);
+    // The menu's entries after Cancel, in order.
+    static constexpr const char* kMenuEntries[] = { "Hot pixel", "Dead pixel", "Stuck red", "Stuck green", "Stuck blue",
+        "Stuck off", "Remove mark here", "Undo last mark", "Export report" };
     // Keeps the rings above whatever was just put on the screen.
     void raise();
     // The screen's size, scale or monitor changed.
@@ -68,6 +74,9 @@ public:
     std::string summaryText() const;
 
 private:
+    class ContextMenu;
+    void menuChose(const std::string& entry);
+    void syncMonitor();
     ErrorOr<void> changed(bool ok, const std::string& refusal);
     void update();
 
@@ -81,4 +90,5 @@ private:
     std::shared_ptr<DefectMagnifierView> m_magnifier;
     std::shared_ptr<View> m_summary;
     std::shared_ptr<Label> m_summaryText;
+    std::shared_ptr<ContextMenu> m_menu;
 };

@@ -92,11 +92,13 @@ ErrorOr<Script> Script::parse(const std::string& text)
             script.m_steps.push_back({ kind, { x, y }, 0, {}, number });
             return true;
         };
-        if (command == "tap" || command == "press" || command == "move" || command == "release") {
-            Kind kind = command == "tap" ? Kind::Tap
-                : command == "press"     ? Kind::Press
-                : command == "move"      ? Kind::Move
-                                         : Kind::Release;
+        if (command == "tap" || command == "press" || command == "move" || command == "release"
+            || command == "right-click") {
+            Kind kind = command == "right-click" ? Kind::SecondaryClick
+                : command == "tap"               ? Kind::Tap
+                : command == "press"             ? Kind::Press
+                : command == "move"              ? Kind::Move
+                                                 : Kind::Release;
             if (!point(kind))
                 return fail("expected two numbers");
         } else if (command == "drag") {

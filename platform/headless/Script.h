@@ -11,6 +11,7 @@
 // A script that drives the app as a user would, one command a line, with
 // coordinates in points:
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 SECONDS
+//   right-click X Y (a secondary click, as for a context menu)
 //   tap-label TEXT | key NAME | type TEXT | wait SECONDS | screenshot PATH | quit
 // A key is named as Key::fromName reads it: "space", "shift+Right", "F11", "?".
 // `type` enters the rest of the line (spaces inside kept) into the field
@@ -25,7 +26,20 @@
 class Script {
 public:
     struct Step {
-        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Type, Wait, Screenshot, Quit, Command };
+        enum class Kind {
+            Press,
+            Move,
+            Release,
+            Tap,
+            SecondaryClick,
+            TapLabel,
+            Key,
+            Type,
+            Wait,
+            Screenshot,
+            Quit,
+            Command
+        };
         Kind kind;
         Point point;
         double seconds { 0 };

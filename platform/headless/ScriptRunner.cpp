@@ -87,6 +87,9 @@ void ScriptRunner::proceed()
             m_host.injectTouch(TouchPhase::Began, step.point);
             m_host.injectTouch(TouchPhase::Ended, step.point);
             break;
+        case Kind::SecondaryClick:
+            Application::shared().sendSecondaryClick(step.point);
+            break;
         case Kind::TapLabel: {
             Rect screen = Screen::mainScreen().bounds();
             std::optional<Point> target;

@@ -122,3 +122,24 @@ TEST_F(DefectMarkingTest, AMarksFileThatCannotBeReadIsSetAsideAndSaidSo)
     for (auto& line : logLines)
         EXPECT_EQ(line.find(dataDirectory.path().string()), std::string::npos) << line;
 }
+
+TEST_F(DefectMarkingTest, ASecondaryClickOffersTheMarkingMenuOnThePixelClicked)
+{
+    Screen::mainScreen().setScale(2);
+    launch();
+    dismissWarning();
+    EXPECT_TRUE(Application::shared().sendSecondaryClick({ 100.5, 200 }));
+    settle();
+    EXPECT_TRUE(marker().isMarking());
+    EXPECT_EQ(marker().cursor(), (Point { 201, 400 }));
+    std::optional<Point> dead;
+    for (auto& [label, frame] : Application::shared().accessibleElementsOnScreen(false)) {
+        if (label == "Dead pixel")
+            dead = frame.center();
+    }
+    ASSERT_TRUE(dead);
+    tap(*dead);
+    advance(1);
+    ASSERT_EQ(marker().record().marks().size(), 1u);
+    EXPECT_EQ(marker().record().marks()[0], (DefectMark { 201, 400, DefectKind::Dead, 640, 960 }));
+}

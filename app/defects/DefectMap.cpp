@@ -5,6 +5,7 @@
 #include "platform/ui/graphics/ImageContext.h"
 
 #include <algorithm>
+#include <cairo.h>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -129,6 +130,23 @@ void DefectMap::drawPanel(GraphicsContext& context) const
     context.setLineWidth(1);
     context.strokeRect({ panel.minX() - 0.5, panel.minY() - 0.5, panel.width() + 1, panel.height() + 1 });
 
+    // Each cluster in a dashed box around its rings, so the marks that make
+    // it are seen together.
+    PanelVerdict verdict = m_record.verdict();
+    for (auto& cluster : verdict.clusterBounds()) {
+        Point from = ringCenter(static_cast<int>(cluster.minX()), static_cast<int>(cluster.minY()));
+        Point to = ringCenter(static_cast<int>(cluster.maxX()) - 1, static_cast<int>(cluster.maxY()) - 1);
+        double reach = kRingRadius + 6;
+        cairo_t* cr = context.cairo();
+        cairo_save(cr);
+        const double dashes[] = { 5, 3 };
+        cairo_set_dash(cr, dashes, 2, 0);
+        context.setStrokeColor(Color::white(0.85));
+        context.setLineWidth(1.5);
+        context.strokeRect({ from.x - reach, from.y - reach, to.x - from.x + 2 * reach, to.y - from.y + 2 * reach });
+        cairo_restore(cr);
+    }
+
     Font numberFont = Font::boldSystemFont(13);
     std::vector<Rect> labels;
     auto overlapsLabel = [&](const Rect& rect) {
@@ -226,7 +244,7 @@ double DefectMap::drawLegend(GraphicsContext& context, double top, double width)
     y += 34;
     PanelVerdict verdict = m_record.verdict();
     context.setFillColor(Color::rgba(0.3, 0.3, 0.32));
-    std::string clusters = "Clusters (two or more faults within a 5 × 5 pixel block): "
+    std::string clusters = "Clusters (two or more faults within a 5 × 5 pixel block, boxed on the map): "
         + std::to_string(verdict.count(PanelVerdict::HotOrDeadClusters)) + " of hot or dead pixels, "
         + std::to_string(verdict.count(PanelVerdict::StuckClusters)) + " of stuck sub-pixels.";
     y += context.drawText(clusters, Rect { kMargin, y, width - 2 * kMargin, 60 }, font).height + 4;

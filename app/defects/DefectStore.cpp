@@ -135,9 +135,17 @@ DefectStore DefectStore::load(const std::filesystem::path& path)
 
     // Keep what was there for the user and start afresh; if it cannot be
     // kept, do not write over it either.
+    // An earlier copy set aside is the user's too: a later one takes the next free name.
     std::filesystem::path aside = path;
     aside += ".bad";
-    if (status.type() == std::filesystem::file_type::regular) {
+    for (int n = 1;
+         std::filesystem::symlink_status(aside, error).type() != std::filesystem::file_type::not_found && n < 100;
+         ++n) {
+        aside = path;
+        aside += ".bad." + std::to_string(n);
+    }
+    if (status.type() == std::filesystem::file_type::regular
+        && std::filesystem::symlink_status(aside, error).type() == std::filesystem::file_type::not_found) {
         std::filesystem::rename(path, aside, error);
         if (!error) {
             std::filesystem::permissions(aside, Paths::kFilePermissions, error);

@@ -12,7 +12,8 @@
 // monitor takes up its marks again.
 //
 // A file that cannot be used (damaged, not ours, or far too big to be ours)
-// is moved aside to "<name>.bad" and the store starts empty; `problem()`
+// is moved aside to "<name>.bad" (or "<name>.bad.1" and on, when an earlier
+// one is there) and the store starts empty; `problem()`
 // says so in words for the user. When even that move fails the store never
 // writes, so the file stays as it was for the user to rescue.
 class DefectStore {

@@ -10,7 +10,7 @@ namespace {
 // Two or more faults of one group with each member inside a 5 × 5 block of
 // another member of the same cluster. Marks are sorted by x so only the
 // neighbours within the block's width are compared.
-int countClusters(std::vector<const DefectMark*> marks)
+std::vector<std::vector<const DefectMark*>> findClusters(std::vector<const DefectMark*> marks)
 {
     std::sort(marks.begin(), marks.end(), [](auto* a, auto* b) { return a->x < b->x; });
     std::vector<size_t> parent(marks.size());
@@ -27,10 +27,11 @@ int countClusters(std::vector<const DefectMark*> marks)
                 parent[root(j)] = root(i);
         }
     }
-    std::vector<int> sizes(marks.size(), 0);
+    std::vector<std::vector<const DefectMark*>> groups(marks.size());
     for (size_t i = 0; i < marks.size(); ++i)
-        ++sizes[root(i)];
-    return static_cast<int>(std::count_if(sizes.begin(), sizes.end(), [](int size) { return size >= 2; }));
+        groups[root(i)].push_back(marks[i]);
+    std::erase_if(groups, [](auto& group) { return group.size() < 2; });
+    return groups;
 }
 
 std::string millions(long long pixels)
@@ -84,8 +85,15 @@ PanelVerdict PanelVerdict::evaluate(const std::vector<DefectMark>& marks, int wi
             break;
         }
     }
-    verdict.m_counts[HotOrDeadClusters] = countClusters(std::move(hotOrDead));
-    verdict.m_counts[StuckClusters] = countClusters(std::move(stuck));
+    for (auto* group : { &hotOrDead, &stuck }) {
+        for (auto& cluster : findClusters(std::move(*group))) {
+            ++verdict.m_counts[group == &hotOrDead ? HotOrDeadClusters : StuckClusters];
+            Rect box { static_cast<double>(cluster[0]->x), static_cast<double>(cluster[0]->y), 1, 1 };
+            for (auto* mark : cluster)
+                box = box.unionWith({ static_cast<double>(mark->x), static_cast<double>(mark->y), 1, 1 });
+            verdict.m_clusterBounds.push_back(box);
+        }
+    }
 
     auto meets = [&](const PanelClass& panelClass) {
         for (int limit = 0; limit < kLimitCount; ++limit) {

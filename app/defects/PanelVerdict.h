@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/defects/DefectMark.h"
+#include "platform/ui/graphics/Rect.h"
 
 #include <array>
 #include <optional>
@@ -59,10 +60,13 @@ public:
     std::string summary() const;
 
     static const char* limitName(Limit);
+    // Each cluster's extent in device pixels (its pixels included), for maps.
+    const std::vector<Rect>& clusterBounds() const { return m_clusterBounds; }
 
 private:
     long long m_pixels { 0 };
     std::array<int, kLimitCount> m_counts {};
     std::optional<size_t> m_class;
     std::optional<Limit> m_limiting;
+    std::vector<Rect> m_clusterBounds;
 };

@@ -125,7 +125,18 @@ TEST_F(DefectStoreTest, AnUnusableFileIsKeptAsBadAndTheStoreStartsEmpty)
         EXPECT_TRUE(store.save());
         EXPECT_FALSE(DefectStore::load(file).problem());
         std::filesystem::remove(file);
+        std::filesystem::remove(file.string() + ".bad");
     }
+    // A second bad file does not replace the first one set aside.
+    std::ofstream(file) << "first";
+    (void)DefectStore::load(file);
+    std::ofstream(file) << "second";
+    auto again = DefectStore::load(file);
+    EXPECT_EQ(contents(file.string() + ".bad"), "first");
+    EXPECT_EQ(contents(file.string() + ".bad.1"), "second");
+    EXPECT_NE(again.problem()->find(".bad.1"), std::string::npos);
+    std::filesystem::remove(file.string() + ".bad");
+    std::filesystem::remove(file.string() + ".bad.1");
     // A valid file with a good mark reads back (the cases above fail for their fault alone).
     std::ofstream(file, std::ios::trunc) << withMark(
         R"({"x":9,"y":9,"type":"stuck-off","modeWidth":10,"modeHeight":10})");

@@ -134,6 +134,13 @@ TEST(PanelVerdictTest, ClustersAreFaultsInsideOneFiveByFiveBlock)
     // A chain is one cluster, however long; two chains are two.
     EXPECT_EQ(clusterCount({ { 10, 10 }, { 14, 10 }, { 18, 10 }, { 22, 10 } }).first, 1);
     EXPECT_EQ(clusterCount({ { 10, 10 }, { 14, 10 }, { 40, 40 }, { 40, 44 } }).first, 2);
+    // The map boxes a cluster by the pixels it spans.
+    auto chain
+        = PanelVerdict::evaluate({ { 10, 12, DefectKind::Hot, 1920, 1080 }, { 14, 10, DefectKind::Dead, 1920, 1080 },
+                                     { 18, 13, DefectKind::Dead, 1920, 1080 } },
+            1920, 1080);
+    ASSERT_EQ(chain.clusterBounds().size(), 1u);
+    EXPECT_EQ(chain.clusterBounds()[0], (Rect { 10, 10, 9, 4 }));
     // Hot and dead cluster together; a stuck sub-pixel beside a hot pixel is no cluster of either kind.
     EXPECT_EQ(clusterCount({ { 10, 10 }, { 11, 11 } }, DefectKind::StuckRed), (std::pair { 0, 0 }));
     EXPECT_EQ(clusterCount({ { 10, 10 }, { 500, 500 }, { 501, 501 } }, DefectKind::StuckRed), (std::pair { 0, 1 }));

@@ -76,7 +76,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
             if (!n || *n < 0)
                 return fail("--quit-after needs a number of seconds");
             options.quitAfter = *n;
-        } else if (argument == "--data-dir" || argument == "--script" || argument == "--screenshot") {
+        } else if (argument == "--data-dir" || argument == "--script" || argument == "--screenshot"
+            || argument == "--report") {
             auto v = value();
             if (!v || v->empty())
                 return fail(argument + " needs a value");
@@ -84,6 +85,8 @@ ErrorOr<CommandLine> CommandLine::parse(const std::vector<std::string>& argument
                 options.dataDirectory = *v;
             else if (argument == "--script")
                 options.scriptPath = *v;
+            else if (argument == "--report")
+                options.reportPath = *v;
             else
                 options.screenshotPath = *v;
         } else {
@@ -117,18 +120,24 @@ std::string CommandLine::usage()
            "                        type TEXT (into the field being edited)\n"
            "                        resize WIDTH HEIGHT | hover X Y\n"
            "                        wait SECONDS | screenshot PATH | quit\n"
+           "                        mark X Y KIND | unmark X Y | export-report PATH\n"
+           "                      (X Y in device pixels; KIND hot, dead, stuck-red,\n"
+           "                      stuck-green, stuck-blue or stuck-off)\n"
            "                      coordinates are points on the screen (320 x 480 by default);\n"
            "                      keys are named like space, Escape, shift+Right, F11, question\n"
            "                      with the window, FILE - reads commands from standard input as\n"
            "                      they come and answers each with a line (ok, or error: why)\n"
            "  --screenshot PATH   write the screen as a PNG before quitting\n"
            "  --quit-after SECS   quit after this many seconds (after the script, if any)\n"
+           "  --report FILE       write the stored marks of a monitor as FILE.json, FILE.csv and\n"
+           "                      FILE.png, then quit (--monitor NAME picks the monitor by connector)\n"
            "  --version           show the version\n"
            "  -h, --help          show this help\n"
            "\n"
            "Keys: Space start/stop, arrows move the square one pixel (Shift: ten), [ ] its size,\n"
            "+ - the interval, F solid fills, I the square's position, C customize, F11 full screen,\n"
-           "M the next monitor, Escape back, ? all keys, Ctrl+Q quit.\n"
+           "M the next monitor, Escape back, K mark pixels (H D R G B O: kind, U undo, X remove,\n"
+           "E export report), V show or hide marks, ? all keys, Ctrl+Q quit.\n"
            "\n"
            "Without a script or --quit-after the headless host quits at once; the window stays until closed.\n";
 }

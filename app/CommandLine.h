@@ -23,6 +23,7 @@ public:
     std::optional<std::string> scriptPath;
     std::optional<std::string> screenshotPath;
     std::optional<double> quitAfter;
+    std::optional<std::string> reportPath;
     bool help { false };
     bool version { false };
     // The words as given (a later start hands them to the running one).

@@ -5,6 +5,10 @@
 #include "app/AdViewController.h"
 #include "app/VantrelAppDelegate.h"
 #include "app/VantrelSettings.h"
+#include "app/defects/DefectMarker.h"
+#include "app/defects/DefectReport.h"
+#include "app/defects/DefectScriptCommands.h"
+#include "app/defects/DefectStore.h"
 #include "app/vcVantrel.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
@@ -133,6 +137,7 @@ int VantrelLauncher::main(int argc, char** argv)
         return 0;
     }
     std::optional<Script> script;
+    DefectScriptCommands::addToScripts();
     if (options->scriptPath && *options->scriptPath == kStandardInput) {
         if (options->headless)
             return fail("--script - needs the window: a headless run reads its script from a file");
@@ -145,6 +150,8 @@ int VantrelLauncher::main(int argc, char** argv)
     if (options->dataDirectory)
         Paths::setDataDirectoryOverride(std::filesystem::path(*options->dataDirectory));
     arrangeFiles();
+    if (options->reportPath)
+        return writeStoredReport(*options);
     if (auto loaded = loadBundle(resourceDirectory()); !loaded)
         return fail(loaded.error().message);
     // The interface description's banner host.
@@ -169,6 +176,12 @@ VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& opt
         return outcome;
     bool done = false;
     auto runner = std::make_shared<ScriptRunner>(*script, host);
+    runner->setCommandHandler([](const std::string& name, const std::vector<std::string>& arguments) -> ErrorOr<void> {
+        auto* delegate = dynamic_cast<VantrelAppDelegate*>(Application::shared().delegate());
+        if (!delegate || !delegate->screen() || !delegate->screen()->defectMarker())
+            return Error { kErrorDomain, kMissingInfo, "the test screen is not there" };
+        return DefectScriptCommands::run(*delegate->screen()->defectMarker(), name, arguments);
+    });
     runner->run([&](bool ok, bool quit, const std::string& message) {
         done = true;
         outcome.quitRequested = quit;
@@ -181,6 +194,29 @@ VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& opt
     if (realtime && !done)
         RunLoop::main().runUntil([&] { return done || (abandoned && abandoned()); }, 1e9);
     return outcome;
+}
+
+int VantrelLauncher::writeStoredReport(const CommandLine& options)
+{
+    auto store = DefectStore::load();
+    if (store.problem())
+        return fail(*store.problem());
+    const MonitorRecord* record = store.findRecord(options.monitor.value_or(""));
+    if (!record) {
+        std::string known;
+        for (auto& each : store.records())
+            known += (known.empty() ? "" : ", ") + each.monitor().connector;
+        if (known.empty())
+            return fail("no marks are stored in " + store.path().string());
+        return fail(options.monitor
+                ? "no marks stored for monitor " + *options.monitor + " (stored: " + known + ")"
+                : "marks are stored for several monitors; choose one with --monitor NAME (" + known + ")");
+    }
+    auto written = DefectReport(*record, Date::now()).write(*options.reportPath);
+    if (!written)
+        return fail(written.error().message);
+    std::cout << "vantrel: report written to " << *options.reportPath << ".json, .csv and .png\n";
+    return 0;
 }
 
 void VantrelLauncher::applyScreenOptions(const CommandLine& options, VantrelAppDelegate& delegate)

@@ -58,5 +58,7 @@ private:
     static int runHeadless(const CommandLine&, const std::optional<Script>&);
     static ScriptOutcome runScript(const CommandLine&, const std::optional<Script>&, ScriptHost&, bool realtime,
         std::function<bool()> abandoned = nullptr);
+    // --report: the stored marks of one monitor as a report, without a screen.
+    static int writeStoredReport(const CommandLine&);
     static void applyScreenOptions(const CommandLine&, VantrelAppDelegate&);
 };

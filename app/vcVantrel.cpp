@@ -3,7 +3,10 @@
 #include "app/AdViewController.h"
 #include "app/FeedbackToast.h"
 #include "app/FullScreenChrome.h"
+#include "app/StuckPixelExerciser.h"
+#include "app/TestPatternView.h"
 #include "app/VantrelSettings.h"
+#include "app/defects/DefectMarker.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/controls/AlertView.h"
@@ -88,6 +91,7 @@ bool vcVantrel::performAction(const std::string& action, Responder*)
         { "changeMode", &vcVantrel::changeMode },
         { "changeFlash", &vcVantrel::changeFlash },
         { "showFill", &vcVantrel::showFill },
+        { "showPatterns", &vcVantrel::showPatterns },
     };
     for (auto& [name, method] : actions) {
         if (action == name) {
@@ -135,6 +139,8 @@ void vcVantrel::viewDidLoad()
         screen->addSubview(m_infopageView);
     layoutForScreen();
     restoreSquare();
+    m_defects = std::make_unique<DefectMarker>(*screen);
+    m_exerciser = std::make_shared<StuckPixelExerciser>(*screen, *m_square);
 
     ViewController::viewDidLoad();
 
@@ -331,6 +337,8 @@ void vcVantrel::layoutForScreen()
 void vcVantrel::viewDidChangeSize(Size)
 {
     layoutForScreen();
+    if (m_defects)
+        m_defects->screenDidChange();
     // The square stays on screen however the screen shrinks.
     if (m_squareBorder) {
         Size size = view()->bounds().size;
@@ -348,6 +356,9 @@ void vcVantrel::alertViewDidDismissWithButtonIndex(AlertView&, int)
 void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
 {
     auto touch = touches.anyObject();
+    // While marking, a tap only places the marking cursor.
+    if (touch && m_defects && m_defects->tapAt(touch->locationInView(view().get())))
+        return;
     // A double tap on the background switches full screen, as a double click
     // on a video does.
     if (touch && touch->view() == view() && touch->tapCount() == 2)
@@ -360,6 +371,16 @@ void vcVantrel::touchesEnded(const TouchSet& touches, const Event&)
         updateSquareInfo();
         rememberSquare();
     }
+}
+
+bool vcVantrel::secondaryClick(Point screenLocation)
+{
+    if (!m_defects || m_warningVisible)
+        return false;
+    Window* window = view()->window();
+    Point inWindow = window ? window->convertPointFromScreen(screenLocation) : screenLocation;
+    m_defects->showContextMenu(view()->convertPoint(inWindow, nullptr));
+    return true;
 }
 
 void vcVantrel::toggleFullScreen()
@@ -520,7 +541,7 @@ void vcVantrel::toggleKeyHelp()
         return;
     }
     constexpr double kWidth = 300, kLineHeight = 18, kMargin = 12;
-    std::string text = kKeyHelpText;
+    std::string text = std::string(kKeyHelpText) + "\n" + DefectMarker::kKeyHelpText;
     int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
     double height = lines * kLineHeight + 2 * kMargin + 24;
     m_keyHelp = View::make<View>(Rect { 0, 0, kWidth, height });
@@ -594,16 +615,46 @@ void vcVantrel::showFill()
     m_fillView = View::make<View>(view()->bounds());
     m_fillView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
     m_fillView->setAccessibilityLabel(std::string("Solid fill"));
-    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+    applyFill();
     view()->addSubview(m_fillView);
+    if (m_defects)
+        m_defects->raise();
 }
 
 void vcVantrel::stepFill(int step)
 {
     if (!m_fillView)
         return;
-    m_fillIndex = ((m_fillIndex + step) % kFillCount + kFillCount) % kFillCount;
-    m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+    m_fillIndex = ((m_fillIndex + step) % kFillCycleLength + kFillCycleLength) % kFillCycleLength;
+    applyFill();
+}
+
+static_assert(vcVantrel::kPatternCount == TestPatternView::kPatternCount);
+
+void vcVantrel::showPatterns()
+{
+    m_fillIndex = kFillCount;
+    if (m_fillView)
+        applyFill();
+    else
+        showFill();
+}
+
+void vcVantrel::applyFill()
+{
+    if (m_fillIndex < kFillCount) {
+        if (m_patternView)
+            m_patternView->removeFromSuperview();
+        m_patternView = nullptr;
+        m_fillView->setBackgroundColor(fillColor(m_fillIndex));
+        return;
+    }
+    auto pattern = static_cast<TestPatternView::Pattern>(m_fillIndex - kFillCount);
+    if (!m_patternView) {
+        m_patternView = View::make<TestPatternView>(m_fillView->bounds(), pattern);
+        m_fillView->addSubview(m_patternView);
+    }
+    m_patternView->setPattern(pattern);
 }
 
 void vcVantrel::hideFill()
@@ -612,6 +663,7 @@ void vcVantrel::hideFill()
         return;
     m_fillView->removeFromSuperview();
     m_fillView = nullptr;
+    m_patternView = nullptr;
 }
 
 void vcVantrel::changeIntervalBy(int steps)
@@ -642,6 +694,10 @@ bool vcVantrel::keyPressed(const Key& key)
         m_warningVisible = false;
         return true;
     }
+    if (m_exerciser && m_exerciser->keyPressed(key))
+        return true;
+    if (m_defects && m_defects->keyPressed(key))
+        return true;
     if (m_fillView) {
         switch (key.code()) {
         case Code::Space:
@@ -659,6 +715,10 @@ bool vcVantrel::keyPressed(const Key& key)
         default:
             if (key.isCharacter("f") || key.isCharacter("F")) {
                 hideFill();
+                return true;
+            }
+            if (key.isCharacter("p") || key.isCharacter("P")) {
+                showPatterns();
                 return true;
             }
             return false;
@@ -716,6 +776,13 @@ bool vcVantrel::keyPressed(const Key& key)
         customize();
     } else if (c == "f" || c == "F") {
         showFill();
+    } else if (c == "p" || c == "P") {
+        showPatterns();
+    } else if (c == "w" || c == "W") {
+        // The exerciser does the flashing; the test's own flashing stops.
+        if (m_isOn)
+            startStop();
+        m_exerciser->offer();
     } else if (c == "i" || c == "I") {
         toggleSquareInfo();
     } else if (c == "m" || c == "M") {

@@ -15,6 +15,9 @@ class AdViewController;
 class BarButtonItem;
 class FeedbackToast;
 class FullScreenChrome;
+class DefectMarker;
+class StuckPixelExerciser;
+class TestPatternView;
 class ImageView;
 class Label;
 class Window;
@@ -54,11 +57,16 @@ public:
     // The solid fills, in the order Space and the arrow keys step through;
     // the last is the flash colour chosen in the panel.
     static constexpr int kFillCount = 7;
+    // The still test patterns follow the fills in the same cycle.
+    static constexpr int kPatternCount = 10;
+    static constexpr int kFillCycleLength = kFillCount + kPatternCount;
     static constexpr const char* kKeyHelpText = "Space\tstart or stop the test\n"
                                                 "Arrows\tmove the square one pixel (Shift: ten)\n"
                                                 "[  ]\tsmaller or bigger square\n"
                                                 "+  -\tfaster or slower flashing\n"
                                                 "F\tsolid fills (Space, arrows: next colour)\n"
+                                                "P\ttest patterns (in the same cycle)\n"
+                                                "W\tstuck-pixel exerciser (asks first)\n"
                                                 "I\tshow the square's position\n"
                                                 "C\tcustomize\n"
                                                 "F11\tfull screen (or double-click)\n"
@@ -82,6 +90,7 @@ public:
     bool performAction(const std::string& action, Responder* sender) override;
     void touchesEnded(const TouchSet&, const Event&) override;
     bool keyPressed(const Key&) override;
+    bool secondaryClick(Point screenLocation) override;
     void viewDidChangeSize(Size oldSize) override;
 
     // AlertViewDelegate
@@ -107,9 +116,15 @@ public:
     int fillIndex() const { return m_fillIndex; }
     Color fillColor(int index);
     void showFill();
+    // The fill cycle at its first test pattern.
+    void showPatterns();
     void stepFill(int step);
     void hideFill();
     const std::shared_ptr<View>& fillView() const { return m_fillView; }
+
+    // Marking faulty pixels, in every mode of the screen.
+    DefectMarker* defectMarker() const { return m_defects.get(); }
+    const std::shared_ptr<StuckPixelExerciser>& exerciser() const { return m_exerciser; }
 
     // One slider step faster (positive) or slower; the new interval shows
     // for a moment.
@@ -203,4 +218,8 @@ private:
     std::shared_ptr<Label> m_intervalValue;
     std::unique_ptr<FeedbackToast> m_intervalToast;
     std::shared_ptr<FullScreenChrome> m_chrome;
+    std::unique_ptr<DefectMarker> m_defects;
+    std::shared_ptr<TestPatternView> m_patternView; // on the fill view while a pattern shows
+    std::shared_ptr<StuckPixelExerciser> m_exerciser;
+    void applyFill();
 };

@@ -32,7 +32,39 @@ bool atEnd(std::istringstream& in)
     return !(in >> rest);
 }
 
+std::vector<Script::Command>& addedCommands()
+{
+    static std::vector<Script::Command> commands;
+    return commands;
+}
+
+const Script::Command* addedCommand(const std::string& name)
+{
+    for (auto& command : addedCommands()) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+void Script::addCommand(Command command)
+{
+    auto& commands = addedCommands();
+    for (auto& existing : commands) {
+        if (existing.name == command.name) {
+            existing = std::move(command);
+            return;
+        }
+    }
+    commands.push_back(std::move(command));
+}
+
+void Script::removeAddedCommands()
+{
+    addedCommands().clear();
+}
 
 ErrorOr<Script> Script::parse(const std::string& text)
 {
@@ -60,12 +92,14 @@ ErrorOr<Script> Script::parse(const std::string& text)
             script.m_steps.push_back({ kind, { x, y }, 0, {}, number });
             return true;
         };
-        if (command == "tap" || command == "press" || command == "move" || command == "release" || command == "hover") {
-            Kind kind = command == "tap" ? Kind::Tap
-                : command == "press"     ? Kind::Press
-                : command == "move"      ? Kind::Move
-                : command == "hover"     ? Kind::Hover
-                                         : Kind::Release;
+        if (command == "tap" || command == "press" || command == "move" || command == "release" || command == "hover"
+            || command == "right-click") {
+            Kind kind = command == "right-click" ? Kind::SecondaryClick
+                : command == "tap"               ? Kind::Tap
+                : command == "press"             ? Kind::Press
+                : command == "move"              ? Kind::Move
+                : command == "hover"             ? Kind::Hover
+                                                 : Kind::Release;
             if (!point(kind))
                 return fail("expected two numbers");
         } else if (command == "resize") {
@@ -123,6 +157,20 @@ ErrorOr<Script> Script::parse(const std::string& text)
             if (!atEnd(in))
                 return fail("quit takes no arguments");
             script.m_steps.push_back({ Kind::Quit, {}, 0, {}, number });
+        } else if (auto* added = addedCommand(command)) {
+            std::vector<std::string> arguments;
+            if (added->argumentCount == kRestOfLine) {
+                std::string rest = StringUtilities::trimmed(line.substr(command.size()));
+                if (!rest.empty())
+                    arguments.push_back(rest);
+            } else {
+                for (std::string word; in >> word;)
+                    arguments.push_back(word);
+            }
+            size_t wanted = added->argumentCount == kRestOfLine ? 1 : static_cast<size_t>(added->argumentCount);
+            if (arguments.size() != wanted || (added->accepts && !added->accepts(arguments)))
+                return fail("expected " + added->usage);
+            script.m_steps.push_back({ Kind::Command, {}, 0, command, number, std::move(arguments) });
         } else {
             return fail("unknown command");
         }

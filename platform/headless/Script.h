@@ -3,6 +3,7 @@
 #include "base/ErrorOr.h"
 #include "platform/ui/graphics/Point.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 // A script that drives the app as a user would, one command a line, with
 // coordinates in points:
 //   tap X Y | press X Y | move X Y | release X Y | drag X1 Y1 X2 Y2 SECONDS
+//   right-click X Y (a secondary click, as for a context menu)
 //   tap-label TEXT | key NAME | type TEXT | wait SECONDS | screenshot PATH | quit
 //   resize WIDTH HEIGHT (the screen, as a window resized) | hover X Y (the
 //   pointer moves with no button down)
@@ -19,16 +21,51 @@
 // Blank lines and lines starting with '#' are ignored. Parsing expands a drag
 // into a press, moves every 1/60 s and a release, so a runner only sees the
 // primitive steps, each remembering the line it came from.
+//
+// The application may add commands of its own (`addCommand`) before scripts
+// are parsed; their steps reach the runner's command handler with their
+// arguments, and the runner knows nothing of what they do.
 class Script {
 public:
     struct Step {
-        enum class Kind { Press, Move, Release, Tap, TapLabel, Key, Type, Wait, Screenshot, Quit, Resize, Hover };
+        enum class Kind {
+            Press,
+            Move,
+            Release,
+            Tap,
+            SecondaryClick,
+            TapLabel,
+            Key,
+            Type,
+            Wait,
+            Screenshot,
+            Quit,
+            Resize,
+            Hover,
+            Command
+        };
         Kind kind;
         Point point; // a place, or the new screen size for Resize
         double seconds { 0 };
-        std::string text; // the label, the key's name, the typed text or the path
+        std::string text; // the label, the key's name, the typed text, the path or the command's name
         int line { 0 };
+        std::vector<std::string> arguments; // an added command's
     };
+
+    // An added command: its name, the words it takes (kRestOfLine: the rest
+    // of the line as one argument, spaces inside kept, never empty), and what
+    // a parse error shows as its use, e.g. "mark X Y KIND". `accepts`, when
+    // set, checks the arguments as the script is parsed.
+    static constexpr int kRestOfLine = -1;
+    struct Command {
+        std::string name;
+        int argumentCount { 0 };
+        std::string usage;
+        std::function<bool(const std::vector<std::string>&)> accepts;
+    };
+    // Replaces an added command of the same name; the built-in ones cannot be replaced.
+    static void addCommand(Command);
+    static void removeAddedCommands();
 
     static constexpr double kDragStepInterval = 1.0 / 60.0;
     // Beyond any monitor.

@@ -93,6 +93,9 @@ void ScriptRunner::proceed()
             m_host.injectTouch(TouchPhase::Began, step.point);
             m_host.injectTouch(TouchPhase::Ended, step.point);
             break;
+        case Kind::SecondaryClick:
+            Application::shared().sendSecondaryClick(step.point);
+            break;
         case Kind::TapLabel: {
             Rect screen = Screen::mainScreen().bounds();
             std::optional<Point> target;
@@ -154,6 +157,15 @@ void ScriptRunner::proceed()
         case Kind::Quit:
             finish(true, true, {});
             break;
+        case Kind::Command: {
+            if (!m_commandHandler) {
+                finish(false, false, where + step.text + ": not available here");
+                break;
+            }
+            if (auto done = m_commandHandler(step.text, step.arguments); !done)
+                finish(false, false, where + step.text + ": " + done.error().message);
+            break;
+        }
         }
     }
     m_inLoop = false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ScriptHost;
 
@@ -19,6 +20,11 @@ public:
     using Completion = std::function<void(bool succeeded, bool quitRequested, const std::string& message)>;
 
     ScriptRunner(Script, ScriptHost&);
+
+    // Carries out the commands the application added to the language; an
+    // error ends the run with its message.
+    using CommandHandler = std::function<ErrorOr<void>(const std::string& name, const std::vector<std::string>&)>;
+    void setCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
 
     void run(Completion);
     bool isFinished() const { return m_finished; }
@@ -37,4 +43,5 @@ private:
     bool m_waiting { false };
     bool m_inLoop { false };
     Completion m_completion;
+    CommandHandler m_commandHandler;
 };

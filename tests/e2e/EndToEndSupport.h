@@ -107,14 +107,14 @@ protected:
         if (!::testing::Test::HasFailure() && !std::getenv("VANTREL_KEEP_E2E"))
             std::filesystem::remove_all(dir);
     }
-    // `environment`: extra NAME=value words put before the command; `options`: extra options after it.
+    // `environment`: extra NAME=value words put before the command; `options`: more options for it.
     VantrelRun runVantrel(const DemoService& service, const std::string& script, const std::string& environment = "",
         const std::string& options = "")
     {
         std::ofstream(dir / "script.txt") << script;
         std::string command = environment + " PELLAR_AD_SERVER=" + service.baseURL() + "/ad_request PELLAR_MEDIA_HOST="
             + service.baseURL() + " " VANTREL_BINARY_DIR "/app/vantrel --headless --data-dir " + (dir / "data").string()
-            + " --script " + (dir / "script.txt").string() + " " + options + " 2>&1";
+            + " " + options + " --script " + (dir / "script.txt").string() + " 2>&1";
         VantrelRun run;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];

@@ -96,15 +96,18 @@ void ActionSheet::show()
                     self->buttonTapped(index);
             },
             ControlEventTouchUpInside);
-        button->setAutoresizingMask(AutoresizingFlexibleWidth);
         addSubview(button);
         m_buttons.push_back(button);
         y += kButtonHeight + kGap;
     }
     double height = y + kMargin - kGap;
     setFrame({ 0, screen.height() - height, width, height });
-    // It keeps to the bottom, across the whole width, when the screen changes size.
+    // It keeps to the bottom, across the whole width, when the screen changes
+    // size. The buttons follow the sheet's width only from now: set before
+    // the sheet had its size, they would have grown by the whole width.
     setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
+    for (auto& button : m_buttons)
+        button->setAutoresizingMask(AutoresizingFlexibleWidth);
     setNeedsDisplay();
 
     auto self = std::static_pointer_cast<ActionSheet>(sharedView());

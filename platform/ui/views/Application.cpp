@@ -324,6 +324,12 @@ bool Application::isTextInputActive() const
     return responder && responder->acceptsTextInput();
 }
 
+bool Application::sendSecondaryClick(Point screenLocation)
+{
+    View* view = hitTest(screenLocation);
+    return view && view->secondaryClick(screenLocation);
+}
+
 bool Application::sendKey(const Key& key)
 {
     noteUserActivity();

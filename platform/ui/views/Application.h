@@ -80,6 +80,10 @@ public:
     void sendTouch(TouchPhase, Point screenLocation);
     // The view a touch at this screen point would go to, and its window.
     View* hitTest(Point screenLocation, std::shared_ptr<Window>* window = nullptr) const;
+    // A secondary click at a point of the screen goes to the view a touch
+    // there would reach, then along its responder chain. Hosts call it for
+    // the right button; true when something used it.
+    bool sendSecondaryClick(Point screenLocation);
     bool isTouchDown() const { return m_touch != nullptr; }
     // Cancels the touch that is down, where it is (a lost pointer grab).
     void cancelTouch();

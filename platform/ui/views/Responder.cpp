@@ -75,3 +75,10 @@ bool Responder::keyPressed(const Key& key)
         return next->keyPressed(key);
     return false;
 }
+
+bool Responder::secondaryClick(Point screenLocation)
+{
+    if (auto* next = nextResponder())
+        return next->secondaryClick(screenLocation);
+    return false;
+}

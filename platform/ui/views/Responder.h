@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/graphics/Point.h"
 #include "platform/ui/views/Key.h"
 #include "platform/ui/views/Touch.h"
 
@@ -34,6 +35,10 @@ public:
     // A key press; answers whether it was used. Unused keys go along the
     // responder chain; what nothing on it uses reaches the application's delegate.
     virtual bool keyPressed(const Key&);
+    // A secondary click (the right button) at a point in screen points, as
+    // for a context menu; answers whether it was used. Unused clicks go along
+    // the responder chain.
+    virtual bool secondaryClick(Point screenLocation);
 
     // Text entry: a responder that takes typed text (a text field) makes the
     // keyboard show while it is first responder, and gets the text the host's

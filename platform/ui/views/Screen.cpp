@@ -3,6 +3,7 @@
 #include "platform/ui/views/Application.h"
 
 #include <algorithm>
+#include <cmath>
 
 Screen& Screen::mainScreen()
 {
@@ -23,4 +24,15 @@ void Screen::setSize(Size size)
 Rect Screen::applicationFrame() const
 {
     return Application::shared().applicationFrame();
+}
+
+MonitorIdentity Screen::monitorIdentity() const
+{
+    if (m_monitor)
+        return *m_monitor;
+    MonitorIdentity identity;
+    identity.connector = "headless";
+    identity.widthPixels = static_cast<int>(std::lround(m_size.width * m_scale));
+    identity.heightPixels = static_cast<int>(std::lround(m_size.height * m_scale));
+    return identity;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "platform/ui/graphics/Rect.h"
+#include "platform/ui/views/MonitorIdentity.h"
+
+#include <optional>
 
 // The device's screen. It is 320 × 480 points unless the host says otherwise:
 // the desktop host sizes it to its window (in points), so a bigger or
@@ -22,10 +25,17 @@ public:
     double scale() const { return m_scale; }
     void setScale(double s) { m_scale = s > 0 ? s : 1.0; }
 
+    // The monitor the screen is on. A host with monitors sets it (and again
+    // when the window moves to another or the mode changes); without one the
+    // screen is its own monitor: connector "headless", sized in device pixels.
+    MonitorIdentity monitorIdentity() const;
+    void setMonitorIdentity(std::optional<MonitorIdentity> identity) { m_monitor = std::move(identity); }
+
     // Back to 320 × 480 (tests); the scale stays.
     void resetSize() { m_size = kDefaultSize; }
 
 private:
     Size m_size { kDefaultSize };
     double m_scale { 1.0 };
+    std::optional<MonitorIdentity> m_monitor;
 };

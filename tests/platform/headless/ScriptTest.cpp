@@ -107,6 +107,45 @@ TEST(ScriptRunner, RunsStepsInOrderAndStopsAtTheFirstFailure)
     EXPECT_EQ(later.touches.size(), 2u);
 }
 
+TEST(ScriptRunner, AddedCommandsAreCheckedWhenParsedAndCarriedOutByTheHandler)
+{
+    Script::addCommand({ "paint", 2, "paint X COLOUR",
+        [](const std::vector<std::string>& arguments) { return arguments[1] != "plaid"; } });
+    Script::addCommand({ "note", Script::kRestOfLine, "note TEXT", nullptr });
+    // Words are counted and checked; the rest of a line keeps its spaces.
+    EXPECT_FALSE(Script::parse("paint 3\n"));
+    EXPECT_FALSE(Script::parse("paint 3 red blue\n"));
+    auto plaid = Script::parse("tap 1 1\npaint 3 plaid\n");
+    ASSERT_FALSE(plaid);
+    EXPECT_NE(plaid.error().message.find("line 2: expected paint X COLOUR"), std::string::npos);
+    EXPECT_FALSE(Script::parse("note\n"));
+
+    FakeHost host;
+    std::vector<std::vector<std::string>> carried;
+    std::string report;
+    auto runner
+        = std::make_shared<ScriptRunner>(*Script::parse("note  a  b \npaint 3 red\npaint 4 green\ntap 1 1\n"), host);
+    runner->setCommandHandler([&](const std::string& name, const std::vector<std::string>& arguments) -> ErrorOr<void> {
+        carried.push_back(arguments);
+        if (name == "paint" && arguments[1] == "green")
+            return Error { "Test", 1, "no green paint" };
+        return {};
+    });
+    runner->run([&](bool, bool, const std::string& message) { report = message; });
+    ASSERT_EQ(carried.size(), 3u);
+    EXPECT_EQ(carried[0], (std::vector<std::string> { "a  b" }));
+    EXPECT_EQ(report, "line 3: paint: no green paint");
+    EXPECT_TRUE(host.touches.empty()); // the run ended at the failing command
+
+    // Without a handler an added command fails the run instead of passing silently.
+    auto unhandled = std::make_shared<ScriptRunner>(*Script::parse("paint 1 red\n"), host);
+    bool ok = true;
+    unhandled->run([&](bool succeeded, bool, const std::string&) { ok = succeeded; });
+    EXPECT_FALSE(ok);
+    Script::removeAddedCommands();
+    EXPECT_FALSE(Script::parse("paint 1 red\n"));
+}
+
 TEST(Key, NamesRoundTripAndModifiersComeFirst)
 {
     for (std::string name :

@@ -3,6 +3,7 @@
 #include "platform/foundation/GUniquePtr.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/gtk/GtkMonitorIdentity.h"
 #include "platform/gtk/GtkTextInput.h"
 #include "platform/gtk/GtkWindowManager.h"
 #include "platform/ui/controls/ScrollView.h"
@@ -102,6 +103,8 @@ void GtkHost::snapshotScreen(GtkSnapshot* snapshot)
 
 void GtkHost::areaResized(int width, int height)
 {
+    // A new size may be a new monitor or mode: marks are kept per monitor.
+    updateMonitorIdentity();
     // The screen is the window's content in points; views follow it by their masks.
     Screen::mainScreen().setSize({ width / m_scale, height / m_scale });
     Application::shared().setNeedsDisplay();
@@ -233,6 +236,17 @@ GtkHost::StartResult GtkHost::start()
         this);
     gtk_widget_add_controller(input, wheel);
 
+    // A right click: the context menu of what is under the pointer.
+    GtkGesture* secondary = gtk_gesture_click_new();
+    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(secondary), GDK_BUTTON_SECONDARY);
+    g_signal_connect(secondary, "pressed", G_CALLBACK(+[](GtkGestureClick*, int, double x, double y, gpointer data) {
+        auto* host = static_cast<GtkHost*>(data);
+        host->m_screen->takeFocus();
+        Application::shared().sendSecondaryClick(host->toPoints(x, y));
+    }),
+        this);
+    gtk_widget_add_controller(input, GTK_EVENT_CONTROLLER(secondary));
+
     // The pointer's movements, pressed or not: the full-screen test brings its
     // controls back on any.
     GtkEventController* motion = gtk_event_controller_motion_new();
@@ -352,6 +366,7 @@ GtkHost::StartResult GtkHost::start()
     });
     Screen::mainScreen().setScale(renderScale());
     Screen::mainScreen().setSize(Screen::kDefaultSize);
+    updateMonitorIdentity();
     if (m_options.fullScreen)
         setFullScreen(true);
     gtk_window_present(GTK_WINDOW(m_window));
@@ -437,6 +452,18 @@ void GtkHost::present()
 {
     if (m_window && !m_closed)
         gtk_window_present(GTK_WINDOW(m_window));
+}
+
+void GtkHost::updateMonitorIdentity()
+{
+    // The monitor the window is on, else the one it was started for.
+    GdkMonitor* monitor = m_monitor;
+    if (m_window) {
+        if (GdkSurface* surface = gtk_native_get_surface(GTK_NATIVE(m_window)))
+            monitor = gdk_display_get_monitor_at_surface(gdk_surface_get_display(surface), surface);
+    }
+    if (monitor)
+        Screen::mainScreen().setMonitorIdentity(GtkMonitorIdentity::fromMonitor(monitor));
 }
 
 void GtkHost::readAnimationSetting()

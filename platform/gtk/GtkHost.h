@@ -117,6 +117,7 @@ private:
     void setFullScreen(bool);
     void areaResized(int width, int height);
     void updateIdleInhibition();
+    void updateMonitorIdentity();
     void readAnimationSetting();
 
     Options m_options;

@@ -4,7 +4,8 @@
 // banner followed by what closes the screen or alert it opened. Every 500
 // refreshes the app's resident memory and open descriptors are noted; the
 // table goes to bench/results/soak.txt (or the file named by the first
-// argument; a second argument asks for another number of refreshes).
+// argument; a second argument asks for another number of refreshes, a
+// third for taps every that many minutes, 0 for none).
 //
 // The default scenario ends with an image banner, which stays for good once
 // shown; the soak's copy of the scenario shows that ad's canvas click from a
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     int refreshTarget = argc > 2 ? std::atoi(argv[2]) : kDefaultRefreshes;
     if (refreshTarget <= 0)
         refreshTarget = kDefaultRefreshes;
+    int clickEvery = argc > 3 ? std::atoi(argv[3]) : kClickEvery;
     auto work = std::filesystem::temp_directory_path() / ("vantrel-soak-" + std::to_string(getpid()));
     std::filesystem::remove_all(work);
     std::filesystem::create_directories(work);
@@ -120,7 +122,7 @@ int main(int argc, char** argv)
         std::ofstream script(work / "script.txt");
         script << "wait 0.5\ntap-label I understood\nwait 2\n";
         for (int minute = 1; minute <= refreshTarget + 5; ++minute) {
-            if (minute % kClickEvery == 0)
+            if (clickEvery > 0 && minute % clickEvery == 0)
                 script << "tap 160 24\nwait 3\nkey Return\nwait 3\ntap 160 275\nwait 1\ntap 92 261\nwait 1\n"
                           "tap 30 22\nwait 52\n";
             else

@@ -1,8 +1,10 @@
 #include "app/VantrelSettings.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "json/JSONDeserializer.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -34,13 +36,22 @@ std::filesystem::path VantrelSettings::defaultPath()
 VantrelSettings VantrelSettings::load(const std::filesystem::path& path)
 {
     VantrelSettings settings;
-    auto text = Paths::readFile(path);
-    if (!text)
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing))
         return settings;
+    // A few numbers: anything long is not a settings file of ours.
+    auto text = Paths::readFile(path, kMaximumFileSize);
     JSONError error;
-    auto dictionary = JSONDeserializer().deserializeAsDictionary(*text, &error);
-    if (!dictionary)
+    auto dictionary = text ? JSONDeserializer().deserializeAsDictionary(*text, &error) : std::nullopt;
+    if (!dictionary) {
+        // Cut short, not JSON, too large or too deep: the app starts with
+        // the defaults, and the file is kept aside so that the next save
+        // writes a good one.
+        if (Paths::setAsideBadFile(path))
+            Log::write("Settings could not be read; they were moved aside to " + path.filename().string()
+                + ".bad and the defaults are used");
         return settings;
+    }
     auto x = finiteNumber(*dictionary, kSquareX, kMaximumPixelCoordinate);
     auto y = finiteNumber(*dictionary, kSquareY, kMaximumPixelCoordinate);
     if (x && y)
@@ -65,5 +76,12 @@ bool VantrelSettings::save(const std::filesystem::path& path) const
     if (squareSize)
         add(kSquareSize, *squareSize);
     text += "}\n";
-    return Paths::createDirectories(path.parent_path()) && Paths::writeFileAtomically(path, text);
+    if (Paths::createDirectories(path.parent_path()) && Paths::writeFileAtomically(path, text))
+        return true;
+    // The file as it was stays in place. Saved on every change of the
+    // square, so one line says it, not one per change.
+    static std::atomic<bool> logged { false };
+    if (!logged.exchange(true))
+        Log::write("Settings could not be saved to " + path.filename().string() + "; the previous file is kept");
+    return false;
 }

@@ -20,6 +20,13 @@ class WebView;
 // navigating to "pellar://launch?url=<escaped URL>" (open a link outside)
 // and "pellar://closecanvas" (close the screen); other "pellar" hosts are
 // ignored, and no "pellar" address is ever loaded.
+//
+// Commands count only from the page's top frame, and only while it shows
+// the origin the canvas page was loaded from (after its redirects): the
+// advertiser's content runs inside the page, and neither an iframe of it
+// nor a site the page went on to may open links or close the screen. A
+// refused command is logged by its scheme alone. A launched "tel:", "sms:"
+// or "mailto:" link is confirmed by the user first, as a call is.
 class PellarCanvasWebView final : public WebViewDelegate, public std::enable_shared_from_this<PellarCanvasWebView> {
 public:
     using DismissSelector = void (PellarModalViewController::*)();
@@ -59,16 +66,23 @@ public:
     bool webViewShouldStartLoad(WebView&, const std::string& url, NavigationType) override;
     void webViewDidFinishLoad(WebView&) override;
     void webViewDidFailLoad(WebView&, const URLError&) override;
+    void webViewDidReceiveCommand(WebView&, const std::string& url) override;
+
+    // The origin ("scheme://host:port") of an absolute URL with a host; empty otherwise.
+    static std::string originOf(const std::string& url);
 
 private:
     explicit PellarCanvasWebView(const Rect& frame);
     void dismiss();
     void launch(const std::map<std::string, std::string>& parameters);
+    static void refuseCommand(const char* reason);
 
     std::weak_ptr<PellarModalViewController> m_controller;
     DismissSelector m_dismissSelector { nullptr };
     std::string m_canvasUrl;
     std::string m_canvasTitle;
     bool m_initialLoad { true };
+    // Where the canvas page was found to be, once it has loaded.
+    std::string m_pageOrigin;
     std::shared_ptr<WebView> m_webView;
 };

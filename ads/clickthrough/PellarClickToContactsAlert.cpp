@@ -37,7 +37,15 @@ void PellarClickToContactsAlert::alertViewClickedButtonAtIndex(AlertView&, int i
 {
     if (index == cancelButtonIndex())
         return;
-    m_contact->addToAddressBook();
+    if (m_contact->addToAddressBook()) {
+        // Nothing was added, so nothing was acquired either: the user hears
+        // it, and the service is not told otherwise.
+        auto failed = View::make<AlertView>(PellarAlertText::localizedFormat("%@ was not added to your Address Book.",
+                                                m_contact->organization().value_or("")),
+            "", std::weak_ptr<AlertViewDelegate> {}, PellarAlertText::localized("OK"));
+        failed->show();
+        return;
+    }
     if (!m_acquisitionEventURL)
         return;
     // The entry is added at once; the acquisition is reported beside it and not waited for.

@@ -122,23 +122,24 @@ PellarContact::~PellarContact()
         m_imageDownload->cancel();
 }
 
-void PellarContact::addToAddressBook()
+std::optional<std::string> PellarContact::addToAddressBook()
 {
     if (!m_organization)
-        return;
-    saveToAddressBook();
+        return std::nullopt;
+    if (auto error = saveToAddressBook())
+        return error;
     if (m_imageLocation)
         downloadContactImageAndAddToAddressBook();
+    return std::nullopt;
 }
 
-void PellarContact::saveToAddressBook()
+std::optional<std::string> PellarContact::saveToAddressBook()
 {
     if (!m_organization)
-        return;
+        return std::nullopt;
     auto book = AddressBook::open();
     if (!book)
-        return;
-    deleteContact(*m_organization, *book);
+        return reportFailure("no address book could be opened");
 
     PersonRecord record;
     record.kind = PersonRecord::Kind::Organization;
@@ -149,9 +150,22 @@ void PellarContact::saveToAddressBook()
     record.urls = m_links.value_or(LabeledStrings {});
     record.note = m_note;
     record.imageData = m_image;
-    // Failures to add are not reported: the user asked for a convenience, not a task.
-    if (book->addRecord(record) && !book->save())
-        Log::writef("Added contact %s to the address book.", loggable(*m_organization).c_str());
+    // The older entries and the new one go in one save, which writes the new
+    // entry before it removes anything: a failed write leaves the book as it was.
+    stageRemoval(*m_organization, *book);
+    if (!book->addRecord(record))
+        return reportFailure("the entry has no name");
+    if (auto error = book->save())
+        return reportFailure(*error);
+    Log::writef("Added contact %s to the address book.", loggable(*m_organization).c_str());
+    return std::nullopt;
+}
+
+std::string PellarContact::reportFailure(const std::string& reason) const
+{
+    Log::writef("Could not add contact %s to the address book: %s", loggable(m_organization.value_or("")).c_str(),
+        loggable(reason).c_str());
+    return reason;
 }
 
 void PellarContact::downloadContactImageAndAddToAddressBook()
@@ -198,7 +212,7 @@ bool PellarContact::removeFromAddressBook()
     return book && deleteContact(*m_organization, *book);
 }
 
-bool PellarContact::deleteContact(const std::string& organization, AddressBook& book)
+bool PellarContact::stageRemoval(const std::string& organization, AddressBook& book)
 {
     bool removed = false;
     // Every match goes, not just the first: the organization is the entry's identity.
@@ -207,8 +221,14 @@ bool PellarContact::deleteContact(const std::string& organization, AddressBook& 
             continue;
         Log::writef("Address %s is already in the address book.  Erasing the old entry before adding the new one.",
             loggable(organization).c_str());
-        removed = book.removeRecord(record.identifier);
+        removed = book.removeRecord(record.identifier) || removed;
     }
+    return removed;
+}
+
+bool PellarContact::deleteContact(const std::string& organization, AddressBook& book)
+{
+    bool removed = stageRemoval(organization, book);
     if (removed) {
         if (auto error = book.save())
             Log::writef("Error removing old contact %s from the address book:  %s", loggable(organization).c_str(),

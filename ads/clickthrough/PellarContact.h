@@ -52,13 +52,17 @@ public:
     void setImage(std::optional<std::string> v) { m_image = std::move(v); }
 
     // Operations
-    // Writes the entry, then fetches the picture (if there is one) and writes it again.
-    void addToAddressBook();
-    void saveToAddressBook();
+    // Writes the entry, then fetches the picture (if there is one) and writes
+    // it again. A failure is logged and answered (what failed); the book is
+    // left as it was, older entries of the organization included.
+    std::optional<std::string> addToAddressBook();
+    std::optional<std::string> saveToAddressBook();
     void downloadContactImageAndAddToAddressBook();
     bool removeFromAddressBook();
     // Removes every organization entry of that name, saving when one was removed.
     static bool deleteContact(const std::string& organization, AddressBook&);
+    // The same removals, staged only; true when there was one.
+    static bool stageRemoval(const std::string& organization, AddressBook&);
 
     // Picture download callbacks
     void contactImageDownloadDidSucceed(PellarURLDownload&);
@@ -67,6 +71,7 @@ public:
 private:
     PellarContact() = default;
     void endImageDownload(PellarURLDownload&);
+    std::string reportFailure(const std::string& reason) const;
 
     std::optional<std::string> m_organization;
     std::optional<LabeledStrings> m_phoneNumbers;

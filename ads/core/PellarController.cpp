@@ -223,6 +223,7 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
     if (ad.clickAction() == PellarClickAction::Store || (url && PellarStoreURLCleaner::isStoreURL(*url))) {
         if (url)
             cleanStoreURL(*url);
+        giveBackSearchScreen(ad);
         return;
     }
     std::shared_ptr<PellarView> view;
@@ -230,18 +231,29 @@ void PellarController::clickDidSucceed(PellarAd& ad, const std::optional<JSONVal
         view = std::static_pointer_cast<PellarView>(m_view->sharedView());
     PellarClickActions::Click click { view, m_delegate, ad.shared_from_this(), url, answer.acquisitionURL,
         answer.contact };
-    // The last screen opened is kept until the next one replaces it.
+    // The last screen opened is kept until the next one replaces it. A
+    // screen opened by the search's click takes over from the search screen
+    // once it has faded in; anything else (an alert, the system's handler,
+    // no link at all) leaves nothing to take over, so the search screen
+    // goes now rather than spin for good.
     if (auto screen = PellarClickActions::perform(ad.clickAction(), click))
         m_clickScreen = std::move(screen);
+    else
+        giveBackSearchScreen(ad);
+}
+
+void PellarController::giveBackSearchScreen(const PellarAd& ad)
+{
+    auto search = m_searchController;
+    if (search && m_searchAd.lock().get() == &ad)
+        PellarClickActions::relinquishScreen(*search);
 }
 
 void PellarController::clickDidFail(PellarAd& ad)
 {
     clickDidFinish(ad);
     restoreAdAfterClickAnimationIfPossibleForAd(ad);
-    // The search screen, if this was its search, gives the screen back.
-    if (auto search = m_searchController)
-        PellarClickActions::relinquishScreen(*search);
+    giveBackSearchScreen(ad);
 }
 
 bool PellarController::displaySearchWithAd(
@@ -252,6 +264,7 @@ bool PellarController::displaySearchWithAd(
         view = std::static_pointer_cast<PellarView>(m_view->sharedView());
     m_searchController
         = PellarClickActions::displaySearch({ view, m_delegate, ad.shared_from_this(), placeholderText, webpageURL });
+    m_searchAd = ad.weak_from_this();
     return true;
 }
 

@@ -90,6 +90,9 @@ private:
     void cleanStoreURL(const URL&);
     void dropAd(std::shared_ptr<PellarAd>&);
     void clickDidFinish(PellarAd&);
+    // The search screen goes when its own search's click settles without
+    // opening a screen of its own; other ads' clicks leave it be.
+    void giveBackSearchScreen(const PellarAd&);
 
     PellarView* m_view { nullptr };
     std::weak_ptr<PellarDelegate> m_delegate;
@@ -99,8 +102,9 @@ private:
     // What the last click-through screen opened needs kept (its controller);
     // kept until the next one.
     std::shared_ptr<void> m_clickScreen;
-    // The last search screen opened; given back when a click fails.
+    // The last search screen opened and the ad whose click its search is.
     std::shared_ptr<PellarModalViewController> m_searchController;
+    std::weak_ptr<PellarAd> m_searchAd;
     // Ads whose click the server has yet to answer. A refresh may replace the
     // clicked banner meanwhile; the ad is kept so that the click's action is
     // still carried out when the answer comes.

@@ -1,10 +1,12 @@
 #include "ads/core/PellarImageCache.h"
 
 #include "platform/foundation/Date.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <fcntl.h>
@@ -61,8 +63,15 @@ void PellarImageCache::storeImage(std::string_view pngBytes, const std::string& 
     auto path = pathForName(name);
     if (!path || !hasPNGSignature(pngBytes))
         return;
-    if (Paths::writeFileAtomically(*path, pngBytes))
+    if (Paths::writeFileAtomically(*path, pngBytes)) {
         setModificationTime(*path, Date::now());
+        return;
+    }
+    // A full disk, say: the older copy (if any) stays as it was, and the
+    // image is fetched again next time. Every image would say the same.
+    static std::atomic<bool> logged { false };
+    if (!logged.exchange(true))
+        Log::write("Pellar: Could not store an image in the cache; images will be downloaded again");
 }
 
 bool PellarImageCache::imageIsInCache(const std::string& name) const

@@ -3,11 +3,13 @@
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarURLDownload.h"
 #include "ads/core/PropertyListReader.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PercentEscaping.h"
 #include "platform/foundation/ServerText.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <atomic>
 #include <system_error>
 
 namespace {
@@ -77,8 +79,18 @@ void PellarLocalizer::downloadResourcesIfNecessary()
 void PellarLocalizer::downloadDidSucceed(PellarURLDownload& download)
 {
     if (download.identifier() && download.data())
-        Paths::writeFileAtomically(stringsPathForLanguage(*download.identifier()), *download.data());
+        storeTable(*download.identifier(), *download.data());
     finish(download);
+}
+
+void PellarLocalizer::storeTable(const std::string& language, std::string_view contents)
+{
+    if (Paths::writeFileAtomically(stringsPathForLanguage(language), contents))
+        return;
+    // Nothing is left behind, so the next ad asks again; one line says so.
+    static std::atomic<bool> logged { false };
+    if (!logged.exchange(true))
+        Log::write("Pellar: Could not store the strings table; it will be downloaded again");
 }
 
 void PellarLocalizer::downloadDidFail(PellarURLDownload& download)
@@ -86,7 +98,7 @@ void PellarLocalizer::downloadDidFail(PellarURLDownload& download)
     // The server has no table for the language: an empty file stops further
     // requests for it. Any other failure leaves nothing, so the next ad asks again.
     if (download.identifier() && download.error() && download.error()->code == PellarURLDownload::kHTTPStatusError)
-        Paths::writeFileAtomically(stringsPathForLanguage(*download.identifier()), "");
+        storeTable(*download.identifier(), "");
     finish(download);
 }
 
@@ -104,8 +116,20 @@ void PellarLocalizer::loadStrings()
         return;
     std::optional<PropertyListReader::StringTable> table;
     if (m_preferredLanguage) {
-        if (auto contents = Paths::readFile(stringsPathForLanguage(*m_preferredLanguage)))
+        auto path = stringsPathForLanguage(*m_preferredLanguage);
+        std::error_code missing;
+        bool stored = std::filesystem::exists(path, missing);
+        auto contents = stored ? Paths::readFile(path, kMaximumStringsTableSize) : std::nullopt;
+        // An empty file is the mark of a language the service has no table for.
+        if (contents && !contents->empty())
             table = PropertyListReader::stringTableFromData(*contents);
+        if (stored && (!contents || (!contents->empty() && !table))) {
+            // Cut short, too large or not a table: the keys stand in for
+            // their texts, and without the file the next ad asks for the
+            // table again.
+            if (Paths::setAsideBadFile(path))
+                Log::write("Pellar: The stored strings table could not be read; it was moved aside");
+        }
     }
     m_strings = table ? std::move(*table) : PropertyListReader::StringTable {};
 }

@@ -2,12 +2,14 @@
 
 #include "platform/foundation/SharedInstance.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 class PellarURLDownload;
 
@@ -18,6 +20,9 @@ class PellarURLDownload;
 class PellarLocalizer final {
 public:
     static constexpr const char* kCacheSubdirectory = "pellar/localization_cache/20091130";
+    // A table of the library's few dozen texts is a few kilobytes; a stored
+    // file far beyond that is not one and is not read.
+    static constexpr std::uintmax_t kMaximumStringsTableSize = 1024 * 1024;
 
     static PellarLocalizer& sharedLocalizer() { return SharedInstance<PellarLocalizer>::get(); }
     PellarLocalizer(const PellarLocalizer&) = delete;
@@ -54,6 +59,7 @@ private:
     friend class SharedInstance<PellarLocalizer>;
     PellarLocalizer();
     void finish(PellarURLDownload&);
+    void storeTable(const std::string& language, std::string_view contents);
 
     std::optional<std::map<std::string, std::string>> m_strings;
     std::optional<std::string> m_preferredLanguage;

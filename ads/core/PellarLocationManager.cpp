@@ -1,11 +1,13 @@
 #include "ads/core/PellarLocationManager.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/location/LocationSource.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fcntl.h>
@@ -49,12 +51,20 @@ void PellarLocationManager::resetForTesting(std::shared_ptr<LocationSource> sour
 std::optional<std::string> PellarLocationManager::locationString()
 {
     if (!m_locationString) {
-        auto contents = Paths::readFile(locationCachePath());
+        auto path = locationCachePath();
+        std::error_code missing;
+        bool stored = std::filesystem::exists(path, missing);
+        // A position is a few dozen characters of ASCII.
+        auto contents = stored ? Paths::readFile(path, kMaximumCacheFileSize) : std::nullopt;
         bool ascii = contents && std::all_of(contents->begin(), contents->end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x80;
         });
-        if (ascii)
+        if (ascii) {
             m_locationString = std::move(contents);
+        } else if (stored && Paths::setAsideBadFile(path)) {
+            // No position is sent, and the next one found is stored afresh.
+            Log::write("Pellar: The stored location could not be read; it was moved aside");
+        }
     }
     return m_locationString;
 }
@@ -91,8 +101,13 @@ void PellarLocationManager::writeLocationStringToCache()
     if (m_locationString) {
         auto path = locationCachePath();
         // The file's time is the position's time stamp; it comes from the run
-        // loop's clock like every other date here. A failed write is ignored.
-        if (Paths::writeFileAtomically(path, *m_locationString)) {
+        // loop's clock like every other date here. A failed write keeps the
+        // older file and is logged once.
+        bool written = Paths::writeFileAtomically(path, *m_locationString);
+        static std::atomic<bool> logged { false };
+        if (!written && !logged.exchange(true))
+            Log::write("Pellar: Could not store the location; the previous one is kept");
+        if (written) {
             double seconds = now.timeIntervalSince1970();
             struct timespec times[2];
             times[0].tv_sec = static_cast<time_t>(std::floor(seconds));

@@ -4,6 +4,7 @@
 #include "platform/foundation/SharedInstance.h"
 #include "platform/location/LocationSourceDelegate.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -20,6 +21,8 @@ class PellarLocationManager final : public LocationSourceDelegate {
 public:
     static constexpr const char* kCacheSubdirectory = "pellar/location_cache";
     static constexpr const char* kCacheFileName = "location.txt";
+    // Far beyond any position: a larger file is not read.
+    static constexpr std::uintmax_t kMaximumCacheFileSize = 4096;
     // A cached position older than this (strictly) is stale; a fix older than
     // this is ignored.
     static constexpr double kMaximumAge = 86400;

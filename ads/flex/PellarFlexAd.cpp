@@ -319,7 +319,8 @@ std::shared_ptr<View> PellarFlexAd::viewFromDictionary(const JSONValue& element)
     if (!flexView)
         return view;
     if (auto members = element.find("a"); members && members->isArray())
-        flexView->setAnimation(PellarFlexAnimationBuilder::animationGroupFromArray(*members, element.find("ag")));
+        flexView->setAnimation(
+            PellarFlexAnimationBuilder::animationGroupFromArray(*members, element.find("ag"), &m_animationBudget));
     if (auto tag = element.find("ut"); tag && tag->isString())
         flexView->setUiTag(std::string(tag->stringValue()));
     flexView->setContainerView(m_containerView);
@@ -372,11 +373,13 @@ std::shared_ptr<View> PellarFlexAd::imageViewFromDictionary(const JSONValue& ele
 std::shared_ptr<View> PellarFlexAd::gradientViewFromDictionary(const JSONValue& element, const Rect& frame)
 {
     Color base = Parse::colorWithValue(element.find("bc"), std::nullopt).value_or(adBackgroundColor());
-    // The end point has a key of its own ("ep"); the initial alpha's value
-    // is not read for it.
+    // The end point has a key of its own ("ep"); descriptions written before
+    // it existed end the gradient at their initial alpha's value, so "ia"
+    // still stands in for it when "ep" is absent.
+    float endPointFromAlpha = Parse::floatWithValue(element.find("ia"), kDefaultGradientEndPoint);
     return View::make<PellarGradientView>(frame, base,
         Parse::floatWithValue(element.find("ia"), kDefaultGradientInitialAlpha),
-        Parse::floatWithValue(element.find("ep"), kDefaultGradientEndPoint));
+        Parse::floatWithValue(element.find("ep"), endPointFromAlpha));
 }
 
 std::shared_ptr<View> PellarFlexAd::plainViewFromDictionary(const JSONValue&, const Rect& frame)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ads/core/PellarError.h"
+#include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Rect.h"
 #include "json/JSONValue.h"
@@ -128,4 +129,5 @@ private:
     bool m_nestingLogged { false };
     double m_drawnArea { 0 };
     bool m_drawnAreaLogged { false };
+    PellarFlexAnimationBuilder::Budget m_animationBudget;
 };

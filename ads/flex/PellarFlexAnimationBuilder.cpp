@@ -1,11 +1,14 @@
 #include "ads/flex/PellarFlexAnimationBuilder.h"
 
 #include "ads/flex/PellarFlexValueParsing.h"
+#include "platform/foundation/Log.h"
 #include "platform/ui/layers/AnimationGroup.h"
 #include "platform/ui/layers/BasicAnimation.h"
 #include "platform/ui/layers/KeyframeAnimation.h"
 
 #include <cmath>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -69,6 +72,8 @@ std::shared_ptr<KeyframeAnimation> PellarFlexAnimationBuilder::keyframeAnimation
     if (!keyPath || !typeCode || !values || !values->isArray())
         return nullptr;
     size_t count = values->size();
+    if (count > kMaximumValuesPerKeyframeMember)
+        return nullptr;
 
     // Key times: numbers only (not numeric strings), from exactly 0 to
     // exactly 1 as 32-bit floats, one per value. Those between are not
@@ -116,15 +121,42 @@ std::shared_ptr<KeyframeAnimation> PellarFlexAnimationBuilder::keyframeAnimation
 }
 
 std::shared_ptr<AnimationGroup> PellarFlexAnimationBuilder::animationGroupFromArray(
-    const JSONValue& members, const std::optional<JSONValue>& properties)
+    const JSONValue& members, const std::optional<JSONValue>& properties, Budget* budget)
 {
+    Budget local;
+    Budget& spent = budget ? *budget : local;
     std::vector<std::shared_ptr<Animation>> animations;
     float latestEnd = 0.0f;
     for (size_t i = 0; i < members.size() && members.isArray(); ++i) {
+        if (animations.size() == kMaximumMembersPerElement) {
+            if (!std::exchange(spent.membersLogged, true))
+                Log::write("Pellar: Flexible ad element has more than " + std::to_string(kMaximumMembersPerElement)
+                    + " animation members; the rest are left out");
+            break;
+        }
         JSONValue entry = members[i];
         auto kind = entry.isDictionary() ? stringMember(entry, "t") : std::nullopt;
         if (!kind)
             continue;
+        // Counted before anything is built: a member past a bound costs
+        // nothing but its check.
+        size_t valueCount = 2;
+        if (*kind == "K") {
+            auto values = entry.find("vs");
+            valueCount = values && values->isArray() ? values->size() : 0;
+            if (valueCount > kMaximumValuesPerKeyframeMember) {
+                if (!std::exchange(spent.keyframeValuesLogged, true))
+                    Log::write("Pellar: Flexible ad key-frame animation has more than "
+                        + std::to_string(kMaximumValuesPerKeyframeMember) + " values; it is left out");
+                continue;
+            }
+        }
+        if (budget && (*kind == "B" || *kind == "K") && spent.valuesUsed + valueCount > kMaximumAnimationValuesPerAd) {
+            if (!std::exchange(spent.adValuesLogged, true))
+                Log::write("Pellar: Flexible ad has more than " + std::to_string(kMaximumAnimationValuesPerAd)
+                    + " animation values; the rest are left out");
+            continue;
+        }
         std::shared_ptr<Animation> animation;
         if (*kind == "B")
             animation = basicAnimationFromDictionary(entry);
@@ -132,6 +164,7 @@ std::shared_ptr<AnimationGroup> PellarFlexAnimationBuilder::animationGroupFromAr
             animation = keyframeAnimationFromDictionary(entry);
         if (!animation)
             continue;
+        spent.valuesUsed += valueCount;
         setTiming(*animation, entry);
         animation->setDuration(P::floatWithValue(member(entry, "d"), kDefaultDuration));
         setTimingAfterDuration(*animation, entry);

@@ -45,7 +45,21 @@ bool StagingAddressBook::removeRecord(const std::string& identifier)
 
 std::optional<std::string> StagingAddressBook::save()
 {
+    // New entries are written first, and removals wait until every one of
+    // them is in the store: an entry that replaces an older one must not
+    // cost the older one when it could not be written itself.
     std::optional<std::string> failure;
+    for (auto it = m_added.begin(); it != m_added.end();) {
+        if (auto error = writeToStore(*it)) {
+            failure = std::move(error);
+            ++it;
+            continue;
+        }
+        m_stored.push_back(std::move(*it));
+        it = m_added.erase(it);
+    }
+    if (failure)
+        return failure;
     for (auto it = m_removed.begin(); it != m_removed.end();) {
         if (auto error = removeFromStore(*it)) {
             failure = std::move(error);
@@ -55,15 +69,6 @@ std::optional<std::string> StagingAddressBook::save()
         const std::string& identifier = *it;
         std::erase_if(m_stored, [&](const PersonRecord& record) { return record.identifier == identifier; });
         it = m_removed.erase(it);
-    }
-    for (auto it = m_added.begin(); it != m_added.end();) {
-        if (auto error = writeToStore(*it)) {
-            failure = std::move(error);
-            ++it;
-            continue;
-        }
-        m_stored.push_back(std::move(*it));
-        it = m_added.erase(it);
     }
     return failure;
 }

@@ -29,6 +29,16 @@ constexpr std::array<AddressField, 5> kAddressFields { {
     { "Country", 6 },
 } };
 constexpr size_t kAddressComponents = 7;
+// Address keys the structured value has no place for ("CountryCode") travel
+// as parameters of their ADR line, one "key=value" each. Other contact tools
+// keep parameters they do not know and show the address without them.
+constexpr const char* kAddressFieldParameter = "X-ADDRESS-FIELD";
+
+bool isStructuredAddressKey(std::string_view key)
+{
+    return std::any_of(
+        kAddressFields.begin(), kAddressFields.end(), [&](const AddressField& field) { return key == field.key; });
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -423,7 +433,14 @@ std::string VCard::serialize(const PersonRecord& record)
         std::string value;
         for (size_t i = 0; i < components.size(); ++i)
             value += (i ? ";" : "") + components[i];
-        appendLine(out, "ADR" + labelParameters(address.label) + ":" + value);
+        std::string extraFields;
+        for (const auto& [key, fieldValue] : address.value) {
+            // A key with "=" in it could not be told from its value when read back.
+            if (!isStructuredAddressKey(key) && !key.empty() && key.find('=') == std::string::npos)
+                extraFields
+                    += std::string(";") + kAddressFieldParameter + "=" + VCard::quotedParameter(key + "=" + fieldValue);
+        }
+        appendLine(out, "ADR" + labelParameters(address.label) + extraFields + ":" + value);
     }
     for (const auto& url : record.urls)
         appendLine(out, "URL" + labelParameters(url.label) + ":" + safeURI(url.value));
@@ -474,6 +491,19 @@ std::optional<PersonRecord> VCard::parse(std::string_view text)
             for (const auto& field : kAddressFields) {
                 if (field.component < components.size() && !components[field.component].empty())
                     address[field.key] = unescapeText(components[field.component]);
+            }
+            for (const auto& [parameterName, values] : line->parameters) {
+                if (!equalsIgnoringCase(parameterName, kAddressFieldParameter))
+                    continue;
+                for (const auto& field : values) {
+                    size_t equals = field.find('=');
+                    if (equals == std::string::npos || equals == 0)
+                        continue;
+                    std::string key = field.substr(0, equals);
+                    // The structured value has the last word on the keys it holds.
+                    if (!isStructuredAddressKey(key))
+                        address.emplace(std::move(key), field.substr(equals + 1));
+                }
             }
             record.addresses.push_back({ labelOf(*line), std::move(address) });
         } else if (equalsIgnoringCase(name, "URL")) {

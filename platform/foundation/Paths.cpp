@@ -300,3 +300,28 @@ std::optional<std::string> Paths::readFile(const std::filesystem::path& path)
         return std::nullopt;
     return std::string(contents.get(), length);
 }
+
+std::optional<std::string> Paths::readFile(const std::filesystem::path& path, std::uintmax_t maximumSize)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    auto size = std::filesystem::file_size(path, error);
+    if (error || size > maximumSize)
+        return std::nullopt;
+    auto contents = readFile(path);
+    // It may have grown between the two looks.
+    if (contents && contents->size() > maximumSize)
+        return std::nullopt;
+    return contents;
+}
+
+bool Paths::setAsideBadFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    std::filesystem::path aside = path;
+    aside += ".bad";
+    return rename(path.c_str(), aside.c_str()) == 0;
+}

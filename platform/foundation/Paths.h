@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -63,6 +64,16 @@ public:
 
     // The whole file, or nullopt when it is missing, unreadable or not a regular file.
     static std::optional<std::string> readFile(const std::filesystem::path&);
+    // The same, and nullopt for a file larger than `maximumSize` bytes,
+    // which is not read at all.
+    static std::optional<std::string> readFile(const std::filesystem::path&, std::uintmax_t maximumSize);
+
+    // A stored file that could not be used (cut short, not in its format,
+    // far too large) is moved aside to "<name>.bad", replacing an older one,
+    // so that the next save writes a good file while the bad one stays for a
+    // look. Only regular files move; false when there was none or it could
+    // not be moved.
+    static bool setAsideBadFile(const std::filesystem::path&);
 
     Paths() = delete;
 };

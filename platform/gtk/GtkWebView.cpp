@@ -439,6 +439,19 @@ void GtkWebView::decide(GObject* decision, const std::string& url, int navigatio
     bool newWindow = navigationType < 0;
     if (newWindow)
         navigationType = -1 - navigationType;
+    if (isCommandURL(url)) {
+        // The engine does not say which frame navigates, but only the top
+        // frame's navigations come back as loads of the view: let the
+        // engine try the command's URL, which it cannot show, and take the
+        // command from the top frame's failed load (loadFailed). A frame
+        // inside the page fails on its own, unheard. A command that asks
+        // for a new window names no frame of ours and goes nowhere.
+        if (newWindow)
+            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+        else
+            webkit_policy_decision_use(WEBKIT_POLICY_DECISION(decision));
+        return;
+    }
     bool allowed = shouldStartLoad(url, navigationTypeFor(static_cast<WebKitNavigationType>(navigationType)));
     if (!newWindow) {
         if (allowed)
@@ -495,6 +508,16 @@ void GtkWebView::loadChanged(WebKitWebView*, int event, gpointer data)
 gboolean GtkWebView::loadFailed(WebKitWebView*, int, const char* uri, GError* error, gpointer data)
 {
     auto* self = static_cast<GtkWebView*>(data);
+    if (uri && self->isCommandURL(uri)) {
+        // The top frame's command (see decide), not a failure: the page
+        // stays as it was, and the load ends as finished.
+        std::weak_ptr<View> weak = self->sharedView();
+        self->deliver([weak, command = std::string(uri)] {
+            if (auto view = lockView(weak))
+                view->didReceiveCommand(command);
+        });
+        return TRUE;
+    }
     if (self->m_suppressUntilNextStart)
         return TRUE;
     self->m_failedThisLoad = true;

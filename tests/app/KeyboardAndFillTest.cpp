@@ -1,8 +1,12 @@
 #include "app/VantrelSettings.h"
+#include "platform/foundation/Log.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/graphics/Image.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/GoldenImage.h"
+
+#include <fstream>
 
 // The test screen driven from the keyboard, on a screen of any size, as the
 // desktop host would: keys go to the application with no first responder.
@@ -262,6 +266,68 @@ TEST_F(KeyboardTest, ASettingsFileOfNonsenseGivesTheDefaults)
     EXPECT_EQ(VantrelSettings::load(settingsFile).squarePixelPosition, (Point { 4, 7 }));
     launch();
     EXPECT_EQ(screen->squareSize(), vcVantrel::kMaximumSquareSize);
+}
+
+TEST_F(KeyboardTest, AnUnreadableSettingsFileIsMovedAsideAndTheNextSaveWritesAGoodOne)
+{
+    auto settingsFile = dataDirectory / VantrelSettings::kFileName;
+    auto aside = dataDirectory / (std::string(VantrelSettings::kFileName) + ".bad");
+    std::string deep = std::string(600, '[') + std::string(600, ']');
+    for (const std::string& text : { std::string(R"({"squareX": 10, "squ)"), std::string("not json"), deep }) {
+        ASSERT_TRUE(Paths::writeFileAtomically(settingsFile, text));
+        EXPECT_EQ(VantrelSettings::load(settingsFile), VantrelSettings {}) << text.substr(0, 20);
+        EXPECT_FALSE(std::filesystem::exists(settingsFile));
+        EXPECT_EQ(Paths::readFile(aside), text) << "kept as it was, for a look";
+    }
+    // 100 MB is set aside without being read.
+    {
+        std::ofstream out(settingsFile);
+        out << R"({"squareX": 10, "squareY": 10, "pad": ")";
+        std::string block(1024 * 1024, ' ');
+        for (int i = 0; i < 100; ++i)
+            out << block;
+        out << "\"}";
+    }
+    EXPECT_EQ(VantrelSettings::load(settingsFile), VantrelSettings {});
+    EXPECT_GT(std::filesystem::file_size(aside), 100u * 1024 * 1024);
+    // The app starts with the defaults, and the next save writes a good file.
+    launch();
+    dismissWarning();
+    key("Down");
+    auto saved = VantrelSettings::load(settingsFile);
+    EXPECT_TRUE(saved.squarePixelPosition);
+    EXPECT_TRUE(std::filesystem::exists(aside));
+    // A settings file of ours that reads well is never moved.
+    std::filesystem::remove(aside);
+    EXPECT_EQ(VantrelSettings::load(settingsFile), saved);
+    EXPECT_FALSE(std::filesystem::exists(aside));
+}
+
+TEST_F(KeyboardTest, ASettingsSaveOnAFullDiskKeepsThePreviousFileAndSaysSoOnce)
+{
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    auto settingsFile = dataDirectory / VantrelSettings::kFileName;
+    VantrelSettings first;
+    first.squarePixelPosition = Point { 1, 2 };
+    ASSERT_TRUE(first.save(settingsFile));
+    VantrelSettings second;
+    second.squarePixelPosition = Point { 300, 400 };
+    second.squareSize = 64;
+    {
+        FileSizeLimit full(8);
+        EXPECT_FALSE(second.save(settingsFile));
+        EXPECT_FALSE(second.save(settingsFile));
+    }
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(VantrelSettings::load(settingsFile), first);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](auto& line) { return line.find("Settings could not be saved") != std::string::npos; }),
+        1);
+    for (auto& entry : std::filesystem::directory_iterator(dataDirectory.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".settings")) << "no temporary file left";
+    EXPECT_TRUE(second.save(settingsFile));
+    EXPECT_EQ(VantrelSettings::load(settingsFile), second);
 }
 
 TEST_F(KeyboardTest, ThePanelOffersTheSolidFills)

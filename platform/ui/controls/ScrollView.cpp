@@ -333,8 +333,10 @@ void ScrollView::scrollByWheel(Point delta)
         if (!self || self->m_tracking)
             return;
         Point target = self->pageTarget(self->contentOffset(), {});
+        // Already on a page: the scroll ends here, and the delegate hears
+        // so as it would after a settling motion.
         if (target == self->contentOffset())
-            self->hideIndicators();
+            self->finishMotion(Motion::WheelSettle);
         else
             self->startMotion(Motion::WheelSettle, target, kPageSnapDuration, 0);
     });

@@ -3,8 +3,10 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SystemURLPolicy.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 static WebView::Factory& factory()
@@ -139,4 +141,27 @@ void WebView::didFailLoad(const URLError& error)
         auto protectedThis = sharedView();
         delegate->webViewDidFailLoad(*this, error);
     }
+}
+
+void WebView::didReceiveCommand(const std::string& url)
+{
+    if (auto delegate = m_delegate.lock()) {
+        auto protectedThis = sharedView();
+        delegate->webViewDidReceiveCommand(*this, url);
+    }
+}
+
+void WebView::setCommandScheme(std::string_view scheme)
+{
+    m_commandScheme.assign(scheme);
+    std::transform(m_commandScheme.begin(), m_commandScheme.end(), m_commandScheme.begin(),
+        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+}
+
+bool WebView::isCommandURL(std::string_view url) const
+{
+    if (m_commandScheme.empty())
+        return false;
+    auto scheme = SystemURLPolicy::schemeOf(url);
+    return scheme && *scheme == m_commandScheme;
 }

@@ -52,6 +52,17 @@ public:
     bool scalesPageToFit() const { return m_scalesPageToFit; }
     void setScalesPageToFit(bool s) { m_scalesPageToFit = s; }
 
+    // Commands. A navigation of the page's top frame to a URL of this scheme
+    // is the page talking to the program: it is never loaded, and the
+    // delegate hears it through webViewDidReceiveCommand instead of being
+    // asked about it. A frame inside the page (another site's iframe) cannot
+    // send commands: its navigations to the scheme go nowhere. An engine
+    // that cannot tell frames apart asks webViewShouldStartLoad as for any
+    // other navigation. Empty (the default): no command scheme.
+    const std::string& commandScheme() const { return m_commandScheme; }
+    void setCommandScheme(std::string_view scheme);
+    bool isCommandURL(std::string_view url) const;
+
     // Loading
     virtual void loadRequest(const Request&);
     void loadURL(const std::string& url) { loadRequest(Request { .url = url }); }
@@ -89,10 +100,12 @@ protected:
     void didStartLoad();
     void didFinishLoad();
     void didFailLoad(const URLError&);
+    void didReceiveCommand(const std::string& url);
 
     std::string m_requestedURL;
 
 private:
     std::weak_ptr<WebViewDelegate> m_delegate;
     bool m_scalesPageToFit { false };
+    std::string m_commandScheme; // lower case
 };

@@ -24,4 +24,6 @@ public:
     virtual void webViewDidStartLoad(WebView&) { }
     virtual void webViewDidFinishLoad(WebView&) { }
     virtual void webViewDidFailLoad(WebView&, const URLError&) { }
+    // A command from the page's top frame (see WebView::setCommandScheme).
+    virtual void webViewDidReceiveCommand(WebView&, const std::string& url) { (void)url; }
 };

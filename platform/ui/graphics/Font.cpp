@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 VANTREL_GUNIQUE_DELETER(PangoFontDescription, pango_font_description_free);
 VANTREL_GUNIQUE_DELETER(PangoLayoutIter, pango_layout_iter_free);
@@ -53,14 +55,34 @@ GUniquePtr<PangoFontDescription> describe(const Font& font)
 
 Font Font::fontWithName(const std::string& name, double size)
 {
+    // The platform's font names are a family, then optionally "-" and a face
+    // ("Helvetica-Bold", "TimesNewRomanPS-BoldMT"). A name outside them has no
+    // font: it is the system font, whatever its words suggest.
     std::string lower = lowercase(name);
-    std::string family = "Liberation Sans";
-    if (lower.starts_with("courier"))
+    size_t dash = lower.find('-');
+    std::string familyName = lower.substr(0, dash);
+    std::string face = dash == std::string::npos ? "" : lower.substr(dash + 1);
+    static constexpr std::string_view kSans[]
+        = { "helvetica", "helveticaneue", "arial", "arialmt", "verdana", "trebuchetms", "system" };
+    static constexpr std::string_view kMono[] = { "courier", "couriernew", "couriernewps", "couriernewpsmt" };
+    static constexpr std::string_view kSerif[]
+        = { "times", "timesnewroman", "timesnewromanps", "timesnewromanpsmt", "georgia" };
+    static constexpr std::string_view kFaces[] = { "", "bold", "oblique", "italic", "boldoblique", "bolditalic",
+        "roman", "regular", "light", "medium", "mt", "boldmt", "italicmt", "bolditalicmt" };
+    auto in = [](const auto& list, std::string_view word) {
+        return std::find(std::begin(list), std::end(list), word) != std::end(list);
+    };
+    std::string family;
+    if (in(kSans, familyName))
+        family = "Liberation Sans";
+    else if (in(kMono, familyName))
         family = "Liberation Mono";
-    else if (lower.starts_with("times") || lower.starts_with("georgia"))
+    else if (in(kSerif, familyName))
         family = "Liberation Serif";
-    bool bold = lower.find("bold") != std::string::npos;
-    bool italic = lower.find("oblique") != std::string::npos || lower.find("italic") != std::string::npos;
+    if (family.empty() || !in(kFaces, face))
+        return systemFont(size);
+    bool bold = face.find("bold") != std::string::npos;
+    bool italic = face.find("oblique") != std::string::npos || face.find("italic") != std::string::npos;
     return Font(name, family, bold, italic, size);
 }
 

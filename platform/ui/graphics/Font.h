@@ -13,8 +13,9 @@
 // metric-compatible families ("Helvetica" and the system font to Liberation
 // Sans, "Helvetica-Bold" to its bold face, "Courier" to Liberation Mono,
 // "Times" to Liberation Serif), so text measures and renders the same on
-// every machine. Measuring and drawing share one Pango set-up without hinting,
-// so a size measured here is the size drawn at any scale.
+// every machine; a name the platform has no font for is the system font.
+// Measuring and drawing share one Pango set-up without hinting, so a size
+// measured here is the size drawn at any scale.
 class Font {
 public:
     static Font fontWithName(const std::string& name, double size);

@@ -16,7 +16,7 @@ public:
     const std::vector<AnimationValue>& values() const { return m_values; }
     void setValues(std::vector<AnimationValue> v) { m_values = std::move(v); }
     const std::vector<double>& keyTimes() const { return m_keyTimes; }
-    void setKeyTimes(std::vector<double> k) { m_keyTimes = std::move(k); }
+    void setKeyTimes(std::vector<double>);
     const std::vector<TimingFunction>& timingFunctions() const { return m_timingFunctions; }
     void setTimingFunctions(std::vector<TimingFunction> t) { m_timingFunctions = std::move(t); }
 
@@ -27,5 +27,6 @@ private:
 
     std::vector<AnimationValue> m_values;
     std::vector<double> m_keyTimes;
+    bool m_keyTimesAscend { true };
     std::vector<TimingFunction> m_timingFunctions;
 };

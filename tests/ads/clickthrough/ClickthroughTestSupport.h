@@ -70,6 +70,8 @@ public:
 
     // The engine's side.
     bool navigate(const std::string& to) { return shouldStartLoad(to, WebViewDelegate::NavigationType::LinkClicked); }
+    // A command from the page's top frame.
+    void command(const std::string& url) { didReceiveCommand(url); }
     void start()
     {
         loading = true;

@@ -4,6 +4,7 @@
 #include "ads/core/PellarEndpoints.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
+#include "platform/ui/controls/AlertView.h"
 
 namespace {
 
@@ -123,24 +124,22 @@ TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigat
     present();
     advance(0.8);
     // Before the page has shown it is the canvas page, commands do nothing.
-    EXPECT_FALSE(page->navigate("pellar://launch?url=http%3A%2F%2Fexample.com%2F"));
-    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    page->command("pellar://launch?url=http%3A%2F%2Fexample.com%2F");
+    page->command("pellar://closecanvas");
     EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(closing());
 
     loadCanvasPage();
-    EXPECT_FALSE(page->navigate("pellar://launch?url=http%3A%2F%2Fexample.com%2Fa%3Fb%3D1%26c%3D2"));
-    EXPECT_FALSE(page->navigate("pellar://launch?x=1&url=tel%3A%2B15555550100"));
-    EXPECT_FALSE(page->navigate("pellar://launch?url=storeapp%3A%2F%2Fstore.example%2Fapp%2Fid1"));
-    EXPECT_EQ(opened,
-        (std::vector<std::string> {
-            "http://example.com/a?b=1&c=2", "tel:+15555550100", "storeapp://store.example/app/id1" }));
+    page->command("pellar://launch?url=http%3A%2F%2Fexample.com%2Fa%3Fb%3D1%26c%3D2");
+    page->command("pellar://launch?x=1&url=storeapp%3A%2F%2Fstore.example%2Fapp%2Fid1");
+    EXPECT_EQ(
+        opened, (std::vector<std::string> { "http://example.com/a?b=1&c=2", "storeapp://store.example/app/id1" }));
 
     opened.clear();
     for (const char* refused : { "pellar://launch?url=file%3A%2F%2F%2Fetc%2Fpasswd",
              "pellar://launch?url=javascript%3Aalert(1)", "pellar://launch", "pellar://launch?url=not%20a%20url",
              "pellar://unknown?url=http%3A%2F%2Fexample.com%2F" })
-        EXPECT_FALSE(page->navigate(refused)) << refused;
+        page->command(refused);
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),
                   [](auto& line) { return line.find("Refused to open a link with the scheme") != std::string::npos; }),
@@ -148,8 +147,97 @@ TEST_F(PellarCanvasControllerTest, LaunchOpensAllowedLinksOutsideAndNeverNavigat
     for (auto& line : logLines)
         EXPECT_EQ(line.find("passwd"), std::string::npos) << line;
     EXPECT_FALSE(closing());
-    // Ordinary pages load in the canvas.
+    // Ordinary pages load in the canvas; a command asked as a navigation (an
+    // engine that cannot tell the frame) is never loaded and never obeyed.
     EXPECT_TRUE(page->navigate("http://127.0.0.1:1/landing/canvas#sdk"));
+    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    EXPECT_FALSE(page->navigate("PELLAR://launch?url=http%3A%2F%2Fexample.com%2F"));
+    EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(closing());
+}
+
+TEST_F(PellarCanvasControllerTest, CallsMessagesAndMailAreConfirmedFirst)
+{
+    present();
+    advance(0.8);
+    loadCanvasPage();
+    auto tap = [](const std::string& label) {
+        for (auto& [text, frame] : Application::shared().accessibleElementsOnScreen()) {
+            if (text == label) {
+                Application::shared().sendTouch(TouchPhase::Began, frame.center());
+                Application::shared().sendTouch(TouchPhase::Ended, frame.center());
+                return true;
+            }
+        }
+        return false;
+    };
+    struct Case {
+        const char* command;
+        const char* title;
+        const char* confirm;
+        const char* link;
+    };
+    for (const Case& c : {
+             Case { "pellar://launch?url=tel%3A%2B15555550100", "Call +15555550100?", "Call", "tel:+15555550100" },
+             Case { "pellar://launch?url=sms%3A%2B15555550100%3Fbody%3Dhi", "Send a message to +15555550100?", "Send",
+                 "sms:+15555550100?body=hi" },
+             Case { "pellar://launch?url=mailto%3Ahelp%40example.com%3Fsubject%3Dx", "Write to help@example.com?",
+                 "Write", "mailto:help@example.com?subject=x" },
+         }) {
+        opened.clear();
+        page->command(c.command);
+        auto alerts = AlertView::visibleAlerts();
+        ASSERT_EQ(alerts.size(), 1u) << c.command;
+        EXPECT_EQ(alerts[0]->title(), c.title);
+        EXPECT_TRUE(opened.empty()) << "nothing leaves before the user says so";
+        // Cancel sends nothing; the confirmation sends the link unchanged.
+        alerts.clear();
+        ASSERT_TRUE(tap("Cancel"));
+        EXPECT_TRUE(opened.empty());
+        page->command(c.command);
+        ASSERT_TRUE(tap(c.confirm));
+        EXPECT_EQ(opened, std::vector<std::string> { c.link });
+        EXPECT_TRUE(AlertView::visibleAlerts().empty());
+    }
+    // A message link that names nobody asks nothing and sends nothing.
+    opened.clear();
+    page->command("pellar://launch?url=sms%3A");
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(PellarCanvasControllerTest, CommandsCountOnlyWhileTheTopFrameShowsTheCanvasPagesOrigin)
+{
+    present();
+    advance(0.8);
+    page->scriptAnswers["typeof(pellar)"] = "object";
+    page->start();
+    // The canvas page answered from where its redirects ended.
+    page->finish("Canvas", "http://media.example:8080/static/mobile/canvas.html");
+    page->url = "http://MEDIA.example:8080/static/mobile/other.html"; // same origin, another page
+    page->command("pellar://launch?url=http%3A%2F%2Fexample.com%2F");
+    EXPECT_EQ(opened, std::vector<std::string> { "http://example.com/" });
+
+    opened.clear();
+    logLines.clear();
+    for (const char* elsewhere : { "http://media.example:8081/static/mobile/canvas.html",
+             "https://media.example:8080/static/mobile/canvas.html", "http://advertiser.example/landing", "" }) {
+        page->url = elsewhere;
+        page->command("pellar://launch?url=http%3A%2F%2Fexample.com%2F");
+        page->command("pellar://closecanvas");
+    }
+    EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(closing());
+    ASSERT_EQ(logLines.size(), 8u);
+    for (auto& line : logLines) {
+        EXPECT_NE(line.find("Refused a \"pellar\" command"), std::string::npos) << line;
+        EXPECT_EQ(line.find("example"), std::string::npos) << line;
+    }
+    page->url = "http://media.example:8080/";
+    page->command("pellar://closecanvas");
+    EXPECT_TRUE(closing());
+    advance(1); // gone before the next screen
+    EXPECT_FALSE(canvasScreen->modalWindow());
 }
 
 TEST_F(PellarCanvasControllerTest, CloseCanvasShrinksBackIntoTheBannerAndLeavesNothing)
@@ -158,9 +246,9 @@ TEST_F(PellarCanvasControllerTest, CloseCanvasShrinksBackIntoTheBannerAndLeavesN
     advance(0.8);
     loadCanvasPage();
     advance(0.5);
-    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    page->command("pellar://closecanvas");
     EXPECT_TRUE(closing());
-    EXPECT_FALSE(page->navigate("pellar://closecanvas"));
+    page->command("pellar://closecanvas");
     EXPECT_EQ(host->count("did"), 1);
     advance(0.4);
     auto backdrop = canvasScreen->background();

@@ -4,7 +4,10 @@
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/graphics/ImageContext.h"
 #include "tests/ads/clickthrough/CallAndContactsTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 #include "json/JSONDeserializer.h"
+
+#include <fstream>
 
 namespace {
 
@@ -182,4 +185,56 @@ TEST_F(PellarContactTest, CancelAndBadAnswersChangeNothing)
     loop().runUntil([] { return false; }, 0.1);
     EXPECT_EQ(server.requests().size(), 0u);
     EXPECT_FALSE(std::filesystem::exists(contactsDirectory())) << "cancel does not even open the address book";
+}
+
+TEST_F(PellarContactTest, AnAddThatCannotBeWrittenIsLoggedAndShownAndNotReported)
+{
+    // A file stands where the contacts folder should be.
+    std::filesystem::create_directories(contactsDirectory().parent_path());
+    {
+        std::ofstream(contactsDirectory()) << "not a folder";
+    }
+    auto answer = json(R"({"contact": {"organization": "Acme\nCorp"}})");
+    PellarClickToContactsAlert::create(answer.find("contact"), server.url("/acquisition"))->show();
+    ASSERT_TRUE(tapLabel("Add"));
+    auto failures = std::count_if(log.begin(), log.end(),
+        [](auto& line) { return line.starts_with("Could not add contact Acme Corp to the address book: "); });
+    EXPECT_EQ(failures, 1);
+    ASSERT_EQ(AlertView::visibleAlerts().size(), 1u);
+    EXPECT_EQ(AlertView::visibleAlerts()[0]->title(), "Acme\nCorp was not added to your Address Book.");
+    ASSERT_TRUE(tapLabel("OK"));
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+    loop().runUntil([] { return false; }, 0.1);
+    EXPECT_EQ(server.requestsTo("/acquisition"), 0);
+    EXPECT_EQ(logged(kAdded), 0);
+}
+
+TEST_F(PellarContactTest, AReplacementThatCannotBeWrittenKeepsTheOldEntry)
+{
+    addEntry("Acme");
+    auto before = stored();
+    ASSERT_EQ(before.size(), 1u);
+    auto contact = PellarContact::createWithDictionary(acme());
+    {
+        FileSizeLimit full(16); // the disk fills up under the new card
+        EXPECT_TRUE(contact->addToAddressBook());
+    }
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(logged(kAdded), 0);
+    // Once there is room again, the next add replaces it as usual.
+    EXPECT_FALSE(contact->addToAddressBook());
+    ASSERT_EQ(stored().size(), 1u);
+    EXPECT_EQ(stored()[0].phoneNumbers.size(), 2u);
+}
+
+TEST_F(PellarContactTest, AddressKeysBeyondTheStructuredOnesAreKept)
+{
+    auto contact = PellarContact::createWithDictionary(json(R"({"organization": "Acme", "addresses": {"work":
+        {"Street": "1 Market St", "CountryCode": "us", "Floor": "3; \"B\", east", "a=b": "dropped"}}})"));
+    EXPECT_FALSE(contact->addToAddressBook());
+    ASSERT_EQ(stored().size(), 1u);
+    ASSERT_EQ(stored()[0].addresses.size(), 1u);
+    EXPECT_EQ(stored()[0].addresses[0].value,
+        (PersonRecord::Address {
+            { "Street", "1 Market St" }, { "CountryCode", "us" }, { "Floor", "3; \"B\", east" } }));
 }

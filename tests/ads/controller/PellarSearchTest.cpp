@@ -6,6 +6,7 @@
 #include "ads/core/PellarViewInternal.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/controls/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/SearchBar.h"
 #include "platform/ui/controls/TableView.h"
@@ -26,8 +27,10 @@ namespace {
 struct SearchHost final : PellarDelegate {
     std::string publisherId() override { return "pub-1"; }
     void didReceiveAd(PellarView&) override { ++received; }
+    void didDismissFullScreenModal() override { ++dismissed; }
     std::optional<std::optional<std::string>> postalCode() override { return postal; }
     int received { 0 };
+    int dismissed { 0 };
     std::optional<std::optional<std::string>> postal;
 };
 
@@ -52,10 +55,11 @@ protected:
         Application::shared().reset();
         AdFixture::TearDown();
     }
-    void stageSearchAd(bool withSuggestions = true, bool withPlaceholder = true, const std::string& page = "")
+    void stageSearchAd(bool withSuggestions = true, bool withPlaceholder = true, const std::string& page = "",
+        const std::string& action = "url")
     {
         std::string answer
-            = R"({"text": "Search the web", "6": "url", "18": "search", "204": "/icon.png", "20": "1", )";
+            = R"({"text": "Search the web", "6": ")" + action + R"(", "18": "search", "204": "/icon.png", "20": "1", )";
         if (!page.empty())
             answer += R"("22": ")" + page + R"(", )";
         if (withPlaceholder)
@@ -220,28 +224,50 @@ TEST_F(SearchTest, WithoutASuggestionURLTheTableNeverShows)
     EXPECT_EQ(requestsTo("/suggest").size(), 0u);
 }
 
-TEST_F(SearchTest, ReturnSendsOneClickWithTheQueryAndShowsTheSpinner)
+TEST_F(SearchTest, ReturnSendsOneClickWithTheQueryAndSpinsUntilTheClickSettles)
 {
+    // The click's answer opens no screen (no "redirect_url"): the search
+    // screen must not stay up with its spinner once the answer is in.
+    server.respond("/click/search", { .body = "{}", .contentType = "application/json", .delay = 0.3 });
     stageSearchAd();
     openSearch();
     key("Return"); // an empty search still searches
-    ASSERT_TRUE(settled());
-    auto clicks = requestsTo("/click/search");
-    ASSERT_EQ(clicks.size(), 1u);
-    EXPECT_EQ(clicks[0].method, "POST");
-    EXPECT_NE(clicks[0].body.find(R"("query":"")"), std::string::npos) << clicks[0].body;
 
-    // The bar is disabled: neither typing nor a second Return does anything.
+    // While the click is under way the bar is disabled: neither typing nor a second Return does anything.
     type("x");
     key("Return");
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(requestsTo("/click/search").size(), 1u);
     EXPECT_FALSE(screen->searchBar()->isUserInteractionEnabled());
     EXPECT_FALSE(screen->searchBar()->searchBar()->showsCancelButton());
     EXPECT_FALSE(screen->suggestionTable()->superview());
     ASSERT_TRUE(screen->spinner());
     EXPECT_TRUE(screen->spinner()->isAnimating());
     EXPECT_EQ(screen->spinner()->frame().size, (Size { 25, 25 }));
+    EXPECT_EQ(host->dismissed, 0);
+
+    ASSERT_TRUE(settled());
+    auto clicks = requestsTo("/click/search");
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].method, "POST");
+    EXPECT_NE(clicks[0].body.find(R"("query":"")"), std::string::npos) << clicks[0].body;
+    EXPECT_EQ(host->dismissed, 1);
+    advance(3);
+    EXPECT_FALSE(screen->modalWindow());
+    EXPECT_FALSE(screen->spinner()->superview() && screen->spinner()->window());
+}
+
+TEST_F(SearchTest, AClickThatOffersACallGivesTheScreenBackUnderTheAlert)
+{
+    server.respond(
+        "/click/search", { .body = R"({"redirect_url": "tel:5550100"})", .contentType = "application/json" });
+    stageSearchAd(true, true, "", "call");
+    openSearch();
+    type("pixels");
+    key("Return");
+    ASSERT_TRUE(settled());
+    advance(2);
+    EXPECT_FALSE(screen->modalWindow());
+    EXPECT_EQ(host->dismissed, 1);
+    EXPECT_EQ(AlertView::visibleAlerts().size(), 1u); // the call's confirmation is up
 }
 
 TEST_F(SearchTest, TappedSuggestionIsSearchedAndAFailedClickGivesTheScreenBack)

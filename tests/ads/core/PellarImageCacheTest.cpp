@@ -1,5 +1,7 @@
 #include "ads/core/PellarImageCache.h"
+#include "platform/foundation/Log.h"
 #include "tests/ads/core/AdsCoreFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>
 #include <fstream>
@@ -39,6 +41,26 @@ TEST_F(PellarImageCacheTest, MissingOrUnreadableFilesAreNotImages)
     std::filesystem::create_directories(PellarImageCache::imageCacheDirectory() / "folder");
     EXPECT_FALSE(cache().imageIsInCache("folder"));
     EXPECT_FALSE(cache().fetchImageNamed("folder"));
+}
+
+TEST_F(PellarImageCacheTest, AFullDiskKeepsTheOlderCopyAndSaysSoOnce)
+{
+    cache().storeImage(kPNG, "back");
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    {
+        FileSizeLimit full(8);
+        cache().storeImage(kPNG + "v2", "back");
+        cache().storeImage(kPNG, "front");
+    }
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(cache().fetchImageNamed("back"), kPNG);
+    EXPECT_FALSE(cache().fetchImageNamed("front"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                  "Pellar: Could not store an image in the cache; images will be downloaded again"),
+        1);
+    for (auto& entry : std::filesystem::directory_iterator(PellarImageCache::imageCacheDirectory()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << "no temporary file left";
 }
 
 TEST_F(PellarImageCacheTest, NamesThatCouldLeaveTheDirectoryAreNeverPaths)

@@ -1,7 +1,9 @@
 #include "ads/core/PellarLocalizer.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/ServerText.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/ads/core/AdsCoreFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <filesystem>
 #include <fstream>
@@ -108,3 +110,53 @@ TEST_F(PellarLocalizerTest, EmptyLanguageListMeansEnglish)
 }
 
 } // namespace
+
+TEST_F(PellarLocalizerTest, AStoredTableThatCannotBeReadIsMovedAsideAndFetchedAgain)
+{
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    auto path = localizer().stringsPathForLanguage("de");
+    auto aside = path;
+    aside += ".bad";
+    std::string tooLarge(PellarLocalizer::kMaximumStringsTableSize + 1, ' ');
+    for (const std::string& bad : { std::string("\"Ok\" = \"Gu"), std::string("bplist00\x01\x02"), tooLarge }) {
+        localizer().resetForTesting();
+        writeTable("de", bad);
+        EXPECT_EQ(localizer().localizedStringForKey("Ok"), "Ok");
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(std::filesystem::file_size(aside), bad.size());
+    }
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(std::count(
+                  lines.begin(), lines.end(), "Pellar: The stored strings table could not be read; it was moved aside"),
+        3);
+    // Without the file the table is asked for again, and the next run has it.
+    server.respond(kGermanPath, { .body = "\"Ok\" = \"Gut\";" });
+    localizer().downloadResourcesIfNecessary();
+    ASSERT_TRUE(loop().runUntil([&] { return std::filesystem::exists(path); }));
+    loop().runUntilIdle();
+    localizer().resetForTesting();
+    EXPECT_EQ(localizer().localizedStringForKey("Ok"), "Gut");
+}
+
+TEST_F(PellarLocalizerTest, ATableThatCannotBeStoredLeavesNothingAndIsAskedForAgain)
+{
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    server.respond(kGermanPath, { .body = "\"Ok\" = \"Gut\";" });
+    auto path = localizer().stringsPathForLanguage("de");
+    {
+        FileSizeLimit full(4);
+        localizer().downloadResourcesIfNecessary();
+        ASSERT_TRUE(loop().runUntil([&] { return server.requestsTo(kGermanPath) == 1; }));
+        drain(0.3);
+    }
+    Log::setCaptureHook(nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(std::count(
+                  lines.begin(), lines.end(), "Pellar: Could not store the strings table; it will be downloaded again"),
+        1);
+    localizer().downloadResourcesIfNecessary();
+    ASSERT_TRUE(loop().runUntil([&] { return std::filesystem::exists(path); }));
+    EXPECT_EQ(server.requestsTo(kGermanPath), 2);
+}

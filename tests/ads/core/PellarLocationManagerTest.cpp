@@ -1,6 +1,8 @@
 #include "ads/core/PellarLocationManager.h"
+#include "platform/foundation/Log.h"
 #include "platform/location/ScriptedLocationSource.h"
 #include "tests/ads/core/AdsCoreFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -106,3 +108,33 @@ TEST_F(PellarLocationManagerTest, DenialDisablesLocationForTheRestOfTheRun)
 }
 
 } // namespace
+
+TEST_F(PellarLocationManagerTest, AStoredLocationThatCannotBeReadIsMovedAsideAndAFullDiskKeepsTheOldOne)
+{
+    auto path = PellarLocationManager::locationCachePath();
+    auto aside = path;
+    aside += ".bad";
+    for (const std::string& bad :
+        { std::string("52.5\xC3\xA9"), std::string(PellarLocationManager::kMaximumCacheFileSize + 1, '1') }) {
+        manager().resetForTesting(source);
+        writeCache(bad, kHour);
+        EXPECT_EQ(manager().locationString(), std::nullopt);
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(std::filesystem::file_size(aside), bad.size());
+    }
+
+    manager().resetForTesting(source);
+    writeCache("52.520000,13.405000", 25 * kHour);
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
+    {
+        FileSizeLimit full(4);
+        manager().updateIfAppropriate();
+        source->deliverLocation(fix(48.1, 11.6, 500));
+        source->deliverLocation(fix(48.2, 11.7, 500));
+    }
+    Log::setCaptureHook(nullptr);
+    EXPECT_EQ(fileText(), "52.520000,13.405000");
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "Pellar: Could not store the location; the previous one is kept"), 1);
+}

@@ -1,5 +1,6 @@
 #include "ads/flex/PellarFlexAd.h"
 #include "ads/flex/PellarFlexAdContainerView.h"
+#include "ads/flex/PellarFlexAdViewProtocol.h"
 #include "ads/flex/PellarGradientView.h"
 #include "ads/flex/PellarImageView.h"
 #include "ads/flex/PellarLabelView.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/controls/PageControl.h"
 #include "platform/ui/controls/ScrollView.h"
 #include "platform/ui/layers/Animation.h"
+#include "platform/ui/layers/AnimationGroup.h"
 #include "tests/ads/ad/AdTestSupport.h"
 #include "json/JSONDeserializer.h"
 
@@ -174,6 +176,22 @@ TEST_F(PellarFlexAdTest, LabelsReadEveryKeyWithDefaults)
     build(R"({"v":[{"t":"l"},{"t":"bg"}]})");
     EXPECT_EQ(viewAt<PellarLabelView>(0)->textColor(), Color::rgba(1, 0, 0));
     EXPECT_EQ(viewAt<PellarGradientView>(1)->baseGradientColor(), PellarFlexAd::defaultAdBackgroundColor());
+}
+
+TEST_F(PellarFlexAdTest, GradientEndsAtItsOwnEndPointElseAtItsInitialAlpha)
+{
+    build(R"({"v":[{"t":"bg","ia":0.7},{"t":"bg","ep":0.2},{"t":"bg","ia":0.7,"ep":0.2},{"t":"bg"}]})");
+    ASSERT_EQ(views().size(), 4u);
+    struct Expected {
+        float initialAlpha;
+        float endPoint;
+    };
+    const Expected expected[] = { { 0.7f, 0.7f }, { 0.5f, 0.2f }, { 0.7f, 0.2f }, { 0.5f, 0.4375f } };
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        auto* gradient = viewAt<PellarGradientView>(i);
+        EXPECT_FLOAT_EQ(gradient->initialAlpha(), expected[i].initialAlpha) << i;
+        EXPECT_FLOAT_EQ(gradient->endPointY(), expected[i].endPoint) << i;
+    }
 }
 
 TEST_F(PellarFlexAdTest, GradientsAndPagedGroups)
@@ -348,4 +366,51 @@ TEST_F(PellarFlexAdTest, CapsBoundTheWorkADescriptionAsksFor)
     }
     EXPECT_EQ(groups, 8);
     EXPECT_TRUE(logged("deeper than 8"));
+}
+
+TEST_F(PellarFlexAdTest, AnimationsAreBoundedPerMemberPerElementAndPerAd)
+{
+    auto membersOf = [&](size_t index) {
+        auto* flexView = dynamic_cast<PellarFlexAdViewProtocol*>(views().at(index).get());
+        auto group = flexView ? std::dynamic_pointer_cast<AnimationGroup>(flexView->animation()) : nullptr;
+        return group ? group->animations().size() : 0u;
+    };
+    auto keyframe
+        = [](size_t values) { return R"({"t":"K","kp":"opacity","vt":"F","vs":[)" + repeated("0.5", values) + "]}"; };
+    const std::string basic = R"({"t":"B","kp":"opacity","vt":"F","fv":0,"tv":1})";
+
+    // Members: 64 on one element; a key-frame member of 1,000 values, not 1,001.
+    build(R"({"v":[{"t":"P","a":[)" + repeated(basic, 65) + R"(]},{"t":"P","a":[)" + keyframe(1000) + ","
+        + keyframe(1001) + "]}]}");
+    EXPECT_EQ(membersOf(0), 64u);
+    EXPECT_EQ(membersOf(1), 1u);
+    EXPECT_TRUE(logged("more than 64 animation members"));
+    EXPECT_TRUE(logged("more than 1000 values"));
+
+    // The ad: 20,000 values in all, whatever the elements; once spent, later
+    // members are left out but the elements stay.
+    std::string elements;
+    for (int i = 0; i < 21; ++i)
+        elements += (i ? "," : "") + (R"({"t":"P","a":[)" + keyframe(1000) + "]}");
+    build(R"({"v":[)" + elements + R"(,{"t":"P","a":[)" + basic + "]}]}");
+    ASSERT_EQ(views().size(), 22u);
+    EXPECT_EQ(membersOf(19), 1u);
+    EXPECT_EQ(membersOf(20), 0u);
+    EXPECT_EQ(membersOf(21), 0u);
+    EXPECT_TRUE(logged("more than 20000 animation values"));
+}
+
+TEST_F(PellarFlexAdTest, AnAdDroppedWhileItsPicturesDecodeHearsNothingAndLeavesNothing)
+{
+    server.respond("/big.png", { .body = pngOfSize(2000, 2000), .contentType = "image/png" });
+    build(R"({"$":{"a":{"u":")" + server.url("/big.png") + R"("}},"v":[{"t":"i","$":"a"}]})");
+    // The download is in; the decode runs on a worker.
+    ASSERT_TRUE(waitUntil([&] { return flexAd->downloadsInFlight() == 0; }));
+    ASSERT_EQ(recorder->loaded + recorder->failed, 0) << "decoded before it could be dropped";
+    std::weak_ptr<PellarFlexAd> weakAd = flexAd;
+    flexAd.reset();
+    EXPECT_TRUE(weakAd.expired());
+    ASSERT_TRUE(waitUntil([] { return !PendingWork::any(); }));
+    loop().runUntilIdle();
+    EXPECT_EQ(recorder->loaded + recorder->failed, 0);
 }

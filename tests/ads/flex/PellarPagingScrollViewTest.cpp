@@ -123,6 +123,21 @@ TEST_F(PagingTest, PageChangesAreRecordedWhereTheOffsetCrossesHalfAPage)
     EXPECT_EQ((*history)[0].stringValue(), "1,1.600000");
 }
 
+TEST_F(PagingTest, TheDotsFadeAfterATouchpadScrollWhereverItEnds)
+{
+    makeGroup(3, 0);
+    firstDraw();
+    advance(1.5);
+    // Exactly one page: nothing is left to settle. Then most of a page, which settles onto the next.
+    for (double delta : { 320.0, 200.0 }) {
+        group->scrollView()->scrollByWheel({ delta, 0 });
+        EXPECT_NEAR(indicatorOpacity(), 1.0, 1e-6) << delta;
+        advance(3);
+        EXPECT_NEAR(indicatorOpacity(), 0.35, 1e-6) << delta;
+    }
+    EXPECT_EQ(offset(), 640);
+}
+
 TEST_F(PagingTest, ASinglePageShowsNoIndicator)
 {
     makeGroup(1, 0);

@@ -130,4 +130,55 @@ TEST_F(PellarCanvasWebKitTest, APageWithoutTheBridgeClosesTheScreenEvenBeforeItH
     EXPECT_EQ(script("typeof cb"), "undefined");
 }
 
+TEST_F(PellarCanvasWebKitTest, AFrameInsideThePageIsNotObeyedButTheTopFrameStillIs)
+{
+    // Another origin (another port) inside the canvas page tries both
+    // commands on its own, with no user action, then tells the page it has.
+    LoopbackServer advertiser;
+    advertiser.respond("/frame",
+        { 200,
+            "<html><script>location.href = 'pellar://launch?url=' + encodeURIComponent('http://example.com/frame');"
+            "setTimeout(function () { location.href = 'pellar://closecanvas'; }, 50);"
+            "setTimeout(function () { parent.postMessage('tried', '*'); }, 300);</script></html>",
+            "text/html" });
+    std::string page = demoCanvasPage();
+    page.replace(page.find("</body>"), 7,
+        "<iframe src=\"" + advertiser.url("/frame")
+            + "\"></iframe><script>window.addEventListener('message', function () { window.tried = 1; });</script>"
+              "</body>");
+    server.respond(PellarEndpoints::kCanvasPagePath, { 200, page, "text/html; charset=utf-8" });
+    present("Screen Test Lab");
+    ASSERT_TRUE(handedOver());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return script("window.tried") == "1"; }, 20));
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(host->count("did"), 0);
+
+    // The page's own buttons still work, and the page was never replaced.
+    script("document.getElementById('open').click()");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !opened.empty(); }, 20));
+    EXPECT_EQ(opened, std::vector<std::string> { contentURL() });
+    EXPECT_EQ(screen->canvas()->webView()->currentURL(), PellarEndpoints::canvasPageURL());
+    EXPECT_EQ(script("window.tried"), "1");
+    script("document.getElementById('close').click()");
+    ASSERT_TRUE(closes());
+}
+
+TEST_F(PellarCanvasWebKitTest, ASiteThePageWentOnToHasNoSay)
+{
+    LoopbackServer elsewhere;
+    elsewhere.respond("/landing",
+        { 200,
+            "<html><title>Elsewhere</title><script>var pellar = {}; setTimeout(function () {"
+            "location.href = 'pellar://closecanvas'; document.title = 'tried'; }, 100);</script></html>",
+            "text/html" });
+    present("Screen Test Lab");
+    ASSERT_TRUE(handedOver());
+    ASSERT_TRUE(settles());
+    script("location.href = '" + elsewhere.url("/landing") + "'");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return script("document.title") == "tried"; }, 20));
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(host->count("did"), 0);
+}
+
 } // namespace

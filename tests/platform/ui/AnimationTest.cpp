@@ -108,6 +108,41 @@ TEST_F(AnimationTest, BeginsFromCurrentStateStartsWhereTheViewIsShown)
     EXPECT_NEAR(x(*view), 55 + 150 * 0.5, 1e-9);
 }
 
+TEST(KeyframeLookup, FindsTheSameSegmentAsAScanForEveryKindOfKeyTimes)
+{
+    auto valueAt = [](const KeyframeAnimation& animation, double t) {
+        return animation.valueAt(t, AnimationValue()).value_or(AnimationValue(-1.0)).as<double>(-1);
+    };
+    auto make = [](std::vector<double> keyTimes, size_t count) {
+        auto animation = KeyframeAnimation::animationWithKeyPath("opacity");
+        std::vector<AnimationValue> values;
+        for (size_t i = 0; i < count; ++i)
+            values.emplace_back(static_cast<double>(i));
+        animation->setValues(std::move(values));
+        animation->setKeyTimes(std::move(keyTimes));
+        animation->setDuration(1);
+        return animation;
+    };
+    // Ascending, with a repeated key time: a moment on it is the later value.
+    auto ascending = make({ 0, 0.1, 0.1, 0.5, 1 }, 5);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 0), 0);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 0.05), 0.5);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 0.1), 1);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 0.3), 2.5);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 0.75), 3.5);
+    EXPECT_DOUBLE_EQ(valueAt(*ascending, 1), 4);
+    // Out of order: the first segment whose end lies beyond the moment.
+    auto unordered = make({ 0, 0.6, 0.2, 1 }, 4);
+    EXPECT_DOUBLE_EQ(valueAt(*unordered, 0.3), 0.5);
+    EXPECT_DOUBLE_EQ(valueAt(*unordered, 0.8), 2 + (0.8 - 0.2) / 0.8);
+    // Evenly spaced (no key times, or not one per value), over a long list.
+    for (auto& even : { make({}, 1001), make({ 0, 1 }, 1001) }) {
+        EXPECT_DOUBLE_EQ(valueAt(*even, 0.5), 500) << even->keyTimes().size();
+        EXPECT_NEAR(valueAt(*even, 0.12345), 123.45, 1e-9);
+        EXPECT_DOUBLE_EQ(valueAt(*even, 1), 1000);
+    }
+}
+
 TEST_F(AnimationTest, KeyframePulseHoldsItsEndAndStopsOnTime)
 {
     auto pulse = KeyframeAnimation::animationWithKeyPath("transform");

@@ -190,6 +190,20 @@ TEST(Image, CallersLimitsRefuseLargeImagesBeforeDecoding)
     EXPECT_TRUE(Image::decode(png, 1, 6000));
 }
 
+TEST(Font, ANameThePlatformHasNoFontForIsTheSystemFontAtTheSize)
+{
+    for (const char* unknown : { "NoSuch-Bold", "NoSuch", "Helvetica-Wide", "Bold", "", "-Bold", "Courier Bold" }) {
+        Font font = Font::fontWithName(unknown, 17);
+        EXPECT_EQ(font, Font::systemFont(17)) << unknown;
+    }
+    Font known = Font::fontWithName("TimesNewRomanPS-BoldMT", 11);
+    EXPECT_EQ(known.family(), "Liberation Serif");
+    EXPECT_TRUE(known.isBold());
+    EXPECT_FALSE(known.isItalic());
+    EXPECT_TRUE(Font::fontWithName("courier-oblique", 9).isItalic());
+    EXPECT_EQ(Font::fontWithName("Georgia", 9).name(), "Georgia");
+}
+
 TEST(Font, PlatformNamesMapToInstalledMetricCompatibleFamilies)
 {
     Font helvetica = Font::fontWithName("Helvetica", 13);

@@ -177,8 +177,8 @@ bool DesktopSession::startBus()
         int null = open("/dev/null", O_WRONLY);
         dup2(null, STDERR_FILENO);
         std::string fd = std::to_string(addressPipe[1]);
-        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile",
-            ("--print-address=" + fd).c_str(), static_cast<char*>(nullptr));
+        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", ("--print-address=" + fd).c_str(),
+            static_cast<char*>(nullptr));
         _exit(127);
     }
     close(addressPipe[1]);
@@ -277,7 +277,8 @@ bool DesktopSession::findWindow()
 
 std::string DesktopSession::runOnDisplay(const std::string& command) const
 {
-    std::string full = "DISPLAY=" + display() + " DBUS_SESSION_BUS_ADDRESS=" + shellQuoted(m_busAddress) + " " + command;
+    std::string full
+        = "DISPLAY=" + display() + " DBUS_SESSION_BUS_ADDRESS=" + shellQuoted(m_busAddress) + " " + command;
     std::string output;
     if (FILE* pipe = popen(full.c_str(), "r")) {
         char buffer[65536];

@@ -168,6 +168,14 @@ int VantrelLauncher::main(int argc, char** argv)
 #endif
 }
 
+ErrorOr<void> VantrelLauncher::runAppCommand(const std::string& name, const std::vector<std::string>& arguments)
+{
+    auto* delegate = dynamic_cast<VantrelAppDelegate*>(Application::shared().delegate());
+    if (!delegate || !delegate->screen() || !delegate->screen()->defectMarker())
+        return Error { kErrorDomain, kMissingInfo, "the test screen is not there" };
+    return DefectScriptCommands::run(*delegate->screen()->defectMarker(), name, arguments);
+}
+
 VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& options,
     const std::optional<Script>& script, ScriptHost& host, bool realtime, std::function<bool()> abandoned)
 {
@@ -176,12 +184,7 @@ VantrelLauncher::ScriptOutcome VantrelLauncher::runScript(const CommandLine& opt
         return outcome;
     bool done = false;
     auto runner = std::make_shared<ScriptRunner>(*script, host);
-    runner->setCommandHandler([](const std::string& name, const std::vector<std::string>& arguments) -> ErrorOr<void> {
-        auto* delegate = dynamic_cast<VantrelAppDelegate*>(Application::shared().delegate());
-        if (!delegate || !delegate->screen() || !delegate->screen()->defectMarker())
-            return Error { kErrorDomain, kMissingInfo, "the test screen is not there" };
-        return DefectScriptCommands::run(*delegate->screen()->defectMarker(), name, arguments);
-    });
+    runner->setCommandHandler(runAppCommand);
     runner->run([&](bool ok, bool quit, const std::string& message) {
         done = true;
         outcome.quitRequested = quit;
@@ -283,6 +286,7 @@ int VantrelLauncher::runScriptStream(GtkHost& host)
     auto commands = adoptGRef(g_unix_input_stream_new(STDIN_FILENO, FALSE));
     auto replies = adoptGRef(g_unix_output_stream_new(STDOUT_FILENO, FALSE));
     auto stream = std::make_shared<ScriptStream>(commands.get(), replies.get(), host);
+    stream->setCommandHandler(runAppCommand);
     bool done = false;
     stream->run([&done](bool) { done = true; });
     RunLoop::main().runUntil([&] { return done || host.isClosed(); }, 1e9);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class GtkHost;
 class ScriptHost;
@@ -60,5 +61,7 @@ private:
         std::function<bool()> abandoned = nullptr);
     // --report: the stored marks of one monitor as a report, without a screen.
     static int writeStoredReport(const CommandLine&);
+    // The app's own script commands (marking pixels, reports).
+    static ErrorOr<void> runAppCommand(const std::string& name, const std::vector<std::string>& arguments);
     static void applyScreenOptions(const CommandLine&, VantrelAppDelegate&);
 };

@@ -107,6 +107,8 @@ void ScriptStream::runNext()
             continue;
         }
         m_running = std::make_shared<ScriptRunner>(script.release(), m_host);
+        if (m_commandHandler)
+            m_running->setCommandHandler(m_commandHandler);
         std::weak_ptr<ScriptStream> weak = weak_from_this();
         // The runner may finish before run() returns (nothing to wait for).
         auto runner = m_running;

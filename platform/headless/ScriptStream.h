@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ErrorOr.h"
 #include "platform/foundation/GRefPtr.h"
 #include "platform/headless/Script.h"
 
@@ -8,6 +9,7 @@
 #include <gio/gio.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ScriptHost;
 class ScriptRunner;
@@ -28,6 +30,12 @@ public:
 
     ScriptStream(GInputStream* commands, GOutputStream* replies, ScriptHost&);
     ~ScriptStream();
+
+    // The application's own commands, as for a script file.
+    void setCommandHandler(std::function<ErrorOr<void>(const std::string&, const std::vector<std::string>&)> handler)
+    {
+        m_commandHandler = std::move(handler);
+    }
 
     void run(Completion);
     bool isFinished() const { return m_finished; }
@@ -52,4 +60,5 @@ private:
     bool m_endOfInput { false };
     bool m_finished { false };
     Completion m_completion;
+    std::function<ErrorOr<void>(const std::string&, const std::vector<std::string>&)> m_commandHandler;
 };

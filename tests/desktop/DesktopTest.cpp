@@ -210,3 +210,51 @@ TEST_F(DesktopTest, FullScreenTestingHidesTheBannerAndToolbarUntilThePointerMove
     session->pause(1.0);
     EXPECT_EQ(session->windowSize(), (std::pair { 320, 480 }));
 }
+
+// The canvas page over the darkened screen closes with Escape.
+TEST_F(DesktopTest, EscapeClosesTheCanvas)
+{
+    ASSERT_TRUE(start({ "/click/canvas" }));
+    dismissWarning();
+    ASSERT_TRUE(session->waitForLog("Did receive ad", 20)) << session->log();
+    session->pause(1.0);
+    session->clickLabel("Advertisement");
+    session->pause(2.5);
+    EXPECT_EQ(requestCount("/click/canvas"), 1u);
+    // The darkened screen around the canvas's box.
+    auto open = session->xScreenshot("canvas-x.png");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(rgbAt(*open, 10, 40), 0x333333u);
+    EXPECT_EQ(rgbAt(*open, 10, 460), 0x333333u);
+    session->key("Escape");
+    session->pause(1.5);
+    auto closed = session->xScreenshot("canvas-closed-x.png");
+    ASSERT_TRUE(closed);
+    // The test screen's black where the box was.
+    EXPECT_NE(rgbAt(*open, 160, 300), 0u);
+    EXPECT_EQ(rgbAt(*closed, 160, 300), 0u) << "Escape did not close the canvas";
+}
+
+// Marking a pixel with a right click and its menu, then a report of it.
+TEST_F(DesktopTest, ARightClickMarksThePixelUnderThePointer)
+{
+    ASSERT_TRUE(start({ "/click/url" }));
+    dismissWarning();
+    session->click(100, 300, 3);
+    session->pause(0.8);
+    session->xScreenshot("marking-menu-x.png");
+    auto dead = session->locate("Dead pixel");
+    ASSERT_TRUE(dead) << "no marking menu";
+    session->click(dead->midX(), dead->midY());
+    session->pause(0.8);
+    EXPECT_EQ(session->command("export-report " + (dir / "report").string()), "ok");
+    std::ifstream in(dir / "report.json");
+    std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto report = JSONDeserializer().deserializeAsDictionary(json);
+    ASSERT_TRUE(report) << json;
+    auto marks = *report->find("marks");
+    ASSERT_EQ(marks.size(), 1u) << json;
+    EXPECT_EQ(marks[0].find("x")->numberValue(), 100);
+    EXPECT_EQ(marks[0].find("y")->numberValue(), 300);
+    EXPECT_EQ(marks[0].find("type")->stringValue(), "dead");
+}

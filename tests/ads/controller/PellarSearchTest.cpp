@@ -244,7 +244,8 @@ TEST_F(SearchTest, ReturnSendsOneClickWithTheQueryAndSpinsUntilTheClickSettles)
     EXPECT_EQ(screen->spinner()->frame().size, (Size { 25, 25 }));
     EXPECT_EQ(host->dismissed, 0);
 
-    ASSERT_TRUE(settled());
+    // The answer is read after the download ends: wait for what it does.
+    ASSERT_TRUE(waitUntil([&] { return host->dismissed > 0 && !PendingWork::any(); }));
     auto clicks = requestsTo("/click/search");
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].method, "POST");
@@ -263,7 +264,7 @@ TEST_F(SearchTest, AClickThatOffersACallGivesTheScreenBackUnderTheAlert)
     openSearch();
     type("pixels");
     key("Return");
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(waitUntil([&] { return host->dismissed > 0 && !PendingWork::any(); }));
     advance(2);
     EXPECT_FALSE(screen->modalWindow());
     EXPECT_EQ(host->dismissed, 1);

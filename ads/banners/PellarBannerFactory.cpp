@@ -12,8 +12,8 @@ std::shared_ptr<PellarSingleAdView> PellarBannerFactory::createBannerForAd(
     // A flexible ad shows the container it built, a search ad the search
     // banner, every other ad the classic banner.
     std::shared_ptr<PellarSingleAdView> banner;
-    if (ad->flexAd() && ad->flexAd()->containerView()) {
-        banner = ad->flexAd()->containerView();
+    if (auto container = ad->flexAd() ? ad->flexAd()->takeContainerView() : nullptr) {
+        banner = std::move(container);
         banner->setFrame(frame);
     } else if (ad->medium() == PellarAdMedium::Search) {
         banner = View::make<PellarSearchAdView>(frame);

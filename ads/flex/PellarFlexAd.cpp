@@ -72,6 +72,21 @@ PellarFlexAd::~PellarFlexAd()
     cancelDownloads();
 }
 
+std::shared_ptr<PellarFlexAdContainerView> PellarFlexAd::containerView() const
+{
+    return m_containerView ? m_containerView : m_shownContainerView.lock();
+}
+
+std::shared_ptr<PellarFlexAdContainerView> PellarFlexAd::takeContainerView()
+{
+    if (!m_containerView)
+        return m_shownContainerView.lock();
+    auto container = std::move(m_containerView);
+    m_containerView = nullptr;
+    m_shownContainerView = container;
+    return container;
+}
+
 // MARK: Colours
 
 Color PellarFlexAd::primaryTextColor() const

@@ -75,7 +75,12 @@ public:
     // Starts the asset downloads, or builds at once when there are none. Once.
     void buildFlexAd();
 
-    const std::shared_ptr<PellarFlexAdContainerView>& containerView() const { return m_containerView; }
+    // The container the elements are built into. The ad owns it until the
+    // banner factory shows it as the banner; from then on the view tree owns
+    // it, because the banner holds its ad and an ad that still held its
+    // banner would keep both alive for good.
+    std::shared_ptr<PellarFlexAdContainerView> containerView() const;
+    std::shared_ptr<PellarFlexAdContainerView> takeContainerView();
     size_t downloadsInFlight() const { return m_downloads.size(); }
 
     // The process-wide colours: the first host asked fixes them for good.
@@ -117,6 +122,7 @@ private:
     std::weak_ptr<PellarFlexAdDelegate> m_delegate;
     std::weak_ptr<PellarDelegate> m_pellarDelegate;
     std::shared_ptr<PellarFlexAdContainerView> m_containerView;
+    std::weak_ptr<PellarFlexAdContainerView> m_shownContainerView; // once taken
     JSONValue m_decodedMarkup;
     std::set<std::shared_ptr<PellarURLDownload>> m_downloads;
     bool m_started { false };

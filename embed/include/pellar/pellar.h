@@ -5,8 +5,8 @@
 #pragma once
 
 #define PELLAR_INSIDE
-#include <pellar/pellar-version.h>
+#include <pellar/pellar-banner.h>
 #include <pellar/pellar-error.h>
 #include <pellar/pellar-settings.h>
-#include <pellar/pellar-banner.h>
+#include <pellar/pellar-version.h>
 #undef PELLAR_INSIDE

@@ -5,6 +5,8 @@
 #include "ads/core/PellarStoreURLCleaner.h"
 #include "ads/core/PellarView.h"
 #include "ads/core/PellarViewInternal.h"
+#include "ads/flex/PellarFlexAd.h"
+#include "ads/flex/PellarFlexAdContainerView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PendingWork.h"
 #include "platform/ui/controls/AlertView.h"
@@ -155,7 +157,7 @@ TEST_F(ControllerTest, RefreshesNeedThirtySecondsBetweenAcceptedRequests)
     controller->requestFreshAd();
     advance(19.9);
     controller->requestFreshAd();
-    EXPECT_FALSE(controller->loadingAd());
+    EXPECT_FALSE((int)(bool)controller->loadingAd());
     EXPECT_EQ(server.requestsTo("/ad_request"), 2);
     advance(0.1);
     controller->requestFreshAd();
@@ -173,7 +175,7 @@ TEST_F(ControllerTest, ImageBannerIsNeverReplacedButTheRequestTimeCounts)
     ASSERT_EQ(controller->currentlyDisplayedAd()->medium(), PellarAdMedium::Banner);
     advance(5);
     controller->requestFreshAd();
-    EXPECT_FALSE(controller->loadingAd());
+    EXPECT_FALSE((int)(bool)controller->loadingAd());
     EXPECT_EQ(controller->lastRequestForFreshAd(), RunLoop::main().now());
     EXPECT_EQ(server.requestsTo("/ad_request"), 1);
 }
@@ -191,7 +193,7 @@ TEST_F(ControllerTest, RefreshedAdFlipsInAndTheOldBannerGoesWhenTheFlipEnds)
     EXPECT_EQ(*second->ad()->text(), "Second");
     EXPECT_EQ(first->tag(), 0);
     EXPECT_FALSE(first->superview());
-    EXPECT_FALSE(controller->loadingAd());
+    EXPECT_FALSE((int)(bool)controller->loadingAd());
     EXPECT_EQ(controller->currentlyDisplayedAd(), second->ad());
     // The first ad no longer hears from the host.
     EXPECT_FALSE(first->ad()->delegate());
@@ -209,6 +211,46 @@ TEST_F(ControllerTest, RefreshedAdFlipsInAndTheOldBannerGoesWhenTheFlipEnds)
     EXPECT_EQ(host->received, 1);
 }
 
+// A flexible banner holds its ad, and the ad built the banner: once replaced,
+// both must go, over many refreshes as over one.
+TEST_F(ControllerTest, ReplacedFlexibleBannersAndTheirAdsAreFreed)
+{
+    auto stageFlexAd = [&] {
+        answerAdRequest(R"({"6":"url","jsonp_url":")" + server.url("/c")
+            + R"(","markup":{"v":[{"t":"P","f":[0,0,10,10],"bgc":"#ff0000"}]}})");
+    };
+    stageFlexAd();
+    start();
+    ASSERT_TRUE(waitForFirstAd());
+    std::vector<std::weak_ptr<View>> banners;
+    std::vector<std::weak_ptr<PellarAd>> ads;
+    for (int refresh = 0; refresh < 5; ++refresh) {
+        auto shown = controller->bannerView();
+        ASSERT_TRUE(std::dynamic_pointer_cast<PellarFlexAdContainerView>(shown));
+        banners.push_back(shown);
+        ads.push_back(shown->ad());
+        shown = nullptr;
+        stageFlexAd();
+        advance(30);
+        controller->requestFreshAd();
+        ASSERT_TRUE(waitUntil([&] { return controller->bannerView() != banners.back().lock(); }));
+        advance(1);
+        loop().runUntilIdle();
+    }
+    for (size_t i = 0; i < banners.size(); ++i) {
+        EXPECT_TRUE(banners[i].expired()) << "banner " << i;
+        EXPECT_TRUE(ads[i].expired()) << "ad " << i;
+    }
+    // The banner on screen is still whole, and goes with its view.
+    std::weak_ptr<View> last = controller->bannerView();
+    ASSERT_FALSE(last.expired());
+    ASSERT_TRUE(controller->currentlyDisplayedAd()->flexAd()->containerView());
+    controller = nullptr;
+    view = nullptr;
+    loop().runUntilIdle();
+    EXPECT_TRUE(last.expired());
+}
+
 TEST_F(ControllerTest, FailedRefreshKeepsTheBannerSilently)
 {
     stageTextAd("url");
@@ -220,7 +262,7 @@ TEST_F(ControllerTest, FailedRefreshKeepsTheBannerSilently)
     ASSERT_TRUE(waitWhileBusy());
     EXPECT_EQ(banner(), first);
     EXPECT_EQ(first->tag(), PellarController::kBannerTag);
-    EXPECT_FALSE(controller->loadingAd());
+    EXPECT_FALSE((int)(bool)controller->loadingAd());
     EXPECT_EQ(host->failed, 0);
 }
 

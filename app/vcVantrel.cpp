@@ -699,6 +699,11 @@ bool vcVantrel::keyPressed(const Key& key)
     if (m_defects && m_defects->keyPressed(key))
         return true;
     if (m_fillView) {
+        // The key help opens over the fill, and Escape closes it before the fill.
+        if (key.isCharacter("?") || (m_keyHelp && key.code() == Code::Escape)) {
+            toggleKeyHelp();
+            return true;
+        }
         switch (key.code()) {
         case Code::Space:
         case Code::Right:

@@ -109,6 +109,7 @@ public:
     bool squareInfoVisible() const { return m_squareInfo != nullptr; }
     void toggleSquareInfo();
     bool keyHelpVisible() const { return m_keyHelp != nullptr; }
+    const std::shared_ptr<View>& keyHelpView() const { return m_keyHelp; }
     void toggleKeyHelp();
 
     // Solid fills

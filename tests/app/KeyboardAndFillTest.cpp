@@ -6,6 +6,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/GoldenImage.h"
 
+#include <algorithm>
 #include <fstream>
 
 // The test screen driven from the keyboard, on a screen of any size, as the
@@ -139,6 +140,16 @@ TEST_F(KeyboardTest, FillsCycleThroughSevenColoursAndNeverFlash)
     // Time passes: a fill stays one colour.
     advance(5);
     EXPECT_EQ(*screen->fillView()->backgroundColor(), Color::redColor());
+
+    // The key help opens over the fill; Escape closes the help first.
+    EXPECT_TRUE(key("question"));
+    ASSERT_TRUE(screen->keyHelpVisible());
+    auto& shown = screen->view()->subviews();
+    EXPECT_GT(std::find(shown.begin(), shown.end(), screen->keyHelpView()) - shown.begin(),
+        std::find(shown.begin(), shown.end(), screen->fillView()) - shown.begin());
+    key("Escape");
+    EXPECT_FALSE(screen->keyHelpVisible());
+    EXPECT_TRUE(screen->isFilling());
 
     // A click anywhere returns, as Escape does.
     tap({ 300, 20 });

@@ -6,7 +6,9 @@
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -71,19 +73,79 @@ void applyTransform(GtkSnapshot* snapshot, const AffineTransform& t)
 GtkLayerRenderer::GtkLayerRenderer(GtkWidget* owner)
     : m_owner(owner)
 {
+    const char* showDamage = std::getenv("VANTREL_SHOW_DAMAGE");
+    m_showsDamage = showDamage && std::strcmp(showDamage, "1") == 0;
 }
 
 void GtkLayerRenderer::beginFrame()
 {
     for (auto& [surface, cached] : m_textures)
         cached.used = false;
+    ++m_frame;
+    m_damage.clear();
 }
 
-void GtkLayerRenderer::endFrame()
+void GtkLayerRenderer::endFrame(GtkSnapshot* snapshot, const Rect& viewport)
 {
     // Textures of layers that are gone or drew anew are not kept: GTK holds
     // its own references for as long as a node it keeps shows them.
     std::erase_if(m_textures, [](const auto& entry) { return !entry.second.used; });
+    // Layers not in this frame leave their last place to be redrawn.
+    std::erase_if(m_layers, [&](const auto& entry) {
+        if (entry.second.frame == m_frame)
+            return false;
+        addDamage(entry.second.toUnits.apply(entry.second.bounds));
+        return true;
+    });
+    std::erase_if(m_damage, [&](Rect& area) {
+        area = area.intersection(viewport);
+        return area.isEmpty();
+    });
+    if (!m_showsDamage)
+        return;
+    GdkRGBA red { 1, 0, 0, 1 };
+    float widths[4] = { 1, 1, 1, 1 };
+    GdkRGBA colors[4] = { red, red, red, red };
+    for (const Rect& area : m_damage) {
+        GskRoundedRect outline = roundedRect(area, 0);
+        gtk_snapshot_append_border(snapshot, &outline, widths, colors);
+    }
+}
+
+void GtkLayerRenderer::noteLayer(const Layer& layer, LayerState state, bool redrawn)
+{
+    state.frame = m_frame;
+    auto [found, added] = m_layers.try_emplace(&layer, state);
+    LayerState& last = found->second;
+    if (added || last.layer.owner_before(state.layer) || state.layer.owner_before(last.layer)) {
+        // New, or a new layer where a gone one was.
+        if (!added)
+            addDamage(last.toUnits.apply(last.bounds));
+        last = std::move(state);
+        addDamage(last.toUnits.apply(last.bounds));
+        return;
+    }
+    bool moved = last.toUnits != state.toUnits || last.bounds != state.bounds;
+    bool changed = moved || redrawn || last.opacity != state.opacity || last.backgroundColor != state.backgroundColor
+        || last.cornerRadius != state.cornerRadius || last.borderWidth != state.borderWidth
+        || last.borderColor != state.borderColor;
+    if (moved)
+        addDamage(last.toUnits.apply(last.bounds));
+    last = std::move(state);
+    if (changed)
+        addDamage(last.toUnits.apply(last.bounds));
+}
+
+void GtkLayerRenderer::addDamage(const Rect& inUnits)
+{
+    if (inUnits.isEmpty() || !std::isfinite(inUnits.minX()) || !std::isfinite(inUnits.minY())
+        || !std::isfinite(inUnits.maxX()) || !std::isfinite(inUnits.maxY()))
+        return;
+    // Whole units, as GTK repaints whole pixels.
+    double minX = std::floor(inUnits.minX()), minY = std::floor(inUnits.minY());
+    Rect area(minX, minY, std::ceil(inUnits.maxX()) - minX, std::ceil(inUnits.maxY()) - minY);
+    if (std::find(m_damage.begin(), m_damage.end(), area) == m_damage.end())
+        m_damage.push_back(area);
 }
 
 void GtkLayerRenderer::snapshotScreen(GtkSnapshot* snapshot, double unitsPerPoint, double pixelsPerPoint)
@@ -109,7 +171,7 @@ void GtkLayerRenderer::snapshotScreen(GtkSnapshot* snapshot, double unitsPerPoin
         cairo_destroy(cr);
     }
     gtk_snapshot_restore(snapshot);
-    endFrame();
+    endFrame(snapshot, Rect(0, 0, screen.maxX() * unitsPerPoint, screen.maxY() * unitsPerPoint));
     application.screenWasDrawn();
 }
 
@@ -126,7 +188,7 @@ void GtkLayerRenderer::snapshotWindow(
                                   .concat(AffineTransform::makeScale(unitsPerPoint, unitsPerPoint));
     appendWindow(snapshot, window, toUnits, pixelsPerPoint, Layer::currentMediaTime());
     gtk_snapshot_restore(snapshot);
-    endFrame();
+    endFrame(snapshot, Rect(0, 0, frame.width() * unitsPerPoint, frame.height() * unitsPerPoint));
 }
 
 void GtkLayerRenderer::appendWindow(
@@ -137,7 +199,7 @@ void GtkLayerRenderer::appendWindow(
 }
 
 void GtkLayerRenderer::appendLayer(
-    GtkSnapshot* snapshot, Layer& layer, AffineTransform toUnits, double pixelsPerPoint, double now)
+    GtkSnapshot* snapshot, Layer& layer, AffineTransform toUnits, double pixelsPerPoint, double now, double opacity)
 {
     if (layer.isHidden())
         return;
@@ -158,6 +220,9 @@ void GtkLayerRenderer::appendLayer(
         -p.bounds.size.height * p.anchorPoint.y - p.bounds.origin.y)
                 .concat(local);
     toUnits = local.concat(toUnits);
+    opacity *= p.opacity;
+    LayerState state { layer.weak_from_this(), toUnits, p.bounds, opacity, p.backgroundColor, p.cornerRadius,
+        p.borderWidth, p.borderColor };
 
     gtk_snapshot_save(snapshot);
     applyTransform(snapshot, local);
@@ -173,6 +238,7 @@ void GtkLayerRenderer::appendLayer(
         cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &area);
         layer.renderTransition(cr, p, now);
         cairo_destroy(cr);
+        noteLayer(layer, std::move(state), true);
     } else {
         bool clipped = layer.masksToBounds();
         if (clipped) {
@@ -194,6 +260,7 @@ void GtkLayerRenderer::appendLayer(
                 gtk_snapshot_append_color(snapshot, &color, &area);
             }
         }
+        uint64_t uploads = m_textureUploads;
         if (auto& contents = layer.contents(); contents && contents->surface()) {
             if (GdkTexture* texture = textureFor(contents->surface()))
                 gtk_snapshot_append_texture(snapshot, texture, &area);
@@ -206,6 +273,7 @@ void GtkLayerRenderer::appendLayer(
                 gtk_snapshot_append_texture(snapshot, texture, &drawn);
             }
         }
+        noteLayer(layer, std::move(state), m_textureUploads != uploads);
         if (m_embeddedWidgets) {
             if (GtkWidget* widget = m_embeddedWidgets(layer))
                 appendEmbeddedWidget(snapshot, widget, toUnits);
@@ -213,7 +281,7 @@ void GtkLayerRenderer::appendLayer(
         // Sublayers may be added or removed by drawing: go through a copy.
         auto sublayers = layer.sublayers();
         for (auto& sublayer : sublayers)
-            appendLayer(snapshot, *sublayer, toUnits, pixelsPerPoint, now);
+            appendLayer(snapshot, *sublayer, toUnits, pixelsPerPoint, now, opacity);
         if (p.borderWidth > 0) {
             GskRoundedRect outline = roundedRect(bounds, p.cornerRadius);
             float width = static_cast<float>(p.borderWidth);

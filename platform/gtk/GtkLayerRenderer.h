@@ -3,11 +3,15 @@
 #include "platform/foundation/GRefPtr.h"
 #include "platform/ui/graphics/AffineTransform.h"
 #include "platform/ui/graphics/CairoRefPtr.h"
+#include "platform/ui/graphics/Color.h"
 
 #include <cstdint>
 #include <functional>
 #include <gtk/gtk.h>
+#include <memory>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 VANTREL_GREF_TRAITS(GskRenderNode, gsk_render_node_ref, gsk_render_node_unref);
 
@@ -49,6 +53,17 @@ public:
     // Drops every texture (the widget was unrealized, or the scale changed).
     void clear() { m_textures.clear(); }
 
+    // The areas the last frame redrew, in the snapshot's units, each rounded
+    // out to whole units: every layer whose pixels were made again, that is
+    // new or gone, or whose place, size, opacity, colours, border or corners
+    // changed, each once. Known from what the frames handed to GTK, with no
+    // look at pixels; web pages drawing themselves are not in it.
+    const std::vector<Rect>& lastFrameDamage() const { return m_damage; }
+    // Whether each frame ends with a red outline around those areas (for
+    // debugging; set from VANTREL_SHOW_DAMAGE=1 when the renderer is made).
+    bool showsDamage() const { return m_showsDamage; }
+    void setShowsDamage(bool shows) { m_showsDamage = shows; }
+
 private:
     struct CachedTexture {
         // Held so the surface's address cannot be reused for another picture.
@@ -57,10 +72,28 @@ private:
         bool used { false };
     };
 
+    // What a layer looked like in the last frame, to tell what changed.
+    struct LayerState {
+        // Tells a layer from a newer one at the same address.
+        std::weak_ptr<const Layer> layer;
+        AffineTransform toUnits;
+        Rect bounds;
+        double opacity { 1 };
+        std::optional<Color> backgroundColor;
+        double cornerRadius { 0 };
+        double borderWidth { 0 };
+        Color borderColor;
+        uint64_t frame { 0 };
+    };
+
     void beginFrame();
-    void endFrame();
+    // `viewport`: the snapshot's area in its units, which damage is clipped to.
+    void endFrame(GtkSnapshot*, const Rect& viewport);
     void appendWindow(GtkSnapshot*, Window&, AffineTransform toUnits, double pixelsPerPoint, double now);
-    void appendLayer(GtkSnapshot*, Layer&, AffineTransform toUnits, double pixelsPerPoint, double now);
+    void appendLayer(
+        GtkSnapshot*, Layer&, AffineTransform toUnits, double pixelsPerPoint, double now, double opacity = 1);
+    void noteLayer(const Layer&, LayerState, bool redrawn);
+    void addDamage(const Rect& inUnits);
     void appendEmbeddedWidget(GtkSnapshot*, GtkWidget*, const AffineTransform& toUnits);
     GdkTexture* textureFor(cairo_surface_t*);
 
@@ -68,4 +101,8 @@ private:
     EmbeddedWidgets m_embeddedWidgets;
     std::unordered_map<cairo_surface_t*, CachedTexture> m_textures;
     uint64_t m_textureUploads { 0 };
+    std::unordered_map<const Layer*, LayerState> m_layers;
+    std::vector<Rect> m_damage;
+    uint64_t m_frame { 0 };
+    bool m_showsDamage { false };
 };

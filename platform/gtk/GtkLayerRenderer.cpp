@@ -79,6 +79,7 @@ GtkLayerRenderer::GtkLayerRenderer(GtkWidget* owner)
 
 void GtkLayerRenderer::beginFrame()
 {
+    m_drawsWithCairo = drawsWithCairo();
     for (auto& [surface, cached] : m_textures)
         cached.used = false;
     ++m_frame;
@@ -262,15 +263,14 @@ void GtkLayerRenderer::appendLayer(
         }
         uint64_t uploads = m_textureUploads;
         if (auto& contents = layer.contents(); contents && contents->surface()) {
-            if (GdkTexture* texture = textureFor(contents->surface()))
-                gtk_snapshot_append_texture(snapshot, texture, &area);
+            if (CachedTexture* texture = textureFor(contents->surface()))
+                appendTiles(snapshot, *texture, bounds);
         }
         if (cairo_surface_t* backing = layer.backingSurface(bounds, pixelsPerPoint)) {
-            if (GdkTexture* texture = textureFor(backing)) {
+            if (CachedTexture* texture = textureFor(backing)) {
                 double scale = layer.backingScale();
-                graphene_rect_t drawn = toGraphene(Rect(bounds.minX(), bounds.minY(),
-                    cairo_image_surface_get_width(backing) / scale, cairo_image_surface_get_height(backing) / scale));
-                gtk_snapshot_append_texture(snapshot, texture, &drawn);
+                appendTiles(snapshot, *texture,
+                    Rect(bounds.minX(), bounds.minY(), texture->width / scale, texture->height / scale));
             }
         }
         noteLayer(layer, std::move(state), m_textureUploads != uploads);
@@ -308,11 +308,26 @@ void GtkLayerRenderer::appendEmbeddedWidget(GtkSnapshot* snapshot, GtkWidget* wi
     gtk_snapshot_restore(snapshot);
 }
 
-GdkTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
+size_t GtkLayerRenderer::cachedTileCount() const
+{
+    size_t count = 0;
+    for (auto& [surface, cached] : m_textures)
+        count += cached.tiles.size();
+    return count;
+}
+
+bool GtkLayerRenderer::drawsWithCairo() const
+{
+    GtkNative* native = m_owner ? gtk_widget_get_native(m_owner) : nullptr;
+    GskRenderer* renderer = native ? gtk_native_get_renderer(native) : nullptr;
+    return !renderer || GSK_IS_CAIRO_RENDERER(renderer);
+}
+
+GtkLayerRenderer::CachedTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
 {
     if (auto found = m_textures.find(surface); found != m_textures.end()) {
         found->second.used = true;
-        return found->second.texture.get();
+        return &found->second;
     }
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return nullptr;
@@ -321,27 +336,93 @@ GdkTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
     int height = cairo_image_surface_get_height(surface);
     int stride = cairo_image_surface_get_stride(surface);
     cairo_format_t format = cairo_image_surface_get_format(surface);
-    if (width <= 0 || height <= 0 || (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24))
-        return nullptr;
     const unsigned char* data = cairo_image_surface_get_data(surface);
-    GBytes* bytes;
+    if (!data || width <= 0 || height <= 0 || (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24))
+        return nullptr;
+    // What has something drawn on it: premultiplied, a pixel with nothing
+    // is all zero (an opaque image is drawn everywhere).
+    int minX = 0, minY = 0, maxX = width, maxY = height;
     if (format == CAIRO_FORMAT_ARGB32) {
-        bytes = g_bytes_new(data, static_cast<gsize>(stride) * static_cast<gsize>(height));
-    } else {
-        // The unused byte of an opaque image is not alpha: make it opaque.
-        auto* copy = static_cast<uint32_t*>(g_malloc(static_cast<gsize>(stride) * static_cast<gsize>(height)));
+        minX = width;
+        minY = height;
+        maxX = maxY = 0;
         for (int y = 0; y < height; ++y) {
-            auto* from = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-            uint32_t* to = copy + static_cast<ptrdiff_t>(y) * (stride / 4);
-            for (int x = 0; x < width; ++x)
-                to[x] = from[x] | 0xFF000000u;
+            auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+            const uint32_t* first = std::find_if(row, row + width, [](uint32_t pixel) { return pixel != 0; });
+            if (first == row + width)
+                continue;
+            const uint32_t* last = std::find_if(
+                std::make_reverse_iterator(row + width), std::make_reverse_iterator(first), [](uint32_t pixel) {
+                    return pixel != 0;
+                }).base();
+            minX = std::min(minX, static_cast<int>(first - row));
+            maxX = std::max(maxX, static_cast<int>(last - row));
+            minY = std::min(minY, y);
+            maxY = y + 1;
         }
-        bytes = g_bytes_new_take(copy, static_cast<gsize>(stride) * static_cast<gsize>(height));
     }
-    // Cairo's ARGB32 is GDK's default memory format: premultiplied, native order.
-    GdkTexture* texture = gdk_memory_texture_new(width, height, GDK_MEMORY_DEFAULT, bytes, static_cast<gsize>(stride));
-    g_bytes_unref(bytes);
+    CachedTexture cached { GRefPtr<cairo_surface_t>(surface), width, height, {}, true };
+    for (int tileY = minY; tileY < maxY; tileY += kTileSize) {
+        for (int tileX = minX; tileX < maxX; tileX += kTileSize) {
+            cached.tiles.push_back(
+                { tileX, tileY, std::min(kTileSize, maxX - tileX), std::min(kTileSize, maxY - tileY), nullptr, {} });
+        }
+    }
     ++m_textureUploads;
-    CachedTexture cached { GRefPtr<cairo_surface_t>(surface), adoptGRef(texture), true };
-    return m_textures.insert_or_assign(surface, std::move(cached)).first->second.texture.get();
+    return &m_textures.insert_or_assign(surface, std::move(cached)).first->second;
+}
+
+void GtkLayerRenderer::appendTiles(GtkSnapshot* snapshot, CachedTexture& cached, const Rect& area)
+{
+    double toX = area.width() / cached.width;
+    double toY = area.height() / cached.height;
+    cairo_surface_t* surface = cached.surface.get();
+    for (Tile& tile : cached.tiles) {
+        Rect tileArea(area.minX() + tile.x * toX, area.minY() + tile.y * toY, tile.width * toX, tile.height * toY);
+        if (!tile.node || tile.nodeArea != tileArea || tile.nodeIsCairo != m_drawsWithCairo) {
+            graphene_rect_t bounds = toGraphene(tileArea);
+            if (m_drawsWithCairo) {
+                GskRenderNode* node = gsk_cairo_node_new(&bounds);
+                cairo_t* cr = gsk_cairo_node_get_draw_context(node);
+                cairo_translate(cr, area.minX(), area.minY());
+                cairo_scale(cr, toX, toY);
+                cairo_set_source_surface(cr, surface, 0, 0);
+                // Edges repeat outwards, so a picture drawn between pixels
+                // does not fade at its edges, nor tiles at theirs.
+                cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+                cairo_rectangle(cr, tile.x, tile.y, tile.width, tile.height);
+                cairo_fill(cr);
+                cairo_destroy(cr);
+                tile.node = adoptGRef(node);
+            } else {
+                tile.node = adoptGRef(textureNode(surface, tile, bounds));
+            }
+            tile.nodeArea = tileArea;
+            tile.nodeIsCairo = m_drawsWithCairo;
+        }
+        gtk_snapshot_append_node(snapshot, tile.node.get());
+    }
+}
+
+GskRenderNode* GtkLayerRenderer::textureNode(cairo_surface_t* surface, const Tile& tile, const graphene_rect_t& bounds)
+{
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    // The unused byte of an opaque image is not alpha: make it opaque.
+    uint32_t opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? 0xFF000000u : 0;
+    gsize tileStride = static_cast<gsize>(tile.width) * 4;
+    auto* copy = static_cast<uint32_t*>(g_malloc(tileStride * static_cast<gsize>(tile.height)));
+    for (int y = 0; y < tile.height; ++y) {
+        auto* from = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(tile.y + y) * stride) + tile.x;
+        uint32_t* to = copy + static_cast<ptrdiff_t>(y) * tile.width;
+        for (int x = 0; x < tile.width; ++x)
+            to[x] = from[x] | opaque;
+    }
+    GBytes* bytes = g_bytes_new_take(copy, tileStride * static_cast<gsize>(tile.height));
+    // Cairo's ARGB32 is GDK's default memory format: premultiplied, native order.
+    GdkTexture* texture = gdk_memory_texture_new(tile.width, tile.height, GDK_MEMORY_DEFAULT, bytes, tileStride);
+    g_bytes_unref(bytes);
+    GskRenderNode* node = gsk_texture_node_new(texture, &bounds);
+    g_object_unref(texture);
+    return node;
 }

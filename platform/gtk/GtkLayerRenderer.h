@@ -49,7 +49,10 @@ public:
 
     // Textures made from layers' pixels since the start (tests count redraws).
     uint64_t textureUploads() const { return m_textureUploads; }
+    // Layer pictures kept for GTK, and the tiles they make (none for a
+    // picture with nothing drawn on it).
     size_t cachedTextureCount() const { return m_textures.size(); }
+    size_t cachedTileCount() const;
     // Drops every texture (the widget was unrealized, or the scale changed).
     void clear() { m_textures.clear(); }
 
@@ -65,10 +68,29 @@ public:
     void setShowsDamage(bool shows) { m_showsDamage = shows; }
 
 private:
+    // A layer's pixels go to GTK as render nodes kept from frame to frame
+    // while the layer keeps its picture, so GTK's diff finds them unchanged at
+    // once. Only the part with something drawn on it counts (a full-screen
+    // overlay with nothing on it gives no node), in tiles no larger than
+    // a GPU takes as one texture. With GTK's Cairo renderer (no GPU) a tile is
+    // a Cairo node showing the layer's own pixels: drawing it where nothing
+    // changed costs nothing, where a texture node would be converted whole
+    // each frame. With a GPU renderer it is a texture node, uploaded once.
+    static constexpr int kTileSize = 2048;
+    struct Tile {
+        int x, y, width, height; // in the surface's pixels
+        GRefPtr<GskRenderNode> node;
+        Rect nodeArea;
+        bool nodeIsCairo { false };
+    };
     struct CachedTexture {
-        // Held so the surface's address cannot be reused for another picture.
+        // Layers never draw again into a surface they handed out: its pixels
+        // are the picture's for as long as we hold it (and its address
+        // cannot be reused for another picture meanwhile).
         GRefPtr<cairo_surface_t> surface;
-        GRefPtr<GdkTexture> texture;
+        int width { 0 };
+        int height { 0 };
+        std::vector<Tile> tiles;
         bool used { false };
     };
 
@@ -95,7 +117,12 @@ private:
     void noteLayer(const Layer&, LayerState, bool redrawn);
     void addDamage(const Rect& inUnits);
     void appendEmbeddedWidget(GtkSnapshot*, GtkWidget*, const AffineTransform& toUnits);
-    GdkTexture* textureFor(cairo_surface_t*);
+    CachedTexture* textureFor(cairo_surface_t*);
+    // The surface's tiles, the whole surface spread over `area`.
+    void appendTiles(GtkSnapshot*, CachedTexture&, const Rect& area);
+    static GskRenderNode* textureNode(cairo_surface_t*, const Tile&, const graphene_rect_t& bounds);
+    // Whether the owner's window draws with GTK's Cairo renderer (or is in none).
+    bool drawsWithCairo() const;
 
     GtkWidget* m_owner;
     EmbeddedWidgets m_embeddedWidgets;
@@ -105,4 +132,5 @@ private:
     std::vector<Rect> m_damage;
     uint64_t m_frame { 0 };
     bool m_showsDamage { false };
+    bool m_drawsWithCairo { true }; // for the frame being made
 };

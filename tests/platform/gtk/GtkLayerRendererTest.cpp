@@ -215,9 +215,15 @@ TEST_F(GtkLayerRendererTest, AFlashingScreenKeepsItsCachesBoundedOverAThousandFr
     // One texture per layer with pixels of its own, however many frames.
     EXPECT_LE(mostTextures, 2u);
     EXPECT_EQ(renderer().textureUploads(), 1000u);
+    // The label's last picture is held by the label, the renderer and the
+    // nodes showing it; once the label is gone, by the label alone.
+    cairo_surface_t* picture = label->layer().backingSurface(label->bounds(), 1.0);
+    ASSERT_TRUE(picture);
+    EXPECT_GT(cairo_surface_get_reference_count(picture), 1u);
     label->removeFromSuperview();
     frame();
     EXPECT_EQ(renderer().cachedTextureCount(), 0u);
+    EXPECT_EQ(cairo_surface_get_reference_count(picture), 1u);
 }
 
 TEST_F(GtkLayerRendererTest, TheHostOutlinesDamageWhenTheEnvironmentAsks)

@@ -20,12 +20,13 @@ class Window;
 
 // Draws windows on the desktop as a retained tree of GTK render nodes instead
 // of one composited picture. Each layer becomes transform, opacity and clip
-// nodes around colour, border and texture nodes; the pixels a layer draws
-// itself (its backing image) become a texture that is made again only when
-// the layer redrew them. A frame in which only the test square changed thus
-// hands GTK the same textures as before and new nodes for the square alone,
-// and GTK, diffing the trees, repaints just that area, whatever the size of
-// the monitor.
+// nodes around colour, border and picture nodes; the pixels a layer draws
+// itself (its backing image) become picture nodes that are made again only
+// when the layer redrew them. A frame in which only the test square changed
+// thus hands GTK the same picture nodes as before and new nodes for the
+// square alone, and GTK, diffing the trees, repaints just that area, whatever
+// the size of the monitor. Each frame also knows which areas it changed (and
+// can outline them, for debugging).
 //
 // Widgets shown in a layer's place (web pages) are drawn where that layer
 // is in the tree, so the views above a page in the view tree are above it on

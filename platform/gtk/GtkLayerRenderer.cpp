@@ -102,12 +102,16 @@ void GtkLayerRenderer::endFrame(GtkSnapshot* snapshot, const Rect& viewport)
         area = area.intersection(viewport);
         return area.isEmpty();
     });
+    // A frame that changed nothing keeps the last outline: taking it away
+    // would be the only thing such a frame redraws.
+    if (!m_damage.empty())
+        m_outline = m_damage;
     if (!m_showsDamage)
         return;
     GdkRGBA red { 1, 0, 0, 1 };
     float widths[4] = { 1, 1, 1, 1 };
     GdkRGBA colors[4] = { red, red, red, red };
-    for (const Rect& area : m_damage) {
+    for (const Rect& area : m_outline) {
         GskRoundedRect outline = roundedRect(area, 0);
         gtk_snapshot_append_border(snapshot, &outline, widths, colors);
     }

@@ -65,6 +65,7 @@ public:
     const std::vector<Rect>& lastFrameDamage() const { return m_damage; }
     // Whether each frame ends with a red outline around those areas (for
     // debugging; set from VANTREL_SHOW_DAMAGE=1 when the renderer is made).
+    // A frame that redrew nothing shows the outline of the last that did.
     bool showsDamage() const { return m_showsDamage; }
     void setShowsDamage(bool shows) { m_showsDamage = shows; }
 
@@ -131,6 +132,7 @@ private:
     uint64_t m_textureUploads { 0 };
     std::unordered_map<const Layer*, LayerState> m_layers;
     std::vector<Rect> m_damage;
+    std::vector<Rect> m_outline; // the last damage that was not empty
     uint64_t m_frame { 0 };
     bool m_showsDamage { false };
     bool m_drawsWithCairo { true }; // for the frame being made

@@ -6,7 +6,9 @@
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -71,19 +73,84 @@ void applyTransform(GtkSnapshot* snapshot, const AffineTransform& t)
 GtkLayerRenderer::GtkLayerRenderer(GtkWidget* owner)
     : m_owner(owner)
 {
+    const char* showDamage = std::getenv("VANTREL_SHOW_DAMAGE");
+    m_showsDamage = showDamage && std::strcmp(showDamage, "1") == 0;
 }
 
 void GtkLayerRenderer::beginFrame()
 {
+    m_drawsWithCairo = drawsWithCairo();
     for (auto& [surface, cached] : m_textures)
         cached.used = false;
+    ++m_frame;
+    m_damage.clear();
 }
 
-void GtkLayerRenderer::endFrame()
+void GtkLayerRenderer::endFrame(GtkSnapshot* snapshot, const Rect& viewport)
 {
     // Textures of layers that are gone or drew anew are not kept: GTK holds
     // its own references for as long as a node it keeps shows them.
     std::erase_if(m_textures, [](const auto& entry) { return !entry.second.used; });
+    // Layers not in this frame leave their last place to be redrawn.
+    std::erase_if(m_layers, [&](const auto& entry) {
+        if (entry.second.frame == m_frame)
+            return false;
+        addDamage(entry.second.toUnits.apply(entry.second.bounds));
+        return true;
+    });
+    std::erase_if(m_damage, [&](Rect& area) {
+        area = area.intersection(viewport);
+        return area.isEmpty();
+    });
+    // A frame that changed nothing keeps the last outline: taking it away
+    // would be the only thing such a frame redraws.
+    if (!m_damage.empty())
+        m_outline = m_damage;
+    if (!m_showsDamage)
+        return;
+    GdkRGBA red { 1, 0, 0, 1 };
+    float widths[4] = { 1, 1, 1, 1 };
+    GdkRGBA colors[4] = { red, red, red, red };
+    for (const Rect& area : m_outline) {
+        GskRoundedRect outline = roundedRect(area, 0);
+        gtk_snapshot_append_border(snapshot, &outline, widths, colors);
+    }
+}
+
+void GtkLayerRenderer::noteLayer(const Layer& layer, LayerState state, bool redrawn)
+{
+    state.frame = m_frame;
+    auto [found, added] = m_layers.try_emplace(&layer, state);
+    LayerState& last = found->second;
+    if (added || last.layer.owner_before(state.layer) || state.layer.owner_before(last.layer)) {
+        // New, or a new layer where a gone one was.
+        if (!added)
+            addDamage(last.toUnits.apply(last.bounds));
+        last = std::move(state);
+        addDamage(last.toUnits.apply(last.bounds));
+        return;
+    }
+    bool moved = last.toUnits != state.toUnits || last.bounds != state.bounds;
+    bool changed = moved || redrawn || last.opacity != state.opacity || last.backgroundColor != state.backgroundColor
+        || last.cornerRadius != state.cornerRadius || last.borderWidth != state.borderWidth
+        || last.borderColor != state.borderColor;
+    if (moved)
+        addDamage(last.toUnits.apply(last.bounds));
+    last = std::move(state);
+    if (changed)
+        addDamage(last.toUnits.apply(last.bounds));
+}
+
+void GtkLayerRenderer::addDamage(const Rect& inUnits)
+{
+    if (inUnits.isEmpty() || !std::isfinite(inUnits.minX()) || !std::isfinite(inUnits.minY())
+        || !std::isfinite(inUnits.maxX()) || !std::isfinite(inUnits.maxY()))
+        return;
+    // Whole units, as GTK repaints whole pixels.
+    double minX = std::floor(inUnits.minX()), minY = std::floor(inUnits.minY());
+    Rect area(minX, minY, std::ceil(inUnits.maxX()) - minX, std::ceil(inUnits.maxY()) - minY);
+    if (std::find(m_damage.begin(), m_damage.end(), area) == m_damage.end())
+        m_damage.push_back(area);
 }
 
 void GtkLayerRenderer::snapshotScreen(GtkSnapshot* snapshot, double unitsPerPoint, double pixelsPerPoint)
@@ -109,7 +176,7 @@ void GtkLayerRenderer::snapshotScreen(GtkSnapshot* snapshot, double unitsPerPoin
         cairo_destroy(cr);
     }
     gtk_snapshot_restore(snapshot);
-    endFrame();
+    endFrame(snapshot, Rect(0, 0, screen.maxX() * unitsPerPoint, screen.maxY() * unitsPerPoint));
     application.screenWasDrawn();
 }
 
@@ -126,7 +193,7 @@ void GtkLayerRenderer::snapshotWindow(
                                   .concat(AffineTransform::makeScale(unitsPerPoint, unitsPerPoint));
     appendWindow(snapshot, window, toUnits, pixelsPerPoint, Layer::currentMediaTime());
     gtk_snapshot_restore(snapshot);
-    endFrame();
+    endFrame(snapshot, Rect(0, 0, frame.width() * unitsPerPoint, frame.height() * unitsPerPoint));
 }
 
 void GtkLayerRenderer::appendWindow(
@@ -137,7 +204,7 @@ void GtkLayerRenderer::appendWindow(
 }
 
 void GtkLayerRenderer::appendLayer(
-    GtkSnapshot* snapshot, Layer& layer, AffineTransform toUnits, double pixelsPerPoint, double now)
+    GtkSnapshot* snapshot, Layer& layer, AffineTransform toUnits, double pixelsPerPoint, double now, double opacity)
 {
     if (layer.isHidden())
         return;
@@ -158,6 +225,9 @@ void GtkLayerRenderer::appendLayer(
         -p.bounds.size.height * p.anchorPoint.y - p.bounds.origin.y)
                 .concat(local);
     toUnits = local.concat(toUnits);
+    opacity *= p.opacity;
+    LayerState state { layer.weak_from_this(), toUnits, p.bounds, opacity, p.backgroundColor, p.cornerRadius,
+        p.borderWidth, p.borderColor };
 
     gtk_snapshot_save(snapshot);
     applyTransform(snapshot, local);
@@ -173,6 +243,7 @@ void GtkLayerRenderer::appendLayer(
         cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &area);
         layer.renderTransition(cr, p, now);
         cairo_destroy(cr);
+        noteLayer(layer, std::move(state), true);
     } else {
         bool clipped = layer.masksToBounds();
         if (clipped) {
@@ -194,18 +265,19 @@ void GtkLayerRenderer::appendLayer(
                 gtk_snapshot_append_color(snapshot, &color, &area);
             }
         }
+        uint64_t uploads = m_textureUploads;
         if (auto& contents = layer.contents(); contents && contents->surface()) {
-            if (GdkTexture* texture = textureFor(contents->surface()))
-                gtk_snapshot_append_texture(snapshot, texture, &area);
+            if (CachedTexture* texture = textureFor(contents->surface()))
+                appendTiles(snapshot, *texture, bounds);
         }
         if (cairo_surface_t* backing = layer.backingSurface(bounds, pixelsPerPoint)) {
-            if (GdkTexture* texture = textureFor(backing)) {
+            if (CachedTexture* texture = textureFor(backing)) {
                 double scale = layer.backingScale();
-                graphene_rect_t drawn = toGraphene(Rect(bounds.minX(), bounds.minY(),
-                    cairo_image_surface_get_width(backing) / scale, cairo_image_surface_get_height(backing) / scale));
-                gtk_snapshot_append_texture(snapshot, texture, &drawn);
+                appendTiles(snapshot, *texture,
+                    Rect(bounds.minX(), bounds.minY(), texture->width / scale, texture->height / scale));
             }
         }
+        noteLayer(layer, std::move(state), m_textureUploads != uploads);
         if (m_embeddedWidgets) {
             if (GtkWidget* widget = m_embeddedWidgets(layer))
                 appendEmbeddedWidget(snapshot, widget, toUnits);
@@ -213,7 +285,7 @@ void GtkLayerRenderer::appendLayer(
         // Sublayers may be added or removed by drawing: go through a copy.
         auto sublayers = layer.sublayers();
         for (auto& sublayer : sublayers)
-            appendLayer(snapshot, *sublayer, toUnits, pixelsPerPoint, now);
+            appendLayer(snapshot, *sublayer, toUnits, pixelsPerPoint, now, opacity);
         if (p.borderWidth > 0) {
             GskRoundedRect outline = roundedRect(bounds, p.cornerRadius);
             float width = static_cast<float>(p.borderWidth);
@@ -240,11 +312,26 @@ void GtkLayerRenderer::appendEmbeddedWidget(GtkSnapshot* snapshot, GtkWidget* wi
     gtk_snapshot_restore(snapshot);
 }
 
-GdkTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
+size_t GtkLayerRenderer::cachedTileCount() const
+{
+    size_t count = 0;
+    for (auto& [surface, cached] : m_textures)
+        count += cached.tiles.size();
+    return count;
+}
+
+bool GtkLayerRenderer::drawsWithCairo() const
+{
+    GtkNative* native = m_owner ? gtk_widget_get_native(m_owner) : nullptr;
+    GskRenderer* renderer = native ? gtk_native_get_renderer(native) : nullptr;
+    return !renderer || GSK_IS_CAIRO_RENDERER(renderer);
+}
+
+GtkLayerRenderer::CachedTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
 {
     if (auto found = m_textures.find(surface); found != m_textures.end()) {
         found->second.used = true;
-        return found->second.texture.get();
+        return &found->second;
     }
     if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
         return nullptr;
@@ -253,27 +340,93 @@ GdkTexture* GtkLayerRenderer::textureFor(cairo_surface_t* surface)
     int height = cairo_image_surface_get_height(surface);
     int stride = cairo_image_surface_get_stride(surface);
     cairo_format_t format = cairo_image_surface_get_format(surface);
-    if (width <= 0 || height <= 0 || (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24))
-        return nullptr;
     const unsigned char* data = cairo_image_surface_get_data(surface);
-    GBytes* bytes;
+    if (!data || width <= 0 || height <= 0 || (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24))
+        return nullptr;
+    // What has something drawn on it: premultiplied, a pixel with nothing
+    // is all zero (an opaque image is drawn everywhere).
+    int minX = 0, minY = 0, maxX = width, maxY = height;
     if (format == CAIRO_FORMAT_ARGB32) {
-        bytes = g_bytes_new(data, static_cast<gsize>(stride) * static_cast<gsize>(height));
-    } else {
-        // The unused byte of an opaque image is not alpha: make it opaque.
-        auto* copy = static_cast<uint32_t*>(g_malloc(static_cast<gsize>(stride) * static_cast<gsize>(height)));
+        minX = width;
+        minY = height;
+        maxX = maxY = 0;
         for (int y = 0; y < height; ++y) {
-            auto* from = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
-            uint32_t* to = copy + static_cast<ptrdiff_t>(y) * (stride / 4);
-            for (int x = 0; x < width; ++x)
-                to[x] = from[x] | 0xFF000000u;
+            auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
+            const uint32_t* first = std::find_if(row, row + width, [](uint32_t pixel) { return pixel != 0; });
+            if (first == row + width)
+                continue;
+            const uint32_t* last = std::find_if(
+                std::make_reverse_iterator(row + width), std::make_reverse_iterator(first), [](uint32_t pixel) {
+                    return pixel != 0;
+                }).base();
+            minX = std::min(minX, static_cast<int>(first - row));
+            maxX = std::max(maxX, static_cast<int>(last - row));
+            minY = std::min(minY, y);
+            maxY = y + 1;
         }
-        bytes = g_bytes_new_take(copy, static_cast<gsize>(stride) * static_cast<gsize>(height));
     }
-    // Cairo's ARGB32 is GDK's default memory format: premultiplied, native order.
-    GdkTexture* texture = gdk_memory_texture_new(width, height, GDK_MEMORY_DEFAULT, bytes, static_cast<gsize>(stride));
-    g_bytes_unref(bytes);
+    CachedTexture cached { GRefPtr<cairo_surface_t>(surface), width, height, {}, true };
+    for (int tileY = minY; tileY < maxY; tileY += kTileSize) {
+        for (int tileX = minX; tileX < maxX; tileX += kTileSize) {
+            cached.tiles.push_back(
+                { tileX, tileY, std::min(kTileSize, maxX - tileX), std::min(kTileSize, maxY - tileY), nullptr, {} });
+        }
+    }
     ++m_textureUploads;
-    CachedTexture cached { GRefPtr<cairo_surface_t>(surface), adoptGRef(texture), true };
-    return m_textures.insert_or_assign(surface, std::move(cached)).first->second.texture.get();
+    return &m_textures.insert_or_assign(surface, std::move(cached)).first->second;
+}
+
+void GtkLayerRenderer::appendTiles(GtkSnapshot* snapshot, CachedTexture& cached, const Rect& area)
+{
+    double toX = area.width() / cached.width;
+    double toY = area.height() / cached.height;
+    cairo_surface_t* surface = cached.surface.get();
+    for (Tile& tile : cached.tiles) {
+        Rect tileArea(area.minX() + tile.x * toX, area.minY() + tile.y * toY, tile.width * toX, tile.height * toY);
+        if (!tile.node || tile.nodeArea != tileArea || tile.nodeIsCairo != m_drawsWithCairo) {
+            graphene_rect_t bounds = toGraphene(tileArea);
+            if (m_drawsWithCairo) {
+                GskRenderNode* node = gsk_cairo_node_new(&bounds);
+                cairo_t* cr = gsk_cairo_node_get_draw_context(node);
+                cairo_translate(cr, area.minX(), area.minY());
+                cairo_scale(cr, toX, toY);
+                cairo_set_source_surface(cr, surface, 0, 0);
+                // Edges repeat outwards, so a picture drawn between pixels
+                // does not fade at its edges, nor tiles at theirs.
+                cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+                cairo_rectangle(cr, tile.x, tile.y, tile.width, tile.height);
+                cairo_fill(cr);
+                cairo_destroy(cr);
+                tile.node = adoptGRef(node);
+            } else {
+                tile.node = adoptGRef(textureNode(surface, tile, bounds));
+            }
+            tile.nodeArea = tileArea;
+            tile.nodeIsCairo = m_drawsWithCairo;
+        }
+        gtk_snapshot_append_node(snapshot, tile.node.get());
+    }
+}
+
+GskRenderNode* GtkLayerRenderer::textureNode(cairo_surface_t* surface, const Tile& tile, const graphene_rect_t& bounds)
+{
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    // The unused byte of an opaque image is not alpha: make it opaque.
+    uint32_t opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? 0xFF000000u : 0;
+    gsize tileStride = static_cast<gsize>(tile.width) * 4;
+    auto* copy = static_cast<uint32_t*>(g_malloc(tileStride * static_cast<gsize>(tile.height)));
+    for (int y = 0; y < tile.height; ++y) {
+        auto* from = reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(tile.y + y) * stride) + tile.x;
+        uint32_t* to = copy + static_cast<ptrdiff_t>(y) * tile.width;
+        for (int x = 0; x < tile.width; ++x)
+            to[x] = from[x] | opaque;
+    }
+    GBytes* bytes = g_bytes_new_take(copy, tileStride * static_cast<gsize>(tile.height));
+    // Cairo's ARGB32 is GDK's default memory format: premultiplied, native order.
+    GdkTexture* texture = gdk_memory_texture_new(tile.width, tile.height, GDK_MEMORY_DEFAULT, bytes, tileStride);
+    g_bytes_unref(bytes);
+    GskRenderNode* node = gsk_texture_node_new(texture, &bounds);
+    g_object_unref(texture);
+    return node;
 }

@@ -304,7 +304,7 @@ void PellarAd::flexAdDidLoad(PellarFlexAd&)
     requestDidSucceed();
 }
 
-void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError&)
+void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd&, const Error&)
 {
     if (m_state != PellarAdState::LoadingFlexAd)
         return;

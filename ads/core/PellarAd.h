@@ -119,7 +119,7 @@ public:
 
     // PellarFlexAdDelegate
     void flexAdDidLoad(PellarFlexAd&) override;
-    void flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError&) override;
+    void flexAdDidFailLoadWithError(PellarFlexAd&, const Error&) override;
 
 private:
     explicit PellarAd(PellarAdFormat);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ads/core/PellarError.h"
+#include "base/Error.h"
 #include "ads/flex/PellarFlexAnimationBuilder.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Rect.h"
@@ -101,7 +101,7 @@ private:
     // Decodes the downloaded assets off the main thread, then builds.
     void assetsDidFinishLoading();
     void buildViews();
-    void didFailWithError(const PellarError&);
+    void didFailWithError(const Error&);
 
     std::shared_ptr<View> viewFromDictionary(const JSONValue& element);
     std::shared_ptr<View> labelFromDictionary(const JSONValue&, const Rect&);

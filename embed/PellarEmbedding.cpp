@@ -222,13 +222,24 @@ void PellarEmbedding::snapshotScreens(GtkSnapshot* snapshot)
     gtk_snapshot_append_color(snapshot, &black, &area);
     double pixelsPerPoint = std::max(1, gtk_widget_get_scale_factor(m_screens->widget()));
     Screen::mainScreen().setScale(pixelsPerPoint);
+    // The lowest window (the screen, with its pages) is drawn by the screens'
+    // widget's own renderer, which knows where the pages go; the windows
+    // above it (alerts) each have one of their own, so no window's textures
+    // push out another's.
     std::map<const Window*, std::unique_ptr<GtkLayerRenderer>> used;
+    bool first = true;
     for (auto& window : Application::shared().windows()) {
         if (window->isHidden() || isBannerWindow(window.get()))
             continue;
-        auto found = m_renderers.find(window.get());
-        auto renderer = found != m_renderers.end() ? std::move(found->second)
-                                                   : std::make_unique<GtkLayerRenderer>(m_screens->widget());
+        GtkLayerRenderer* renderer = &m_screens->renderer();
+        if (!first) {
+            auto found = m_renderers.find(window.get());
+            auto own = found != m_renderers.end() ? std::move(found->second)
+                                                  : std::make_unique<GtkLayerRenderer>(m_screens->widget());
+            renderer = own.get();
+            used.emplace(window.get(), std::move(own));
+        }
+        first = false;
         Rect frame = window->frame();
         gtk_snapshot_save(snapshot);
         graphene_point_t origin
@@ -236,7 +247,6 @@ void PellarEmbedding::snapshotScreens(GtkSnapshot* snapshot)
         gtk_snapshot_translate(snapshot, &origin);
         renderer->snapshotWindow(snapshot, *window, 1.0, pixelsPerPoint);
         gtk_snapshot_restore(snapshot);
-        used.emplace(window.get(), std::move(renderer));
     }
     m_renderers = std::move(used);
     Application::shared().screenWasDrawn();

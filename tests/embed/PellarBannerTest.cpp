@@ -347,8 +347,11 @@ TEST_F(PellarBannerTest, ClickOpensTheBrowserOverTheBannersWindowAndClosingGives
     }
     EXPECT_TRUE(page);
     RunLoop::main().runUntil([] { return false; }, 1.5);
-    if (GdkTexture* shown = render(screens, "embed-browser.png"))
-        g_object_unref(shown);
+    // The page is drawn in its place under the bars, not left black.
+    GdkTexture* shown = render(screens, "embed-browser.png");
+    ASSERT_TRUE(shown);
+    EXPECT_GT(coloursInRow(shown, 140), 1u);
+    g_object_unref(shown);
 
     // Closing the window is the browser's Done.
     gtk_window_close(GTK_WINDOW(screens));

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <list>
 #include <memory>
 #include <set>
@@ -288,6 +290,35 @@ TEST_F(PellarBannerTest, ServerDownIsANetworkFailure)
     ASSERT_TRUE(waitFor([&] { return !heard.failures.empty(); }, 30));
     EXPECT_EQ(heard.received, 0);
     EXPECT_EQ(heard.failures[0], std::make_pair(PELLAR_ERROR, static_cast<int>(PELLAR_ERROR_NETWORK)));
+}
+
+TEST_F(PellarBannerTest, EachKindOfFailureHasItsOwnCode)
+{
+    // Answers staged by the demo service: nothing, a page that is no ad, a server error.
+    struct Case {
+        const char* path;
+        PellarError code;
+    };
+    std::vector<Case> cases { { "/stage/empty", PELLAR_ERROR_NO_AD }, { "/landing/url", PELLAR_ERROR_INVALID_ANSWER },
+        { "/stage/server-error", PELLAR_ERROR_FAILED } };
+    std::string base = server->baseURL();
+    std::vector<Heard*> heardFrom;
+    std::vector<GtkWidget*> banners;
+    for (auto& one : cases) {
+        GtkWidget* banner = pellar_banner_new("a1b2c3");
+        g_object_set(banner, "ad-server-url", (base + one.path).c_str(), "media-host", base.c_str(), nullptr);
+        heardFrom.push_back(&listenTo(PELLAR_BANNER(banner)));
+        banners.push_back(banner);
+    }
+    showInWindow(banners);
+    ASSERT_TRUE(waitFor([&] {
+        return std::all_of(heardFrom.begin(), heardFrom.end(), [](Heard* h) { return !h->failures.empty(); });
+    }));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].path);
+        EXPECT_EQ(heardFrom[i]->received, 0);
+        EXPECT_EQ(heardFrom[i]->failures[0], std::make_pair(PELLAR_ERROR, static_cast<int>(cases[i].code)));
+    }
 }
 
 TEST_F(PellarBannerTest, RefreshComesByItselfAndHiddenTimeDoesNotCount)

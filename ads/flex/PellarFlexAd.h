@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/Error.h"
 #include "ads/flex/PellarFlexAnimationBuilder.h"
+#include "base/Error.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Rect.h"
 #include "json/JSONValue.h"

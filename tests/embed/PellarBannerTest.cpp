@@ -352,6 +352,29 @@ TEST_F(PellarBannerTest, RefreshComesByItselfAndHiddenTimeDoesNotCount)
     EXPECT_TRUE(waitFor([&] { return adRequests() == 3; }));
 }
 
+TEST_F(PellarBannerTest, WithoutRefreshOnlyTheApplicationAsksAndNotTooOften)
+{
+    auto clock = std::make_shared<ManualClock>();
+    RunLoop::main().setClock(clock);
+    PellarBanner* banner = showBanner("a1b2c3", 0);
+    Heard& heard = listenTo(banner);
+    ASSERT_TRUE(waitFor([&] { return heard.received == 1; }));
+
+    // The first fresh ad may come at once; the next only after the minimum interval.
+    pellar_banner_request_ad(banner);
+    ASSERT_TRUE(waitFor([&] { return adRequests() == 2; }));
+    pellar_banner_request_ad(banner);
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(adRequests(), 2u);
+
+    RunLoop::main().advance(30);
+    pellar_banner_request_ad(banner);
+    EXPECT_TRUE(waitFor([&] { return adRequests() == 3; }));
+    RunLoop::main().advance(600);
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(adRequests(), 3u);
+}
+
 TEST_F(PellarBannerTest, ClickOpensTheBrowserOverTheBannersWindowAndClosingGivesItBack)
 {
     PellarBanner* banner = showBanner();

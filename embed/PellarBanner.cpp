@@ -2,6 +2,7 @@
 
 #include "ads/core/PellarAd.h"
 #include "ads/core/PellarURLDownload.h"
+#include "ads/core/PellarView.h"
 #include "ads/flex/PellarFlexAd.h"
 #include "embed/PellarBannerHost.h"
 #include "embed/PellarEmbedding.h"
@@ -296,6 +297,8 @@ static void pellar_banner_init(PellarBanner* self)
 
     gtk_widget_set_focusable(widget, TRUE);
     gtk_widget_set_overflow(widget, GTK_OVERFLOW_HIDDEN);
+    gtk_accessible_update_property(
+        GTK_ACCESSIBLE(widget), GTK_ACCESSIBLE_PROPERTY_LABEL, PellarView::kAccessibilityLabel, -1);
     GtkPointerInput::Handlers pointer;
     pointer.toPoints = [self](double x, double y) {
         auto& host = self->state.host;

@@ -1,4 +1,6 @@
 include(GNUInstallDirs)
+# The static libraries also go into the shared library (embed/).
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 # Warning and sanitizer flags applied to every target of the project.
 add_compile_options(-Wall -Wextra -Wno-missing-field-initializers)
 if(VANTREL_WERROR)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ads/core/PellarError.h"
+#include "base/Error.h"
 
 class PellarFlexAd;
 
@@ -13,5 +13,5 @@ public:
     // Every element view is in the container; the banner can be shown.
     virtual void flexAdDidLoad(PellarFlexAd&) = 0;
     // The banner cannot be built.
-    virtual void flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError&) = 0;
+    virtual void flexAdDidFailLoadWithError(PellarFlexAd&, const Error&) = 0;
 };

@@ -144,7 +144,7 @@ void PellarURLDownload::reportSuccess()
 
 void PellarURLDownload::reportFailure(int code)
 {
-    m_error = PellarError { kErrorDomain, code, {} };
+    m_error = Error { kErrorDomain, code, {} };
     report(m_failureCallback);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ads/core/PellarError.h"
+#include "base/Error.h"
 #include "platform/net/URLConnectionDelegate.h"
 
 #include <cstddef>
@@ -80,7 +80,7 @@ public:
 
     // The body received so far; nullopt before the start and after cancel().
     const std::optional<std::string>& data() const { return m_data; }
-    const std::optional<PellarError>& error() const { return m_error; }
+    const std::optional<Error>& error() const { return m_error; }
     // The URL actually requested (trimmed).
     const std::string& targetURL() const { return m_targetURL; }
     void setTargetURL(std::string url) { m_targetURL = std::move(url); }
@@ -125,7 +125,7 @@ private:
     Callback m_failureCallback;
     std::optional<std::string> m_data;
     std::shared_ptr<URLConnection> m_activeConnection;
-    std::optional<PellarError> m_error;
+    std::optional<Error> m_error;
     std::string m_targetURL;
     bool m_background { false };
     std::optional<size_t> m_bodySizeLimit;

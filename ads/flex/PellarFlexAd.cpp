@@ -121,7 +121,7 @@ void PellarFlexAd::buildFlexAd()
     m_started = true;
     auto assetTable = m_decodedMarkup.find("$");
     if (assetTable && !assetTable->isDictionary()) {
-        didFailWithError(PellarError { kErrorDomain, kAssetTableError, {} });
+        didFailWithError(Error { kErrorDomain, kAssetTableError, {} });
         return;
     }
 
@@ -190,7 +190,7 @@ void PellarFlexAd::downloadDidFail(PellarURLDownload& failed)
     auto download = failed.shared_from_this();
     if (!m_downloads.count(download))
         return;
-    PellarError error = download->error().value_or(PellarError { PellarURLDownload::kErrorDomain, 0, {} });
+    Error error = download->error().value_or(Error { PellarURLDownload::kErrorDomain, 0, {} });
     cancelDownloads();
     auto protectedThis = shared_from_this();
     RunLoop::main().keepAliveUntilPassEnds(protectedThis);
@@ -252,7 +252,7 @@ void PellarFlexAd::buildViews()
         delegate->flexAdDidLoad(*this);
 }
 
-void PellarFlexAd::didFailWithError(const PellarError& error)
+void PellarFlexAd::didFailWithError(const Error& error)
 {
     if (m_finished)
         return;

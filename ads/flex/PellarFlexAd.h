@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ads/core/PellarError.h"
 #include "ads/flex/PellarFlexAnimationBuilder.h"
+#include "base/Error.h"
 #include "platform/ui/graphics/Color.h"
 #include "platform/ui/graphics/Rect.h"
 #include "json/JSONValue.h"
@@ -106,7 +106,7 @@ private:
     // Decodes the downloaded assets off the main thread, then builds.
     void assetsDidFinishLoading();
     void buildViews();
-    void didFailWithError(const PellarError&);
+    void didFailWithError(const Error&);
 
     std::shared_ptr<View> viewFromDictionary(const JSONValue& element);
     std::shared_ptr<View> labelFromDictionary(const JSONValue&, const Rect&);

@@ -68,7 +68,7 @@ TEST_F(PellarURLDownloadTest, StatusAbove399FailsWithMinus3EvenWithABodyAnd399Su
     missing->loadContentsOfURLAtString(server.url("/missing"));
     ASSERT_TRUE(loop().runUntil([&] { return receiver.done(); }));
     EXPECT_EQ(receiver.failures, 1);
-    EXPECT_EQ(missing->error(), (PellarError { "kPellarURLDownloadErrorDomain", -3, {} }));
+    EXPECT_EQ(missing->error(), (Error { "kPellarURLDownloadErrorDomain", -3, {} }));
 
     Receiver second;
     auto odd = PellarURLDownload::create();

@@ -25,14 +25,14 @@ namespace {
 // The flexible ad's delegate, recording both answers.
 struct FlexRecorder final : PellarFlexAdDelegate {
     void flexAdDidLoad(PellarFlexAd&) override { ++loaded; }
-    void flexAdDidFailLoadWithError(PellarFlexAd&, const PellarError& e) override
+    void flexAdDidFailLoadWithError(PellarFlexAd&, const Error& e) override
     {
         ++failed;
         error = e;
     }
     int loaded { 0 };
     int failed { 0 };
-    std::optional<PellarError> error;
+    std::optional<Error> error;
 };
 
 // A host with colours of its own.
@@ -277,7 +277,7 @@ TEST_F(PellarFlexAdTest, AssetTableFailures)
     // Not an object: fails with its own code and builds nothing.
     build(R"({"$":"assets","v":[{"t":"P"}]})");
     EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->error, (PellarError { "kPellarFlexAdErrorDomain", -1, {} }));
+    EXPECT_EQ(recorder->error, (Error { "kPellarFlexAdErrorDomain", -1, {} }));
     EXPECT_TRUE(views().empty());
     // Empty, or with no usable entry: builds at once.
     for (const char* table : { R"({})", R"({"a":{"u":null},"b":[]})" }) {

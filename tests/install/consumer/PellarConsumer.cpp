@@ -48,7 +48,7 @@ void serve(SoupServer*, SoupServerMessage* message, const char* path, GHashTable
 struct Host final : PellarDelegate {
     std::string publisherId() override { return "outside-program"; }
     void didReceiveAd(PellarView&) override { received = true; }
-    void didFailToReceiveAd(PellarView&) override { failed = true; }
+    void didFailToReceiveAd(PellarView&, const Error&) override { failed = true; }
     bool received { false };
     bool failed { false };
 };

@@ -89,14 +89,8 @@ const LibraryIdentity libraryIdentity;
 
 } // namespace
 
-/**
- * pellar_set_application_id:
- * @application_id: (nullable): a reverse-DNS id such as "org.example.App", or
- *   %NULL to use the default application's id, else the program name
- *
- * Names the folders of Pellar's data and cache (under the XDG data and cache
- * folders) after the embedding application.
- */
+// The doc comments of these functions are in pellar-settings.h.
+
 void pellar_set_application_id(const char* application_id)
 {
     g_return_if_fail(application_id == nullptr || isUsableApplicationId(application_id));
@@ -104,21 +98,11 @@ void pellar_set_application_id(const char* application_id)
     explicitApplicationId() = application_id ? g_intern_string(application_id) : nullptr;
 }
 
-/**
- * pellar_get_application_id:
- *
- * Returns: (transfer none): the id Pellar's folders are named after
- */
 const char* pellar_get_application_id(void)
 {
     return resolvedApplicationId();
 }
 
-/**
- * pellar_set_store_hosts:
- * @hosts: (array zero-terminated=1) (nullable): the app store's web hosts,
- *   the primary one first; %NULL restores the default (PELLAR_STORE_HOSTS)
- */
 void pellar_set_store_hosts(const char* const* hosts)
 {
     g_return_if_fail(hosts == nullptr || *hosts != nullptr);
@@ -129,11 +113,6 @@ void pellar_set_store_hosts(const char* const* hosts)
     });
 }
 
-/**
- * pellar_set_redirector_host:
- * @host: (nullable): the affiliate link host whose links lead to the store;
- *   %NULL restores the default (PELLAR_REDIRECTOR_HOST)
- */
 void pellar_set_redirector_host(const char* host)
 {
     g_return_if_fail(host == nullptr || *host != '\0');
@@ -143,11 +122,6 @@ void pellar_set_redirector_host(const char* host)
     });
 }
 
-/**
- * pellar_set_map_prefixes:
- * @prefixes: (array zero-terminated=1) (nullable): host prefixes of the map
- *   service; %NULL restores the default (PELLAR_MAP_PREFIXES)
- */
 void pellar_set_map_prefixes(const char* const* prefixes)
 {
     g_return_if_fail(!hasEmptyItem(prefixes));
@@ -158,11 +132,6 @@ void pellar_set_map_prefixes(const char* const* prefixes)
     });
 }
 
-/**
- * pellar_set_video_hosts:
- * @hosts: (array zero-terminated=1) (nullable): hosts of the video service;
- *   %NULL restores the default (PELLAR_VIDEO_HOSTS)
- */
 void pellar_set_video_hosts(const char* const* hosts)
 {
     g_return_if_fail(!hasEmptyItem(hosts));
@@ -172,11 +141,6 @@ void pellar_set_video_hosts(const char* const* hosts)
     });
 }
 
-/**
- * pellar_set_minimum_refresh_interval:
- * @seconds: the shortest time between two ads of one banner, at least 1;
- *   the default is 30 (PELLAR_MINIMUM_REFRESH_INTERVAL)
- */
 void pellar_set_minimum_refresh_interval(int seconds)
 {
     g_return_if_fail(seconds >= 1);

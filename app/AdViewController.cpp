@@ -84,7 +84,7 @@ void AdViewController::refreshAd()
         m_pellarAd->requestFreshAd();
 }
 
-void AdViewController::didFailToReceiveAd(PellarView&)
+void AdViewController::didFailToReceiveAd(PellarView&, const Error&)
 {
     Log::write(kDidFailToReceiveAdMessage);
     m_pellarAd = nullptr;

@@ -49,7 +49,7 @@ public:
     std::optional<std::optional<Color>> primaryTextColor() override { return Color::whiteColor(); }
     std::optional<std::optional<Color>> secondaryTextColor() override { return Color::whiteColor(); }
     void didReceiveAd(PellarView&) override;
-    void didFailToReceiveAd(PellarView&) override;
+    void didFailToReceiveAd(PellarView&, const Error&) override;
 
 private:
     std::shared_ptr<PellarView> m_pellarAd;

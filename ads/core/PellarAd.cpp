@@ -128,7 +128,7 @@ void PellarAd::downloadDidFail(PellarURLDownload& download)
     case PellarAdState::LoadingBrowserIcons:
     case PellarAdState::RequestingAd:
     case PellarAdState::LoadingImages:
-        requestDidFail();
+        requestDidFail(download.error().value_or(Error { PellarURLDownload::kErrorDomain, 0, {} }));
         break;
     case PellarAdState::Clicked:
         clickDidFail();
@@ -147,7 +147,7 @@ void PellarAd::iconDownloadDidSucceed(PellarURLDownload& download)
             if (m_state != PellarAdState::LoadingBrowserIcons)
                 return;
             if (!image) {
-                requestDidFail();
+                requestDidFail(Error { kErrorDomain, kUnreadableImageError, "The ad's picture could not be read" });
                 return;
             }
             if (name) {
@@ -176,7 +176,7 @@ void PellarAd::imageDownloadDidSucceed(PellarURLDownload& download)
             if (m_state != PellarAdState::LoadingImages)
                 return;
             if (!image) {
-                requestDidFail();
+                requestDidFail(Error { kErrorDomain, kUnreadableImageError, "The ad's picture could not be read" });
                 return;
             }
             if (isUserImage) {
@@ -207,7 +207,7 @@ bool PellarAd::imagesComplete() const
 void PellarAd::loadAdWithData(const std::string& body)
 {
     if (body.empty()) {
-        requestDidFail();
+        requestDidFail(Error { kErrorDomain, kNoAdError, "The ad service has no ad" });
         return;
     }
     // The reader runs on a worker thread and touches nothing of the ad; the
@@ -230,7 +230,7 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
 
     m_answer = answer ? PellarAdAnswer::fromJSON(*answer) : PellarAdAnswer();
     if (!m_answer.action || !m_answer.jsonpUrl) {
-        requestDidFail();
+        requestDidFail(Error { kErrorDomain, kInvalidAnswerError, "The ad service's answer is not an ad" });
         return;
     }
 
@@ -249,7 +249,7 @@ void PellarAd::didFinishParsingAdData(const std::optional<JSONValue>& answer)
     // reach another folder, so such an ad has no icon to fetch and fails.
     if (!m_answer.actionImageName || !PercentEscaping::addingPercentEscapesToPathSegment(*m_answer.actionImageName)
         || !url || (!m_answer.text && m_answer.medium == PellarAdMedium::Text)) {
-        requestDidFail();
+        requestDidFail(Error { kErrorDomain, kInvalidAnswerError, "The ad service's answer is not an ad" });
         return;
     }
     loadImages(*url);
@@ -283,13 +283,13 @@ void PellarAd::requestDidSucceed()
         owner->adDidLoad(*this);
 }
 
-void PellarAd::requestDidFail()
+void PellarAd::requestDidFail(const Error& error)
 {
     auto protectedThis = shared_from_this();
     m_downloads.giveUp();
     m_state = PellarAdState::Failed;
     if (auto owner = adDelegate())
-        owner->adDidFailToLoad(*this);
+        owner->adDidFailToLoad(*this, error);
 }
 
 // MARK: Flexible ad
@@ -304,11 +304,11 @@ void PellarAd::flexAdDidLoad(PellarFlexAd&)
     requestDidSucceed();
 }
 
-void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd&, const Error&)
+void PellarAd::flexAdDidFailLoadWithError(PellarFlexAd&, const Error& error)
 {
     if (m_state != PellarAdState::LoadingFlexAd)
         return;
-    requestDidFail();
+    requestDidFail(error);
 }
 
 // MARK: Clicks

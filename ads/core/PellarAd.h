@@ -51,6 +51,13 @@ public:
     // An action icon of this name is drawn by the search banner itself.
     static constexpr const char* kSearchActionImageName = "search";
 
+    // Why an ad failed when no download's own error says it: the server sent
+    // nothing, an answer that is no ad, or pictures that do not read.
+    static constexpr const char* kErrorDomain = "kPellarAdErrorDomain";
+    static constexpr int kNoAdError = -1;
+    static constexpr int kInvalidAnswerError = -2;
+    static constexpr int kUnreadableImageError = -3;
+
     // The icons of the embedded browser's tool bar, fetched before every ad
     // request unless the image cache holds them fresh.
     static const std::array<const char*, 4>& browserIcons();
@@ -134,7 +141,7 @@ private:
     void didFinishParsingAdData(const std::optional<JSONValue>& answer);
     void loadImages(const std::string& imageURL);
     void requestDidSucceed();
-    void requestDidFail();
+    void requestDidFail(const Error&);
 
     // Finished downloads, by the state the ad was in.
     void iconDownloadDidSucceed(PellarURLDownload&);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Error.h"
 #include "platform/ui/graphics/Size.h"
 #include "json/JSONValue.h"
 
@@ -20,8 +21,9 @@ public:
     virtual Size adSize() = 0;
     // The ad is ready to show.
     virtual void adDidLoad(PellarAd&) = 0;
-    // The ad failed; no reason is given.
-    virtual void adDidFailToLoad(PellarAd&) = 0;
+    // The ad failed, for the reason given (a download's error, the ad's own
+    // kPellarAdErrorDomain, or a flexible ad's).
+    virtual void adDidFailToLoad(PellarAd&, const Error&) = 0;
     // The server recorded the click. `response` is its answer when that was a
     // JSON object, else nullopt.
     virtual void clickDidSucceed(PellarAd&, const std::optional<JSONValue>& response) = 0;

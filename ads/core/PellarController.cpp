@@ -169,13 +169,13 @@ void PellarController::adDidLoad(PellarAd& ad)
     m_loadingAd = nullptr;
 }
 
-void PellarController::adDidFailToLoad(PellarAd& ad)
+void PellarController::adDidFailToLoad(PellarAd& ad, const Error& error)
 {
     auto protectedThis = shared_from_this();
     if (&ad == m_currentlyDisplayedAd.get()) {
         if (m_view) {
             if (auto host = delegate())
-                host->didFailToReceiveAd(*m_view);
+                host->didFailToReceiveAd(*m_view, error);
         }
         // A banner already on screen stays.
         if (m_currentlyDisplayedAd)

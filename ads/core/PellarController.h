@@ -68,7 +68,7 @@ public:
     // PellarAdDelegate
     Size adSize() override;
     void adDidLoad(PellarAd&) override;
-    void adDidFailToLoad(PellarAd&) override;
+    void adDidFailToLoad(PellarAd&, const Error&) override;
     void clickDidSucceed(PellarAd&, const std::optional<JSONValue>& response) override;
     void clickDidFail(PellarAd&) override;
     bool displaySearchWithAd(PellarAd&, const std::optional<std::string>& placeholderText,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Error.h"
 #include "platform/foundation/Date.h"
 #include "platform/location/Location.h"
 #include "platform/ui/graphics/Color.h"
@@ -32,8 +33,10 @@ public:
     // Notifications; a host that does not override them hears nothing.
     // Once, when the first ad of the view has loaded, before its banner shows.
     virtual void didReceiveAd(PellarView&) { }
-    // Once, when the first ad of the view fails; failed refreshes are not told.
-    virtual void didFailToReceiveAd(PellarView&) { }
+    // Once, when the first ad of the view fails, with the cause (a download's
+    // error, PellarAd's kPellarAdErrorDomain, or a flexible ad's); failed
+    // refreshes are not told.
+    virtual void didFailToReceiveAd(PellarView&, const Error&) { }
     // Just before a click-through screen takes the whole screen.
     virtual void willPresentFullScreenModal() { }
     // When such a screen begins to give the screen back, before its fade-out.

@@ -21,7 +21,7 @@ namespace {
 struct Host final : PellarDelegate {
     std::string publisherId() override { return "c07d2e9b4f18a53"; }
     void didReceiveAd(PellarView&) override { receivedAt = std::chrono::steady_clock::now(); }
-    void didFailToReceiveAd(PellarView&) override { failed = true; }
+    void didFailToReceiveAd(PellarView&, const Error&) override { failed = true; }
     std::chrono::steady_clock::time_point receivedAt;
     bool failed { false };
 };

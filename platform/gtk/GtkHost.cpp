@@ -4,9 +4,9 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkMonitorIdentity.h"
+#include "platform/gtk/GtkPointerInput.h"
 #include "platform/gtk/GtkTextInput.h"
 #include "platform/gtk/GtkWindowManager.h"
-#include "platform/ui/controls/ScrollView.h"
 #include "platform/ui/graphics/Image.h"
 #include "platform/ui/layers/AnimationEngine.h"
 #include "platform/ui/views/Application.h"
@@ -186,76 +186,15 @@ GtkHost::StartResult GtkHost::start()
 #ifdef VANTREL_HAVE_WEBKIT
     GtkWebView::registerScreen(*m_screen, [this] { return m_scale; });
 #endif
-    GtkWidget* input = m_screen->inputWidget();
-
-    GtkGesture* drag = gtk_gesture_drag_new();
-    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
-    g_signal_connect(drag, "drag-begin", G_CALLBACK(+[](GtkGestureDrag*, double x, double y, gpointer data) {
-        auto* host = static_cast<GtkHost*>(data);
-        // A click on our views takes the keyboard back from a page.
-        host->m_screen->takeFocus();
-        host->pointerPressed(x, y);
-    }),
-        this);
-    g_signal_connect(drag, "drag-update", G_CALLBACK(+[](GtkGestureDrag*, double dx, double dy, gpointer data) {
-        auto* host = static_cast<GtkHost*>(data);
-        host->pointerMoved(host->m_dragStartX + dx, host->m_dragStartY + dy);
-    }),
-        this);
-    g_signal_connect(drag, "drag-end", G_CALLBACK(+[](GtkGestureDrag*, double dx, double dy, gpointer data) {
-        auto* host = static_cast<GtkHost*>(data);
-        host->pointerReleased(host->m_dragStartX + dx, host->m_dragStartY + dy);
-    }),
-        this);
-    g_signal_connect(drag, "cancel", G_CALLBACK(+[](GtkGesture*, GdkEventSequence*, gpointer data) {
-        static_cast<GtkHost*>(data)->pointerCancelled();
-    }),
-        this);
-    gtk_widget_add_controller(input, GTK_EVENT_CONTROLLER(drag));
-
-    // Wheels and touchpads scroll the scroll view under the pointer; Shift
-    // turns a vertical wheel sideways, as elsewhere on the desktop.
-    GtkEventController* wheel = gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_BOTH_AXES);
-    g_signal_connect(wheel, "scroll",
-        G_CALLBACK(+[](GtkEventControllerScroll* controller, double dx, double dy, gpointer data) -> gboolean {
-            auto* host = static_cast<GtkHost*>(data);
-            GdkEvent* event = gtk_event_controller_get_current_event(GTK_EVENT_CONTROLLER(controller));
-            double x = 0;
-            double y = 0;
-            if (!event || !gdk_event_get_position(event, &x, &y))
-                return false;
-            if ((gdk_event_get_modifier_state(event) & GDK_SHIFT_MASK) && dx == 0)
-                std::swap(dx, dy);
-            bool discrete = gtk_event_controller_scroll_get_unit(controller) == GDK_SCROLL_UNIT_WHEEL;
-            if (!discrete) {
-                dx /= host->m_scale;
-                dy /= host->m_scale;
-            }
-            return ScrollView::scrollWheelAt(host->toPoints(x, y), { dx, dy }, discrete);
-        }),
-        this);
-    gtk_widget_add_controller(input, wheel);
-
-    // A right click: the context menu of what is under the pointer.
-    GtkGesture* secondary = gtk_gesture_click_new();
-    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(secondary), GDK_BUTTON_SECONDARY);
-    g_signal_connect(secondary, "pressed", G_CALLBACK(+[](GtkGestureClick*, int, double x, double y, gpointer data) {
-        auto* host = static_cast<GtkHost*>(data);
-        host->m_screen->takeFocus();
-        Application::shared().sendSecondaryClick(host->toPoints(x, y));
-    }),
-        this);
-    gtk_widget_add_controller(input, GTK_EVENT_CONTROLLER(secondary));
-
-    // The pointer's movements, pressed or not: the full-screen test brings its
-    // controls back on any.
-    GtkEventController* motion = gtk_event_controller_motion_new();
-    g_signal_connect(motion, "motion", G_CALLBACK(+[](GtkEventControllerMotion*, double x, double y, gpointer data) {
-        auto* host = static_cast<GtkHost*>(data);
-        Application::shared().pointerDidMove(host->toPoints(x, y));
-    }),
-        this);
-    gtk_widget_add_controller(m_screen->widget(), motion);
+    GtkPointerInput::Handlers pointer;
+    pointer.toPoints = [this](double x, double y) { return toPoints(x, y); };
+    pointer.unitsPerPoint = [this] { return m_scale; };
+    pointer.willPress = [this] { m_screen->takeFocus(); };
+    pointer.pressed = [this](double x, double y) { pointerPressed(x, y); };
+    pointer.moved = [this](double x, double y) { pointerMoved(x, y); };
+    pointer.released = [this](double x, double y) { pointerReleased(x, y); };
+    pointer.cancelled = [this] { pointerCancelled(); };
+    GtkPointerInput::attach(m_screen->inputWidget(), m_screen->widget(), std::move(pointer));
 
     GtkEventController* keys = gtk_event_controller_key_new();
     m_textInput = std::make_unique<GtkTextInput>(m_screen->widget());
@@ -585,8 +524,6 @@ bool GtkHost::keyPressed(guint keyval, GdkModifierType state)
 
 void GtkHost::pointerPressed(double x, double y)
 {
-    m_dragStartX = x;
-    m_dragStartY = y;
     Application::shared().sendTouch(TouchPhase::Began, toPoints(x, y));
 }
 

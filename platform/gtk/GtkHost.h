@@ -131,8 +131,6 @@ private:
     std::unique_ptr<GtkScreenWidget> m_screen;
     guint m_inhibitCookie { 0 };
     gulong m_settingsHandler { 0 };
-    double m_dragStartX { 0 };
-    double m_dragStartY { 0 };
     int m_drawCount { 0 };
     gint64 m_lastAnimationFrame { 0 };
     bool m_closed { false };

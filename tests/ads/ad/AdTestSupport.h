@@ -21,7 +21,7 @@
 struct RecordingOwner final : PellarAdDelegate {
     Size adSize() override { return { 320, 48 }; }
     void adDidLoad(PellarAd&) override { ++loaded; }
-    void adDidFailToLoad(PellarAd&) override { ++failed; }
+    void adDidFailToLoad(PellarAd&, const Error&) override { ++failed; }
     void clickDidSucceed(PellarAd& ad, const std::optional<JSONValue>& answer) override
     {
         ++clicksSucceeded;

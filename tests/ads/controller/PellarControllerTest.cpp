@@ -21,7 +21,7 @@ namespace {
 struct CountingHost final : PellarDelegate {
     std::string publisherId() override { return "pub-1"; }
     void didReceiveAd(PellarView&) override { ++received; }
-    void didFailToReceiveAd(PellarView&) override { ++failed; }
+    void didFailToReceiveAd(PellarView&, const Error&) override { ++failed; }
     int received { 0 };
     int failed { 0 };
 };

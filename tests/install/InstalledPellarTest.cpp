@@ -154,7 +154,9 @@ protected:
         RunningProgram example(environment() + command);
         ASSERT_TRUE(example.waitFor("ad-received", 60)) << name << ":\n" << example.output();
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        auto found = run("xdotool search --sync --onlyvisible --name '^Banner example$'");
+        // The example's own window, not one an earlier run may have left.
+        auto found = run("timeout 20 xdotool search --sync --onlyvisible --pid " + std::to_string(example.pid())
+            + " --name '^Banner example$'");
         std::string window = found.output.substr(0, found.output.find('\n'));
         ASSERT_FALSE(window.empty()) << found.output;
         auto picture = run("xwd -silent -id " + window);

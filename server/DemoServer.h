@@ -20,6 +20,7 @@ typedef struct _GHashTable GHashTable;
 class DemoServer {
 public:
     static constexpr unsigned kDefaultPort = 8457;
+    static constexpr const char* kAdRequestPath = "/ad_request";
 
     struct Options {
         std::string host { "127.0.0.1" };
@@ -39,6 +40,8 @@ public:
 
     // "http://127.0.0.1:PORT"
     std::string baseURL() const;
+    // The base URL + kAdRequestPath: what a client is pointed at.
+    std::string adRequestURL() const { return baseURL() + kAdRequestPath; }
     unsigned port() const { return m_port; }
     const RequestLog& log() const { return m_log; }
 

@@ -38,7 +38,8 @@ void printUsage(std::FILE* out)
         "  --scenario DIR  scenario directory with scenario.json (default: the bundled one)\n"
         "  --log FILE      append one JSON line per request to FILE\n"
         "  --help          show this text\n"
-        "Prints its base URL, http://HOST:PORT, as the first line once it listens.\n",
+        "Prints its base URL, http://HOST:PORT, as the first line once it listens,\n"
+        "and the full ad-request URL, http://HOST:PORT/ad_request, as the second.\n",
         DemoServer::kDefaultPort);
 }
 
@@ -88,7 +89,7 @@ int main(int argc, char** argv)
         return 1;
     }
     auto server = started.release();
-    std::printf("%s\n", server->baseURL().c_str());
+    std::printf("%s\n%s\n", server->baseURL().c_str(), server->adRequestURL().c_str());
     std::fflush(stdout);
 
     auto owner = adoptGRef(g_main_loop_new(nullptr, FALSE));

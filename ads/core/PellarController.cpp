@@ -11,6 +11,7 @@
 #include "platform/ui/views/Application.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 std::shared_ptr<PellarController> PellarController::create()
@@ -56,8 +57,28 @@ void PellarController::startFirstAdRequest()
     m_currentlyDisplayedAd = createAdWithInitiatedAdRequest();
 }
 
+namespace {
+
+// Seconds, or 0 when none was set; read on every refresh, set from any thread.
+std::atomic<double>& chosenMinimumRefreshInterval()
+{
+    static std::atomic<double> seconds { 0 };
+    return seconds;
+}
+
+} // namespace
+
+void PellarController::setMinimumRefreshInterval(std::optional<double> seconds)
+{
+    if (seconds && !(*seconds >= 1))
+        return;
+    chosenMinimumRefreshInterval().store(seconds.value_or(0));
+}
+
 double PellarController::minimumRefreshInterval()
 {
+    if (double chosen = chosenMinimumRefreshInterval().load(); chosen >= 1)
+        return chosen;
     static const double interval = [] {
         const char* value = std::getenv("PELLAR_MINIMUM_REFRESH_INTERVAL");
         char* end = nullptr;

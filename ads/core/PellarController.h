@@ -30,9 +30,13 @@ class PellarController final : public PellarAdDelegate,
 public:
     // Refresh requests closer together than this are declined.
     static constexpr double kMinimumRefreshInterval = 30;
-    // kMinimumRefreshInterval, or the lower one PELLAR_MINIMUM_REFRESH_INTERVAL
-    // gives (at least 1 s): tests and demos run many refreshes in little time.
+    // The one set by setMinimumRefreshInterval; else kMinimumRefreshInterval,
+    // or the lower one PELLAR_MINIMUM_REFRESH_INTERVAL gives (at least 1 s):
+    // tests and demos run many refreshes in little time.
     static double minimumRefreshInterval();
+    // An embedding application's choice (at least 1 s; nullopt restores the
+    // default above). Ignored when below 1 s or not a number.
+    static void setMinimumRefreshInterval(std::optional<double> seconds);
     // The banner on screen carries this tag; one being flipped out carries 0.
     static constexpr int kBannerTag = 1;
     static constexpr const char* kNewAdAnimationID = "newPellarAd";

@@ -97,6 +97,13 @@ void PellarEndpoints::setConfiguration(Configuration configuration)
     current() = std::move(configuration);
 }
 
+void PellarEndpoints::update(const std::function<void(Configuration&)>& change)
+{
+    std::lock_guard guard(lock());
+    change(current());
+    current().mediaHostURL = withoutTrailingSlash(current().mediaHostURL);
+}
+
 std::string PellarEndpoints::primaryStoreHost()
 {
     auto hosts = storeHosts();

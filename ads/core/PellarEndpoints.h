@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,7 +10,9 @@
 // starts (PELLAR_AD_SERVER, PELLAR_MEDIA_HOST, PELLAR_STORE_HOSTS,
 // PELLAR_REDIRECTOR_HOST, PELLAR_MAP_PREFIXES, PELLAR_VIDEO_HOSTS; lists are
 // comma-separated), and the built-in defaults point at the demo service on
-// loopback. Tests install their own configuration.
+// loopback. An embedding application may change any of it through the
+// library's settings API, which overrides the environment. Tests install
+// their own configuration.
 class PellarEndpoints {
 public:
     struct Configuration {
@@ -38,6 +41,8 @@ public:
 
     static Configuration configuration();
     static void setConfiguration(Configuration);
+    // Changes the configuration in one step, under the lock.
+    static void update(const std::function<void(Configuration&)>& change);
     // The defaults with the environment's values laid over them.
     static Configuration configurationFromEnvironment();
     static Configuration defaultConfiguration();

@@ -28,13 +28,36 @@ std::string& processName()
     static std::string name = "vantrel";
     return name;
 }
+std::optional<std::string>& structuredLogDomain()
+{
+    static std::optional<std::string> domain;
+    return domain;
+}
+
+void writeStructured(const std::string& domain, const std::string& text)
+{
+    // "6" is syslog's informational priority, for writers that keep one.
+    const GLogField fields[] = {
+        { "GLIB_DOMAIN", domain.c_str(), -1 },
+        { "PRIORITY", "6", -1 },
+        { "MESSAGE", text.c_str(), -1 },
+    };
+    g_log_structured_array(G_LOG_LEVEL_INFO, fields, G_N_ELEMENTS(fields));
+}
 }
 
 void Log::write(const std::string& text)
 {
-    std::lock_guard guard(logLock());
+    std::unique_lock guard(logLock());
     if (captureHook()) {
         captureHook()(text);
+        return;
+    }
+    if (structuredLogDomain()) {
+        // The application's writer runs without our lock: it may log too.
+        auto domain = *structuredLogDomain();
+        guard.unlock();
+        writeStructured(domain, text);
         return;
     }
     // The wall clock on purpose: log stamps tell a reader when something
@@ -74,6 +97,14 @@ void Log::setProcessName(std::string name)
 {
     std::lock_guard guard(logLock());
     processName() = std::move(name);
+}
+
+void Log::setStructuredLogDomain(std::optional<std::string> domain)
+{
+    std::lock_guard guard(logLock());
+    if (domain && domain->empty())
+        domain.reset();
+    structuredLogDomain() = std::move(domain);
 }
 
 std::string Log::excerpt(std::string_view text, size_t limit)

@@ -2,12 +2,16 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 // The platform's standard log: each line carries a time stamp, the process
-// name and pid, then the text, and goes to stderr. Tests install a capture
-// hook to read the fixed log lines the system promises.
+// name and pid, then the text, and goes to stderr. A library embedded in
+// another application sends its lines to GLib's structured log instead, under
+// its own log domain, where the application's log writer decides what is
+// shown (G_MESSAGES_DEBUG=<domain> for the default writer). Tests install a
+// capture hook to read the fixed log lines the system promises.
 class Log {
 public:
     using CaptureHook = std::function<void(const std::string& text)>;
@@ -31,4 +35,8 @@ public:
     // nothing is printed. Pass nullptr to print again.
     static void setCaptureHook(CaptureHook);
     static void setProcessName(std::string);
+
+    // From now on each line goes to g_log_structured_array at the info level
+    // with GLIB_DOMAIN `domain` (not empty); nullopt prints to stderr again.
+    static void setStructuredLogDomain(std::optional<std::string> domain);
 };

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr const char* kApplicationFolder = "vantrel";
-
 std::mutex& overrideLock()
 {
     static std::mutex lock;
@@ -27,6 +25,12 @@ std::optional<std::filesystem::path>& dataDirectoryOverride()
 {
     static std::optional<std::filesystem::path> path;
     return path;
+}
+
+Paths::ApplicationFolderSource& applicationFolderSource()
+{
+    static Paths::ApplicationFolderSource source;
+    return source;
 }
 
 std::optional<std::string> nonEmptyEnvironment(const char* name)
@@ -64,13 +68,13 @@ std::filesystem::path Paths::dataDirectory()
         return *explicitDirectory;
     // The base directory rules ignore a relative XDG_DATA_HOME.
     if (auto dataHome = nonEmptyEnvironment("XDG_DATA_HOME"); dataHome && dataHome->front() == '/')
-        return std::filesystem::path(*dataHome) / kApplicationFolder;
+        return std::filesystem::path(*dataHome) / applicationFolder();
     std::filesystem::path home;
     if (auto homeVariable = nonEmptyEnvironment("HOME"))
         home = *homeVariable;
     else
         home = g_get_home_dir();
-    return home / ".local" / "share" / kApplicationFolder;
+    return home / ".local" / "share" / applicationFolder();
 }
 
 std::filesystem::path Paths::cacheDirectory()
@@ -83,19 +87,50 @@ std::filesystem::path Paths::cacheDirectory()
     if (auto explicitDirectory = nonEmptyEnvironment("VANTREL_DATA_DIR"))
         return *explicitDirectory;
     if (auto cacheHome = nonEmptyEnvironment("XDG_CACHE_HOME"); cacheHome && cacheHome->front() == '/')
-        return std::filesystem::path(*cacheHome) / kApplicationFolder;
+        return std::filesystem::path(*cacheHome) / applicationFolder();
     std::filesystem::path home;
     if (auto homeVariable = nonEmptyEnvironment("HOME"))
         home = *homeVariable;
     else
         home = g_get_home_dir();
-    return home / ".cache" / kApplicationFolder;
+    return home / ".cache" / applicationFolder();
 }
 
 void Paths::setDataDirectoryOverride(std::optional<std::filesystem::path> path)
 {
     std::lock_guard guard(overrideLock());
     dataDirectoryOverride() = std::move(path);
+}
+
+void Paths::setApplicationFolderSource(ApplicationFolderSource source)
+{
+    std::lock_guard guard(overrideLock());
+    applicationFolderSource() = std::move(source);
+}
+
+std::string Paths::applicationFolder()
+{
+    ApplicationFolderSource source;
+    {
+        std::lock_guard guard(overrideLock());
+        source = applicationFolderSource();
+    }
+    // Asked outside the lock: the source may look things up that take time.
+    if (!source)
+        return kDefaultApplicationFolder;
+    return folderName(source()).value_or(kDefaultApplicationFolder);
+}
+
+std::optional<std::string> Paths::folderName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return std::nullopt;
+    std::string folder(name);
+    for (auto& c : folder) {
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '_';
+    }
+    return folder;
 }
 
 bool Paths::createDirectories(const std::filesystem::path& path)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,12 +20,25 @@ public:
     static constexpr const char* kWebCacheSubdirectory = "webkit/cache";
 
     // The first of: the override (from --data-dir), $VANTREL_DATA_DIR,
-    // $XDG_DATA_HOME/vantrel, ~/.local/share/vantrel. Not created here.
+    // $XDG_DATA_HOME/<folder>, ~/.local/share/<folder>. Not created here.
     static std::filesystem::path dataDirectory();
     // The first of: the override, $VANTREL_DATA_DIR (one folder for
-    // everything), $XDG_CACHE_HOME/vantrel, ~/.cache/vantrel. Not created here.
+    // everything), $XDG_CACHE_HOME/<folder>, ~/.cache/<folder>. Not created here.
     static std::filesystem::path cacheDirectory();
     static void setDataDirectoryOverride(std::optional<std::filesystem::path>);
+
+    // <folder> above: the application's own name under the per-user data and
+    // cache folders. "vantrel" unless a source is set; a library embedded in
+    // another application sets one that names that application. The source is
+    // asked each time a directory is looked up; an answer that cannot be a
+    // single folder name is replaced (see folderName).
+    static constexpr const char* kDefaultApplicationFolder = "vantrel";
+    using ApplicationFolderSource = std::function<std::string()>;
+    static void setApplicationFolderSource(ApplicationFolderSource);
+    static std::string applicationFolder();
+    // `name` as one folder name: slashes and control characters become "_";
+    // an empty name, "." or ".." gives nullopt.
+    static std::optional<std::string> folderName(std::string_view name);
 
     // Everything the application writes is private to the user: files are
     // created 0600 and the folders it creates 0700, whatever the umask.

@@ -162,7 +162,7 @@ TEST_F(DemoServerTest, BundledScenarioServesDecodableIconsAndTablesForThreeLangu
     EXPECT_EQ(get("/affiliate/two").redirects.size(), 2u);
 }
 
-TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
+TEST(DemoServerProgramTest, PrintsItsBaseAndAdRequestURLsAndRefusesABadScenario)
 {
     TempDir directory;
     const char* argv[] = { PELLAR_DEMO_SERVER_PATH, "--port", "0", nullptr };
@@ -170,10 +170,16 @@ TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
     int out = -1;
     ASSERT_TRUE(g_spawn_async_with_pipes(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr,
         &pid, nullptr, &out, nullptr, nullptr));
-    std::string line;
-    char c;
-    while (read(out, &c, 1) == 1 && c != '\n')
-        line += c;
+    auto readLine = [out] {
+        std::string line;
+        char c;
+        while (read(out, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    };
+    std::string line = readLine();
+    // Then the full ad-request URL, the value an embedding application sets.
+    std::string requestLine = readLine();
     kill(pid, SIGTERM);
     g_spawn_close_pid(pid);
     close(out);
@@ -181,6 +187,7 @@ TEST(DemoServerProgramTest, PrintsItsBaseURLFirstAndRefusesABadScenario)
     EXPECT_TRUE(line.starts_with(prefix) && line.size() > prefix.size()
         && line.find_first_not_of("0123456789", prefix.size()) == std::string::npos)
         << line;
+    EXPECT_EQ(requestLine, line + "/ad_request");
 
     std::ofstream(directory / "scenario.json") << "{ \"routes\": [] }";
     std::string command

@@ -138,3 +138,23 @@ TEST_F(VdirAddressBookTest, DefaultFolderFollowsTheEnvironment)
     std::ofstream(temp / "file") << "x";
     EXPECT_FALSE(VdirAddressBook::open(temp / "file"));
 }
+
+TEST_F(VdirAddressBookTest, UnreachableAddressBookServiceFallsBackToTheFolder)
+{
+    // A session bus address where nothing listens: the service cannot answer,
+    // whether or not this build has it, and contacts still have a home.
+    const char* previousBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::optional<std::string> savedBus = previousBus ? std::optional<std::string>(previousBus) : std::nullopt;
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (temp / "no-bus").string()).c_str(), 1);
+    unsetenv("VANTREL_CONTACTS_DIR");
+    Paths::setDataDirectoryOverride(temp / "data");
+    auto book = AddressBook::open();
+    Paths::setDataDirectoryOverride(std::nullopt);
+    if (savedBus)
+        setenv("DBUS_SESSION_BUS_ADDRESS", savedBus->c_str(), 1);
+    else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ASSERT_TRUE(book);
+    EXPECT_TRUE(dynamic_cast<VdirAddressBook*>(book.get()));
+    EXPECT_TRUE(std::filesystem::is_directory(temp / "data" / "contacts"));
+}

@@ -87,6 +87,38 @@ TEST(PathsTest, CacheDirectoryPrecedenceSharesTheExplicitFolder)
     Paths::setDataDirectoryOverride(std::nullopt);
 }
 
+TEST(PathsTest, ApplicationFolderComesFromTheSourceAndStaysOneFolder)
+{
+    ScopedEnvironment environment;
+    environment.set("HOME", "/home/tester");
+    environment.set("XDG_DATA_HOME", "/xdg-data");
+    environment.set("XDG_CACHE_HOME", nullptr);
+    environment.set("VANTREL_DATA_DIR", nullptr);
+    std::string name = "org.example.App";
+    Paths::setApplicationFolderSource([&] { return name; });
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/org.example.App");
+    EXPECT_EQ(Paths::cacheDirectory(), "/home/tester/.cache/org.example.App");
+    // Asked on each look-up: a name that appears later is used from then on.
+    name = "org.example.Later";
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/org.example.Later");
+    // Whatever the source says, the result is one folder below the base.
+    name = "../../etc";
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/.._.._etc");
+    name = "a/b\nc";
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/a_b_c");
+    for (auto unusable : { "", ".", ".." }) {
+        name = unusable;
+        EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/vantrel") << "'" << unusable << "'";
+    }
+    // The explicit folder still wins over any name.
+    name = "org.example.App";
+    environment.set("VANTREL_DATA_DIR", "/explicit");
+    EXPECT_EQ(Paths::dataDirectory(), "/explicit");
+    Paths::setApplicationFolderSource(nullptr);
+    environment.set("VANTREL_DATA_DIR", nullptr);
+    EXPECT_EQ(Paths::dataDirectory(), "/xdg-data/vantrel");
+}
+
 TEST(PathsTest, CreateDirectoriesMakesParentsAndRefusesAFile)
 {
     TempDir dir;

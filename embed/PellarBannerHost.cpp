@@ -5,6 +5,7 @@
 #include "ads/core/PellarEndpoints.h"
 #include "ads/core/PellarView.h"
 #include "embed/PellarEmbedding.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/views/Application.h"
@@ -235,12 +236,15 @@ std::string PellarBannerHost::publisherId()
 
 void PellarBannerHost::didReceiveAd(PellarView&)
 {
+    Log::write("Banner received its first ad");
     if (m_events.received)
         m_events.received();
 }
 
 void PellarBannerHost::didFailToReceiveAd(PellarView&, const Error& error)
 {
+    // The domain and code only: a message may name the ad server's URL.
+    Log::writef("Banner got no ad (%s %d)", error.domain.c_str(), static_cast<int>(error.code));
     if (m_events.failed)
         m_events.failed(error);
 }

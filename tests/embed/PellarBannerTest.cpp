@@ -9,6 +9,8 @@
 #include "server/DemoServer.h"
 #include "tests/support/TempDir.h"
 
+#include "platform/foundation/Log.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -286,10 +288,17 @@ TEST_F(PellarBannerTest, ServerDownIsANetworkFailure)
     auto* banner = PELLAR_BANNER(pellar_banner_new("a1b2c3"));
     g_object_set(banner, "ad-server-url", (base + "/ad_request").c_str(), "media-host", base.c_str(), nullptr);
     Heard& heard = listenTo(banner);
+    std::vector<std::string> lines;
+    Log::setCaptureHook([&](const std::string& line) { lines.push_back(line); });
     showInWindow({ GTK_WIDGET(banner) });
     ASSERT_TRUE(waitFor([&] { return !heard.failures.empty(); }, 30));
+    Log::setCaptureHook(nullptr);
     EXPECT_EQ(heard.received, 0);
     EXPECT_EQ(heard.failures[0], std::make_pair(PELLAR_ERROR, static_cast<int>(PELLAR_ERROR_NETWORK)));
+    // The log says why by domain and code, never with the server's address.
+    auto said = std::find_if(lines.begin(), lines.end(), [](auto& l) { return l.starts_with("Banner got no ad ("); });
+    ASSERT_NE(said, lines.end());
+    EXPECT_EQ(said->find("127.0.0.1"), std::string::npos);
 }
 
 TEST_F(PellarBannerTest, EachKindOfFailureHasItsOwnCode)

@@ -10,6 +10,7 @@
 #include <glib.h>
 
 #include <cairo.h>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -263,6 +265,64 @@ TEST_F(InstalledPellarTest, CExampleBuildsEveryWayAndShowsItsBannerAtTheBottom)
 
     expectBannerAtTheBottom(inQuotes((m_work / "cmake/banner-example").string()), "c-example-cmake");
     expectBannerAtTheBottom(inQuotes((m_work / "x11-first").string()), "c-example-pkg-config");
+}
+
+// The example's visible windows, as the X server lists them.
+std::vector<std::string> visibleWindowsOf(pid_t pid)
+{
+    std::vector<std::string> windows;
+    std::istringstream lines(run("xdotool search --onlyvisible --pid " + std::to_string(pid)).output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
+            windows.push_back(line);
+    }
+    return windows;
+}
+
+bool waitForWindowCount(pid_t pid, size_t count, std::vector<std::string>& windows)
+{
+    for (int i = 0; i < 100; ++i) {
+        windows = visibleWindowsOf(pid);
+        if (windows.size() == count)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+}
+
+// Real pointer input on the X server: a click on the banner's link ad opens
+// the browser in a window of its own, and its Done gives the banner back.
+TEST_F(InstalledPellarTest, AClickOnTheBannerOpensTheBrowserInItsOwnWindowAndDoneClosesIt)
+{
+    std::string example = std::string(VANTREL_SOURCE_DIR) + "/examples/c/main.c";
+    auto built = run(std::string(C_COMPILER) + " -o " + inQuotes((m_work / "clicked").string()) + " "
+        + inQuotes(example) + " $(" + pkgConfig("--cflags --libs pellar-1") + ")");
+    ASSERT_EQ(built.status, 0) << built.output;
+    RunningProgram program(environment() + inQuotes((m_work / "clicked").string()));
+    ASSERT_TRUE(program.waitFor("ad-received", 60)) << program.output();
+    std::vector<std::string> windows;
+    ASSERT_TRUE(waitForWindowCount(program.pid(), 1, windows)) << windows.size();
+    std::string main = windows[0];
+
+    // The banner is the window's bottom 48 pixels; the demo's first ad links to a page.
+    auto clicked = run("xdotool mousemove --window " + main + " 180 450 click 1");
+    ASSERT_EQ(clicked.status, 0) << clicked.output;
+    ASSERT_TRUE(waitForWindowCount(program.pid(), 2, windows)) << program.output();
+    std::string browser = windows[0] == main ? windows[1] : windows[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    auto picture = imageFromXWD(run("xwd -silent -id " + browser).output);
+    ASSERT_TRUE(picture);
+    EXPECT_GE(picture->pixelWidth(), 320);
+    EXPECT_GE(picture->pixelHeight(), 480);
+    fs::path shots = fs::path(VANTREL_BINARY_DIR) / "install-screenshots";
+    fs::create_directories(shots);
+    picture->writePNG((shots / "c-example-browser.png").string());
+
+    // Done sits at the left of the browser's top bar.
+    run("xdotool mousemove --window " + browser + " 30 21 click 1");
+    ASSERT_TRUE(waitForWindowCount(program.pid(), 1, windows)) << program.output();
+    EXPECT_EQ(windows[0], main);
+    EXPECT_EQ(program.output().find("CRITICAL"), std::string::npos) << program.output();
 }
 
 TEST_F(InstalledPellarTest, PythonExampleRunsThroughTheInstalledTypelib)

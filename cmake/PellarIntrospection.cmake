@@ -1,6 +1,6 @@
 # Introspection data of libpellar-1.so: Pellar-1.gir (share/gir-1.0), compiled
-# to Pellar-1.typelib (lib/girepository-1.0), so that Python, JavaScript and
-# every other GObject language can load the banner. The scanner reads the
+# to Pellar-1.typelib (lib/girepository-1.0), so that language bindings can
+# load the banner. The scanner reads the
 # public headers as C and the sources only for their doc comments; a bad or
 # missing annotation fails the build (--warn-error).
 option(PELLAR_INTROSPECTION "Build the GObject introspection data of the shared library" ON)

@@ -186,7 +186,29 @@ void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)
 void RunLoop::insert(const std::shared_ptr<Timer>& timer)
 {
     m_timers[{ timer->m_fireDate, timer->m_sequence }] = timer;
-    g_main_context_wakeup(m_context);
+    // The thread running the loop works out the next wake-up before it sleeps
+    // again; only another thread must interrupt a sleeping loop. Waking it
+    // from inside would cost a second pass for every timer that repeats.
+    if (!g_main_context_is_owner(m_context))
+        g_main_context_wakeup(m_context);
+}
+
+void RunLoop::resumeTimer(const std::shared_ptr<Timer>& timer)
+{
+    if (timer->m_firing)
+        return; // fire() puts it back when its callback returns
+    if (timer->m_repeats && timer->m_fireDate < now() - kTimeTolerance)
+        advanceSchedule(*timer);
+    insert(timer);
+}
+
+void RunLoop::advanceSchedule(Timer& timer)
+{
+    // A timer that fired late is not made up: the firings it missed are skipped.
+    double elapsed = now() - timer.m_start;
+    auto onSchedule = static_cast<uint64_t>(std::floor(elapsed / timer.m_interval + kTimeTolerance)) + 1;
+    timer.m_index = std::max(timer.m_index + 1, onSchedule);
+    timer.m_fireDate = timer.m_start + static_cast<double>(timer.m_index) * timer.m_interval;
 }
 
 void RunLoop::removeTimer(Timer& timer)
@@ -229,13 +251,10 @@ void RunLoop::fire(std::shared_ptr<Timer> timer)
         timer->m_callback = nullptr;
         return;
     }
-    // The next firing stays on the schedule start + n × interval. A timer that
-    // fired late is not made up: the firings it missed are skipped.
-    double elapsed = now() - timer->m_start;
-    auto onSchedule = static_cast<uint64_t>(std::floor(elapsed / timer->m_interval + kTimeTolerance)) + 1;
-    timer->m_index = std::max(timer->m_index + 1, onSchedule);
-    timer->m_fireDate = timer->m_start + static_cast<double>(timer->m_index) * timer->m_interval;
-    insert(timer);
+    // The next firing stays on the schedule start + n × interval.
+    advanceSchedule(*timer);
+    if (!timer->m_suspended)
+        insert(timer);
 }
 
 bool RunLoop::runPostedTasks()

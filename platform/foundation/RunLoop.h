@@ -80,6 +80,7 @@ public:
     // Used by Timer.
     void addTimer(const std::shared_ptr<Timer>&);
     void removeTimer(Timer&);
+    void resumeTimer(const std::shared_ptr<Timer>&);
 
 private:
     RunLoop();
@@ -93,6 +94,8 @@ private:
     bool hasDueTimer() const;
     int millisecondsUntilNextTimer() const;
     void insert(const std::shared_ptr<Timer>&);
+    // Moves a repeating timer's next firing to the first one of its schedule after now.
+    void advanceSchedule(Timer&);
 
     std::shared_ptr<Clock> m_clock;
     GMainContext* m_context;

@@ -28,3 +28,14 @@ void Timer::invalidate()
     if (!m_firing)
         m_callback = nullptr;
 }
+
+void Timer::setSuspended(bool suspended)
+{
+    if (!m_valid || suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    if (suspended)
+        RunLoop::main().removeTimer(*this);
+    else
+        RunLoop::main().resumeTimer(shared_from_this());
+}

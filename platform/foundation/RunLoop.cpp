@@ -52,6 +52,7 @@ void RunLoop::setClock(std::shared_ptr<Clock> clock)
     m_clock = clock ? std::move(clock) : std::make_shared<SystemClock>();
     // Deadlines belong to the old clock's scale; they cannot carry over.
     m_timers.clear();
+    m_suspendedTimers.clear();
 }
 
 ManualClock* RunLoop::manualClock() const
@@ -170,6 +171,7 @@ void RunLoop::advance(double seconds)
 void RunLoop::reset()
 {
     m_timers.clear();
+    m_suspendedTimers.clear();
     std::lock_guard guard(m_postedLock);
     m_posted.clear();
 }
@@ -193,8 +195,17 @@ void RunLoop::insert(const std::shared_ptr<Timer>& timer)
         g_main_context_wakeup(m_context);
 }
 
+void RunLoop::suspendTimer(const std::shared_ptr<Timer>& timer)
+{
+    // Kept here while it sleeps: the loop owns its timers, and nobody else may.
+    m_timers.erase({ timer->m_fireDate, timer->m_sequence });
+    m_suspendedTimers[timer->m_sequence] = timer;
+}
+
 void RunLoop::resumeTimer(const std::shared_ptr<Timer>& timer)
 {
+    auto keep = timer;
+    m_suspendedTimers.erase(timer->m_sequence);
     if (timer->m_firing)
         return; // fire() puts it back when its callback returns
     if (timer->m_repeats && timer->m_fireDate < now() - kTimeTolerance)
@@ -214,11 +225,17 @@ void RunLoop::advanceSchedule(Timer& timer)
 void RunLoop::removeTimer(Timer& timer)
 {
     m_timers.erase({ timer.m_fireDate, timer.m_sequence });
+    m_suspendedTimers.erase(timer.m_sequence);
 }
 
 bool RunLoop::hasDueTimer() const
 {
     return !m_timers.empty() && m_timers.begin()->first.first <= now() + kTimeTolerance;
+}
+
+double RunLoop::nextFireDate() const
+{
+    return m_timers.empty() ? std::numeric_limits<double>::infinity() : m_timers.begin()->first.first;
 }
 
 int RunLoop::millisecondsUntilNextTimer() const
@@ -253,7 +270,9 @@ void RunLoop::fire(std::shared_ptr<Timer> timer)
     }
     // The next firing stays on the schedule start + n × interval.
     advanceSchedule(*timer);
-    if (!timer->m_suspended)
+    if (timer->m_suspended)
+        m_suspendedTimers[timer->m_sequence] = timer;
+    else
         insert(timer);
 }
 

@@ -73,6 +73,9 @@ public:
     // Forgets every timer and posted task; tests call it between cases.
     void reset();
     size_t scheduledTimerCount() const { return m_timers.size(); }
+    // When the earliest scheduled timer is due, on the loop's clock; infinity
+    // when none is. Nothing else wakes a loop that has no posted work.
+    double nextFireDate() const;
 
     // Called once after every pass in which something ran (the hosts redraw then).
     void setAfterPassHook(std::function<void()> hook) { m_afterPass = std::move(hook); }
@@ -80,6 +83,7 @@ public:
     // Used by Timer.
     void addTimer(const std::shared_ptr<Timer>&);
     void removeTimer(Timer&);
+    void suspendTimer(const std::shared_ptr<Timer>&);
     void resumeTimer(const std::shared_ptr<Timer>&);
 
 private:
@@ -107,6 +111,7 @@ private:
 
     using TimerKey = std::pair<double, uint64_t>;
     std::map<TimerKey, std::shared_ptr<Timer>> m_timers;
+    std::map<uint64_t, std::shared_ptr<Timer>> m_suspendedTimers; // by sequence
     uint64_t m_nextSequence { 0 };
     std::function<void()> m_afterPass;
 };

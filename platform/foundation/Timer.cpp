@@ -35,7 +35,7 @@ void Timer::setSuspended(bool suspended)
         return;
     m_suspended = suspended;
     if (suspended)
-        RunLoop::main().removeTimer(*this);
+        RunLoop::main().suspendTimer(shared_from_this());
     else
         RunLoop::main().resumeTimer(shared_from_this());
 }

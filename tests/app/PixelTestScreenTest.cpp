@@ -1,8 +1,11 @@
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/TextView.h"
 #include "tests/app/AppTestSupport.h"
+
+#include <algorithm>
 
 TEST_F(AppTest, StartsWithTheWarningAboveAFullScreenTestScreen)
 {
@@ -39,6 +42,33 @@ TEST_F(AppTest, StoppedTheSquareStaysWhiteAndUnscaled)
     EXPECT_EQ(squareColor(), Color::whiteColor());
     EXPECT_DOUBLE_EQ(shownScale(), 1.0);
     EXPECT_EQ(screen->time(), 0.0f);
+}
+
+// How often the loop wakes in `seconds`: each wake-up is the next timer's deadline.
+static int wakeUpsDuring(RunLoop& loop, double seconds)
+{
+    double end = loop.now() + seconds;
+    int wakeUps = 0;
+    for (double next = loop.nextFireDate(); next <= end; next = loop.nextFireDate()) {
+        loop.advance(std::max(0.0, next - loop.now()));
+        ++wakeUps;
+    }
+    loop.advance(end - loop.now());
+    return wakeUps;
+}
+
+TEST_F(AppTest, AStoppedTestLetsTheProcessSleepBetweenBeats)
+{
+    launch();
+    dismissWarning();
+    advance(2);
+    // The beat once a second, and little else: no hundred ticks a second for nothing.
+    EXPECT_LE(wakeUpsDuring(RunLoop::main(), 3.0), 6);
+    screen->startStop();
+    EXPECT_GE(wakeUpsDuring(RunLoop::main(), 3.0), 300);
+    screen->startStop();
+    advance(2.0); // the next beat takes a second to bring the square back to its size
+    EXPECT_LE(wakeUpsDuring(RunLoop::main(), 3.0), 6);
 }
 
 TEST_F(AppTest, ColourChangesOnTheHundredAndFirstTickThenAlternatesWithWhite)

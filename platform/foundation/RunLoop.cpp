@@ -52,7 +52,6 @@ void RunLoop::setClock(std::shared_ptr<Clock> clock)
     m_clock = clock ? std::move(clock) : std::make_shared<SystemClock>();
     // Deadlines belong to the old clock's scale; they cannot carry over.
     m_timers.clear();
-    m_suspendedTimers.clear();
 }
 
 ManualClock* RunLoop::manualClock() const
@@ -171,7 +170,6 @@ void RunLoop::advance(double seconds)
 void RunLoop::reset()
 {
     m_timers.clear();
-    m_suspendedTimers.clear();
     std::lock_guard guard(m_postedLock);
     m_posted.clear();
 }
@@ -195,37 +193,9 @@ void RunLoop::insert(const std::shared_ptr<Timer>& timer)
         g_main_context_wakeup(m_context);
 }
 
-void RunLoop::suspendTimer(const std::shared_ptr<Timer>& timer)
-{
-    // Kept here while it sleeps: the loop owns its timers, and nobody else may.
-    m_timers.erase({ timer->m_fireDate, timer->m_sequence });
-    m_suspendedTimers[timer->m_sequence] = timer;
-}
-
-void RunLoop::resumeTimer(const std::shared_ptr<Timer>& timer)
-{
-    auto keep = timer;
-    m_suspendedTimers.erase(timer->m_sequence);
-    if (timer->m_firing)
-        return; // fire() puts it back when its callback returns
-    if (timer->m_repeats && timer->m_fireDate < now() - kTimeTolerance)
-        advanceSchedule(*timer);
-    insert(timer);
-}
-
-void RunLoop::advanceSchedule(Timer& timer)
-{
-    // A timer that fired late is not made up: the firings it missed are skipped.
-    double elapsed = now() - timer.m_start;
-    auto onSchedule = static_cast<uint64_t>(std::floor(elapsed / timer.m_interval + kTimeTolerance)) + 1;
-    timer.m_index = std::max(timer.m_index + 1, onSchedule);
-    timer.m_fireDate = timer.m_start + static_cast<double>(timer.m_index) * timer.m_interval;
-}
-
 void RunLoop::removeTimer(Timer& timer)
 {
     m_timers.erase({ timer.m_fireDate, timer.m_sequence });
-    m_suspendedTimers.erase(timer.m_sequence);
 }
 
 bool RunLoop::hasDueTimer() const
@@ -268,12 +238,13 @@ void RunLoop::fire(std::shared_ptr<Timer> timer)
         timer->m_callback = nullptr;
         return;
     }
-    // The next firing stays on the schedule start + n × interval.
-    advanceSchedule(*timer);
-    if (timer->m_suspended)
-        m_suspendedTimers[timer->m_sequence] = timer;
-    else
-        insert(timer);
+    // The next firing stays on the schedule start + n × interval. A timer that
+    // fired late is not made up: the firings it missed are skipped.
+    double elapsed = now() - timer->m_start;
+    auto onSchedule = static_cast<uint64_t>(std::floor(elapsed / timer->m_interval + kTimeTolerance)) + 1;
+    timer->m_index = std::max(timer->m_index + 1, onSchedule);
+    timer->m_fireDate = timer->m_start + static_cast<double>(timer->m_index) * timer->m_interval;
+    insert(timer);
 }
 
 bool RunLoop::runPostedTasks()

@@ -83,8 +83,6 @@ public:
     // Used by Timer.
     void addTimer(const std::shared_ptr<Timer>&);
     void removeTimer(Timer&);
-    void suspendTimer(const std::shared_ptr<Timer>&);
-    void resumeTimer(const std::shared_ptr<Timer>&);
 
 private:
     RunLoop();
@@ -98,8 +96,6 @@ private:
     bool hasDueTimer() const;
     int millisecondsUntilNextTimer() const;
     void insert(const std::shared_ptr<Timer>&);
-    // Moves a repeating timer's next firing to the first one of its schedule after now.
-    void advanceSchedule(Timer&);
 
     std::shared_ptr<Clock> m_clock;
     GMainContext* m_context;
@@ -111,7 +107,6 @@ private:
 
     using TimerKey = std::pair<double, uint64_t>;
     std::map<TimerKey, std::shared_ptr<Timer>> m_timers;
-    std::map<uint64_t, std::shared_ptr<Timer>> m_suspendedTimers; // by sequence
     uint64_t m_nextSequence { 0 };
     std::function<void()> m_afterPass;
 };

@@ -28,14 +28,3 @@ void Timer::invalidate()
     if (!m_firing)
         m_callback = nullptr;
 }
-
-void Timer::setSuspended(bool suspended)
-{
-    if (!m_valid || suspended == m_suspended)
-        return;
-    m_suspended = suspended;
-    if (suspended)
-        RunLoop::main().suspendTimer(shared_from_this());
-    else
-        RunLoop::main().resumeTimer(shared_from_this());
-}

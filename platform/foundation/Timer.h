@@ -26,13 +26,6 @@ public:
     // Stops the timer for good; safe inside its own callback and more than once.
     void invalidate();
 
-    // A suspended timer stays valid but does not fire, and costs the run loop
-    // no wake-ups. Resumed, a repeating timer keeps its schedule (start + n ×
-    // interval): the next firing is the first one still ahead, as if the
-    // firings in between had come and gone. Safe inside its own callback.
-    void setSuspended(bool);
-    bool isSuspended() const { return m_suspended; }
-
 private:
     friend class RunLoop;
     Timer(double interval, bool repeats, Callback);
@@ -41,7 +34,6 @@ private:
     bool m_repeats;
     bool m_valid { true };
     bool m_firing { false }; // inside its own callback: the callback must outlive the call
-    bool m_suspended { false };
     Callback m_callback;
     double m_start { 0 }; // when it was scheduled
     uint64_t m_index { 1 }; // the next firing is at m_start + m_index × interval

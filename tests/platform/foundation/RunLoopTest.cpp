@@ -76,55 +76,6 @@ TEST_F(TimerTest, LateRepeatingTimerIsNotMadeUp)
     timer->invalidate();
 }
 
-TEST_F(TimerTest, SuspendedTimerSleepsAndResumesOnItsSchedule)
-{
-    std::vector<double> seen;
-    // Held by nobody but the loop, as most timers are: asleep, it must not be dropped.
-    std::weak_ptr<Timer> weakTimer = Timer::scheduledTimer(0.25, true, [&](Timer&) { seen.push_back(loop().now()); });
-    advance(0.6);
-    weakTimer.lock()->setSuspended(true);
-    auto timer = weakTimer.lock();
-    ASSERT_TRUE(timer);
-    EXPECT_TRUE(timer->isValid());
-    EXPECT_EQ(loop().scheduledTimerCount(), 0u);
-    advance(1.5);
-    EXPECT_EQ(seen, (std::vector<double> { 0.25, 0.5 }));
-    // Back at 2.1: the next firing is the schedule's next one, not 2.1 + 0.25
-    // and not the missed ones made up.
-    timer->setSuspended(false);
-    timer->setSuspended(false);
-    advance(0.5);
-    EXPECT_EQ(seen, (std::vector<double> { 0.25, 0.5, 2.25, 2.5 }));
-
-    // Suspended from inside its own callback, it does not come back by itself;
-    // invalidated while asleep, resuming it does nothing.
-    auto selfSuspending = Timer::scheduledTimer(1.0, true, [&](Timer& t) {
-        seen.push_back(-loop().now());
-        t.setSuspended(true);
-    });
-    timer->invalidate();
-    advance(3);
-    EXPECT_DOUBLE_EQ(seen.back(), -3.6);
-    selfSuspending->invalidate();
-    selfSuspending->setSuspended(false);
-    advance(3);
-    EXPECT_EQ(seen.size(), 5u);
-    EXPECT_EQ(loop().scheduledTimerCount(), 0u);
-}
-
-TEST_F(TimerTest, OneShotTimerResumedAfterItsDeadlineFiresOnTheNextPass)
-{
-    int firings = 0;
-    auto timer = Timer::scheduledTimer(1.0, false, [&](Timer&) { ++firings; });
-    timer->setSuspended(true);
-    advance(2);
-    EXPECT_EQ(firings, 0);
-    timer->setSuspended(false);
-    loop().runUntilIdle();
-    EXPECT_EQ(firings, 1);
-    EXPECT_FALSE(timer->isValid());
-}
-
 TEST_F(TimerTest, InvalidateInsideOwnCallbackAndFromAnotherTimer)
 {
     int selfStopping = 0;

@@ -146,7 +146,9 @@ void vcVantrel::viewDidLoad()
 
     // A scheduled timer keeps its target: the screen lives as long as its timers.
     auto self = std::static_pointer_cast<vcVantrel>(shared_from_this());
-    m_timer = Timer::scheduledTimer(0.01, true, [self](Timer&) { self->counter(); });
+    m_tickStart = RunLoop::main().now();
+    m_ticksCounted = 0;
+    scheduleNextChange();
     Timer::scheduledTimer(1.0, true, [self](Timer&) { self->beat(); });
 }
 
@@ -172,6 +174,66 @@ void vcVantrel::counter()
             m_square->setBackgroundColor(Color::whiteColor());
         m_pixelIsWhite = !m_pixelIsWhite;
     }
+}
+
+// The counter ticks every hundredth of a second, on the schedule a repeating
+// timer keeps (start + n × 0.01 s), but the process wakes only for the tick
+// that changes the colour: the ticks in between are counted when they matter
+// (that tick, a start or stop, a new interval). A hundred wake-ups a second
+// for a sum that nobody sees would be most of what a running test costs.
+uint64_t vcVantrel::ticksDue() const
+{
+    double elapsed = RunLoop::main().now() - m_tickStart;
+    // The tolerance keeps a tick that is due now from being missed by a rounding.
+    return elapsed > 0 ? static_cast<uint64_t>(std::floor(elapsed / kTick + 1e-6)) : 0;
+}
+
+void vcVantrel::countTicks()
+{
+    uint64_t due = ticksDue();
+    // Stopped, the ticks go by uncounted.
+    for (; m_isOn && m_ticksCounted < due; ++m_ticksCounted) {
+        bool wasWhite = m_pixelIsWhite;
+        counter();
+        // Ticks overdue after a change (the loop was held up) are dropped, as
+        // a late timer's missed firings are: no burst of changes to catch up.
+        if (m_pixelIsWhite != wasWhite) {
+            m_ticksCounted = due;
+            break;
+        }
+    }
+    m_ticksCounted = std::max(m_ticksCounted, due);
+}
+
+void vcVantrel::scheduleNextChange()
+{
+    if (auto timer = m_changeTimer.lock())
+        timer->invalidate();
+    if (!m_isOn)
+        return;
+    // The sum as the counter will keep it, tick by tick, until it passes the interval.
+    float sum = m_time;
+    uint64_t ticks = 0;
+    do {
+        sum = static_cast<float>(static_cast<double>(sum) + kTick);
+        ++ticks;
+    } while (!(sum > m_interval) && ticks < kMaxTicksToChange);
+    double when = m_tickStart + static_cast<double>(m_ticksCounted + ticks) * kTick;
+    auto self = std::static_pointer_cast<vcVantrel>(shared_from_this());
+    m_changeTimer = Timer::scheduledTimer(std::max(0.0, when - RunLoop::main().now()), false, [self](Timer&) {
+        self->countTicks();
+        self->scheduleNextChange();
+    });
+}
+
+float vcVantrel::time() const
+{
+    // The sum with the ticks not counted yet; none of them changes the colour
+    // (the change timer would have counted them).
+    float sum = m_time;
+    for (uint64_t tick = m_ticksCounted, due = m_isOn ? ticksDue() : 0; tick < due; ++tick)
+        sum = static_cast<float>(static_cast<double>(sum) + kTick);
+    return sum;
 }
 
 void vcVantrel::beat()
@@ -215,7 +277,9 @@ Color vcVantrel::generateRandomColor()
 
 void vcVantrel::startStop()
 {
+    countTicks();
     m_isOn = !m_isOn;
+    scheduleNextChange();
     if (m_startStopButton)
         m_startStopButton->setTitle(m_isOn ? "Stop" : "Start");
     // Nobody is at the keyboard while watching the square.
@@ -254,8 +318,10 @@ void vcVantrel::changeBackground()
 
 void vcVantrel::changeInterval()
 {
+    countTicks();
     if (m_intervalSlider)
         m_interval = -static_cast<float>(m_intervalSlider->value());
+    scheduleNextChange();
     if (m_intervalValue)
         m_intervalValue->setText(intervalText(m_interval));
 }

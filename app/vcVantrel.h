@@ -141,7 +141,7 @@ public:
     void toggleFullScreen();
     bool warningVisible() const { return m_warningVisible; }
 
-    // Timers
+    // Timers. counter() is one tick of the flashing's hundredth-of-a-second count.
     void counter();
     void beat();
 
@@ -161,7 +161,7 @@ public:
     void changeFlash() { }
 
     // State, for the hosts' tests.
-    float time() const { return m_time; }
+    float time() const;
     float interval() const { return m_interval; }
     bool beatUp() const { return m_beatUp; }
     bool isOn() const { return m_isOn; }
@@ -187,7 +187,15 @@ private:
     std::shared_ptr<View> m_infopageView;
     std::shared_ptr<SegmentedControl> m_backgroundColor;
     std::shared_ptr<SegmentedControl> m_choosenColor;
-    std::weak_ptr<Timer> m_timer; // the run loop owns it
+    static constexpr double kTick = 0.01;
+    // An interval the sum never passes still wakes the counter this often (ticks).
+    static constexpr uint64_t kMaxTicksToChange = 100000;
+    uint64_t ticksDue() const;
+    void countTicks();
+    void scheduleNextChange();
+    std::weak_ptr<Timer> m_changeTimer; // the run loop owns it
+    double m_tickStart { 0 }; // the counter's schedule: ticks at m_tickStart + n × kTick
+    uint64_t m_ticksCounted { 0 };
     float m_time { 0 };
     std::shared_ptr<TextView> m_description;
     std::shared_ptr<Slider> m_intervalSlider;

@@ -186,7 +186,11 @@ void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)
 void RunLoop::insert(const std::shared_ptr<Timer>& timer)
 {
     m_timers[{ timer->m_fireDate, timer->m_sequence }] = timer;
-    g_main_context_wakeup(m_context);
+    // The thread running the loop works out the next wake-up before it sleeps
+    // again; only another thread must interrupt a sleeping loop. Waking it
+    // from inside would cost a second pass for every timer that repeats.
+    if (!g_main_context_is_owner(m_context))
+        g_main_context_wakeup(m_context);
 }
 
 void RunLoop::removeTimer(Timer& timer)
@@ -197,6 +201,11 @@ void RunLoop::removeTimer(Timer& timer)
 bool RunLoop::hasDueTimer() const
 {
     return !m_timers.empty() && m_timers.begin()->first.first <= now() + kTimeTolerance;
+}
+
+double RunLoop::nextFireDate() const
+{
+    return m_timers.empty() ? std::numeric_limits<double>::infinity() : m_timers.begin()->first.first;
 }
 
 int RunLoop::millisecondsUntilNextTimer() const

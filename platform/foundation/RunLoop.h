@@ -73,6 +73,9 @@ public:
     // Forgets every timer and posted task; tests call it between cases.
     void reset();
     size_t scheduledTimerCount() const { return m_timers.size(); }
+    // When the earliest scheduled timer is due, on the loop's clock; infinity
+    // when none is. Nothing else wakes a loop that has no posted work.
+    double nextFireDate() const;
 
     // Called once after every pass in which something ran (the hosts redraw then).
     void setAfterPassHook(std::function<void()> hook) { m_afterPass = std::move(hook); }

@@ -41,7 +41,7 @@ GtkHost::~GtkHost()
     Application::shared().setIdleTimerHook(nullptr);
     Application::shared().setPointerHiddenHook(nullptr);
     Application::shared().setMoveToNextMonitorHook(nullptr);
-    AnimationEngine::shared().setFrameDriver(nullptr);
+    AnimationEngine::shared().setFrameInterval(AnimationEngine::kFrameInterval);
     if (m_settingsHandler)
         g_signal_handler_disconnect(gtk_settings_get_default(), m_settingsHandler);
     if (m_inhibitCookie && m_application)
@@ -236,7 +236,6 @@ GtkHost::StartResult GtkHost::start()
         auto* host = static_cast<GtkHost*>(data);
         host->m_closed = true;
         host->updateIdleInhibition();
-        AnimationEngine::shared().setFrameDriver(nullptr);
         RunLoop::main().quit();
         return FALSE;
     }),
@@ -281,28 +280,12 @@ GtkHost::StartResult GtkHost::start()
     readAnimationSetting();
     m_settingsHandler = g_signal_connect_swapped(gtk_settings_get_default(), "notify::gtk-enable-animations",
         G_CALLBACK(+[](gpointer data) { static_cast<GtkHost*>(data)->readAnimationSetting(); }), this);
-    // Animations step on the display's frame clock: a tick callback runs only
-    // while something animates and removes itself when the last one ends. The
-    // steps are at most kAnimationFrameRate a second, whatever the display's
-    // rate: the slow pulse and slides look the same, at a fraction of the cost.
-    AnimationEngine::shared().setFrameDriver([this] {
-        gtk_widget_add_tick_callback(
-            m_screen->widget(),
-            [](GtkWidget*, GdkFrameClock* clock, gpointer data) -> gboolean {
-                auto* host = static_cast<GtkHost*>(data);
-                gint64 now = gdk_frame_clock_get_frame_time(clock);
-                // A little early still counts: frame times jitter around the display's period.
-                if (host->m_lastAnimationFrame
-                    && now - host->m_lastAnimationFrame < kAnimationFrameMicroseconds * 9 / 10)
-                    return G_SOURCE_CONTINUE;
-                host->m_lastAnimationFrame = now;
-                if (AnimationEngine::shared().frame())
-                    return G_SOURCE_CONTINUE;
-                host->m_lastAnimationFrame = 0;
-                return G_SOURCE_REMOVE;
-            },
-            this, nullptr);
-    });
+    // Animations step on a timer, kAnimationFrameRate times a second, and
+    // each step asks GTK for one drawing on its frame clock. A tick callback
+    // would keep the frame clock running at the display's rate instead, half
+    // or more of its frames doing nothing but their round trips to the server.
+    AnimationEngine::shared().setFrameDriver(nullptr);
+    AnimationEngine::shared().setFrameInterval(1.0 / kAnimationFrameRate);
     Screen::mainScreen().setScale(renderScale());
     Screen::mainScreen().setSize(Screen::kDefaultSize);
     updateMonitorIdentity();
@@ -434,7 +417,6 @@ void GtkHost::close()
     if (m_window && !m_closed) {
         m_closed = true;
         updateIdleInhibition();
-        AnimationEngine::shared().setFrameDriver(nullptr);
 #ifdef VANTREL_HAVE_WEBKIT
         GtkWebView::unregister();
 #endif

@@ -132,7 +132,6 @@ private:
     guint m_inhibitCookie { 0 };
     gulong m_settingsHandler { 0 };
     int m_drawCount { 0 };
-    gint64 m_lastAnimationFrame { 0 };
     bool m_closed { false };
     bool m_emulatedFullScreen { false };
     bool m_returnToWindowOnMonitor { false };

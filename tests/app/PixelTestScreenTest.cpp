@@ -1,8 +1,11 @@
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/controls/BarButtonItem.h"
 #include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/TextView.h"
 #include "tests/app/AppTestSupport.h"
+
+#include <algorithm>
 
 TEST_F(AppTest, StartsWithTheWarningAboveAFullScreenTestScreen)
 {
@@ -41,6 +44,36 @@ TEST_F(AppTest, StoppedTheSquareStaysWhiteAndUnscaled)
     EXPECT_EQ(screen->time(), 0.0f);
 }
 
+// How often the loop wakes in `seconds`: each wake-up is the next timer's deadline.
+static int wakeUpsDuring(RunLoop& loop, double seconds)
+{
+    double end = loop.now() + seconds;
+    int wakeUps = 0;
+    for (double next = loop.nextFireDate(); next <= end; next = loop.nextFireDate()) {
+        loop.advance(std::max(0.0, next - loop.now()));
+        ++wakeUps;
+    }
+    loop.advance(end - loop.now());
+    return wakeUps;
+}
+
+TEST_F(AppTest, TheCountWakesTheProcessOnlyForAChangeAndAStoppedTestNotAtAll)
+{
+    launch();
+    dismissWarning();
+    advance(2);
+    // The beat once a second, and little else.
+    EXPECT_LE(wakeUpsDuring(RunLoop::main(), 3.0), 6);
+    // Running, the pulse's frames and the colour changes wake it, but not
+    // each hundredth-of-a-second tick of the count.
+    screen->startStop();
+    EXPECT_LT(wakeUpsDuring(RunLoop::main(), 1.5), 100);
+    EXPECT_EQ(squareColor(), Color::redColor());
+    screen->startStop();
+    advance(2.0); // the next beat takes a second to bring the square back to its size
+    EXPECT_LE(wakeUpsDuring(RunLoop::main(), 3.0), 6);
+}
+
 TEST_F(AppTest, ColourChangesOnTheHundredAndFirstTickThenAlternatesWithWhite)
 {
     launch();
@@ -53,6 +86,24 @@ TEST_F(AppTest, ColourChangesOnTheHundredAndFirstTickThenAlternatesWithWhite)
     EXPECT_EQ(squareColor(), Color::redColor());
     EXPECT_EQ(screen->time(), 0.0f);
     EXPECT_FALSE(screen->pixelIsWhite());
+    advance(1.00);
+    EXPECT_EQ(squareColor(), Color::redColor());
+    advance(0.01);
+    EXPECT_EQ(squareColor(), Color::whiteColor());
+}
+
+TEST_F(AppTest, AHeldUpLoopChangesTheColourOnceAndDropsTheOverdueTicks)
+{
+    launch();
+    dismissWarning();
+    screen->startStop();
+    advance(0.5);
+    // Ten seconds pass without the loop seeing them (a suspended laptop, a
+    // busy main thread): one change, not five, and the count starts afresh.
+    clock->setNow(clock->now() + 10);
+    settle();
+    EXPECT_EQ(squareColor(), Color::redColor());
+    EXPECT_EQ(screen->time(), 0.0f);
     advance(1.00);
     EXPECT_EQ(squareColor(), Color::redColor());
     advance(0.01);

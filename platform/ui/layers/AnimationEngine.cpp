@@ -31,7 +31,17 @@ void AnimationEngine::start()
     }
     // A timer left over from a run loop reset has been dropped by the loop.
     if (!m_timer || !m_timer->isValid())
-        m_timer = Timer::scheduledTimer(kFrameInterval, true, [this](Timer&) { tick(); });
+        m_timer = Timer::scheduledTimer(m_frameInterval, true, [this](Timer&) { tick(); });
+}
+
+void AnimationEngine::setFrameInterval(double seconds)
+{
+    m_frameInterval = seconds > 0 ? seconds : kFrameInterval;
+    if (!m_timer)
+        return;
+    m_timer->invalidate();
+    m_timer = nullptr;
+    start();
 }
 
 void AnimationEngine::setFrameDriver(FrameDriver driver)

@@ -18,6 +18,10 @@ public:
 
     static AnimationEngine& shared();
 
+    // How often the timer steps; a host may step less often than the default.
+    void setFrameInterval(double seconds);
+    double frameInterval() const { return m_frameInterval; }
+
     void layerDidAddAnimation(const std::shared_ptr<Layer>&);
     bool isRunning() const { return m_timer != nullptr || m_driven; }
 
@@ -37,5 +41,6 @@ private:
     std::vector<std::weak_ptr<Layer>> m_layers;
     std::shared_ptr<Timer> m_timer;
     FrameDriver m_frameDriver;
+    double m_frameInterval { kFrameInterval };
     bool m_driven { false };
 };

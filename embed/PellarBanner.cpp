@@ -261,7 +261,6 @@ static void pellar_banner_map(GtkWidget* widget)
         return;
     GtkNative* native = gtk_widget_get_native(widget);
     watchSurface(self, native ? gtk_native_get_surface(native) : nullptr);
-    PellarEmbedding::shared().bannerVisibilityChanged();
     // The first ad is asked for when the banner first shows.
     if (!state.host->hasRequested()) {
         if (state.host->settings().publisherId.empty())
@@ -278,8 +277,6 @@ static void pellar_banner_unmap(GtkWidget* widget)
     watchSurface(self, nullptr);
     GTK_WIDGET_CLASS(pellar_banner_parent_class)->unmap(widget);
     updateShowing(self);
-    if (self->state.host)
-        PellarEmbedding::shared().bannerVisibilityChanged();
 }
 
 // MARK: GObject

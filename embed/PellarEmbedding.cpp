@@ -19,13 +19,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Animations step at most this often, whatever the display's rate.
-constexpr gint64 kFrameMicroseconds = GtkHost::kAnimationFrameMicroseconds;
-
-} // namespace
-
 PellarEmbedding& PellarEmbedding::shared()
 {
     // Lives as long as the process: the platform's singletons refer to it.
@@ -63,7 +56,10 @@ PellarEmbedding::PellarEmbedding()
 #endif
 
     application.setDisplayChangedHook([this] { displayChanged(); });
-    AnimationEngine::shared().setFrameDriver([this] { startAnimationFrames(); });
+    // Animations step on the engine's timer at the desktop host's rate; each
+    // step asks the banners and screens for one drawing, mapped or not, so no
+    // widget's frame clock has to run for them.
+    AnimationEngine::shared().setFrameInterval(1.0 / GtkHost::kAnimationFrameRate);
 }
 
 void PellarEmbedding::addBanner(PellarBannerHost& banner)
@@ -77,11 +73,6 @@ void PellarEmbedding::removeBanner(PellarBannerHost& banner)
     if (m_presenting == &banner) {
         m_presenting = nullptr;
         closeScreensWindow();
-    }
-    if (m_tickWidget && m_tickWidget.get() == banner.widget()) {
-        stopAnimationFrames();
-        if (AnimationEngine::shared().isRunning())
-            startAnimationFrames();
     }
     Application::shared().setNeedsDisplay();
 }
@@ -198,7 +189,6 @@ void PellarEmbedding::openScreensWindow()
         this);
     gtk_window_present(GTK_WINDOW(m_screensWindow));
     m_screens->takeFocus();
-    bannerVisibilityChanged();
 }
 
 void PellarEmbedding::closeScreensWindow()
@@ -210,7 +200,6 @@ void PellarEmbedding::closeScreensWindow()
     gtk_window_set_child(GTK_WINDOW(window), nullptr);
     gtk_window_destroy(GTK_WINDOW(window));
     m_renderers.clear();
-    bannerVisibilityChanged();
 }
 
 void PellarEmbedding::snapshotScreens(GtkSnapshot* snapshot)
@@ -252,68 +241,3 @@ void PellarEmbedding::snapshotScreens(GtkSnapshot* snapshot)
     Application::shared().screenWasDrawn();
 }
 
-// MARK: Animations
-
-GtkWidget* PellarEmbedding::animationWidget() const
-{
-    if (m_screensWindow && gtk_widget_get_mapped(m_screens->widget()))
-        return m_screens->widget();
-    for (PellarBannerHost* banner : m_banners) {
-        if (banner->widget() && gtk_widget_get_mapped(banner->widget()))
-            return banner->widget();
-    }
-    return nullptr;
-}
-
-void PellarEmbedding::startAnimationFrames()
-{
-    if (m_tickID || m_timerFrames)
-        return;
-    if (GtkWidget* widget = animationWidget()) {
-        // On the display's frame clock while something animates.
-        m_tickWidget = GRefPtr<GtkWidget>(widget);
-        m_lastFrame = 0;
-        m_tickID = gtk_widget_add_tick_callback(
-            widget,
-            [](GtkWidget*, GdkFrameClock* clock, gpointer data) -> gboolean {
-                auto* self = static_cast<PellarEmbedding*>(data);
-                gint64 now = gdk_frame_clock_get_frame_time(clock);
-                // A little early still counts: frame times jitter around the display's period.
-                if (self->m_lastFrame && now - self->m_lastFrame < kFrameMicroseconds * 9 / 10)
-                    return G_SOURCE_CONTINUE;
-                self->m_lastFrame = now;
-                if (AnimationEngine::shared().frame())
-                    return G_SOURCE_CONTINUE;
-                self->m_tickID = 0;
-                self->m_tickWidget = nullptr;
-                return G_SOURCE_REMOVE;
-            },
-            this, nullptr);
-        return;
-    }
-    // Nothing on screen has a frame clock: animations still end, on the run loop.
-    m_timerFrames = true;
-    RunLoop::main().performAfterDelay(AnimationEngine::kFrameInterval, [this] {
-        m_timerFrames = false;
-        if (AnimationEngine::shared().frame())
-            startAnimationFrames();
-    });
-}
-
-void PellarEmbedding::stopAnimationFrames()
-{
-    if (m_tickID && m_tickWidget)
-        gtk_widget_remove_tick_callback(m_tickWidget.get(), m_tickID);
-    m_tickID = 0;
-    m_tickWidget = nullptr;
-}
-
-void PellarEmbedding::bannerVisibilityChanged()
-{
-    // A clock that stopped (its widget went) hands over to another.
-    if (!m_tickID || (m_tickWidget && gtk_widget_get_mapped(m_tickWidget.get())))
-        return;
-    stopAnimationFrames();
-    if (AnimationEngine::shared().isRunning())
-        startAnimationFrames();
-}

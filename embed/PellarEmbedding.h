@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/foundation/GRefPtr.h"
 
 #include <gtk/gtk.h>
 #include <map>
@@ -37,8 +36,6 @@ public:
 
     // The window showing the screens, or null (tests look at it).
     GtkWidget* screensWindow() const { return m_screensWindow; }
-    // A banner's widget was mapped or unmapped: animations may need another clock.
-    void bannerVisibilityChanged();
 
     PellarEmbedding(const PellarEmbedding&) = delete;
     PellarEmbedding& operator=(const PellarEmbedding&) = delete;
@@ -51,9 +48,6 @@ private:
     void openScreensWindow();
     void closeScreensWindow();
     void snapshotScreens(GtkSnapshot*);
-    void startAnimationFrames();
-    void stopAnimationFrames();
-    GtkWidget* animationWidget() const;
 
     std::vector<PellarBannerHost*> m_banners;
     PellarBannerHost* m_presenting { nullptr };
@@ -63,9 +57,4 @@ private:
     std::map<const Window*, std::unique_ptr<GtkLayerRenderer>> m_renderers;
     GtkWidget* m_screensWindow { nullptr };
     guint m_updateSource { 0 };
-    // The widget whose frame clock steps the animations, while they run.
-    GRefPtr<GtkWidget> m_tickWidget;
-    guint m_tickID { 0 };
-    bool m_timerFrames { false };
-    gint64 m_lastFrame { 0 };
 };

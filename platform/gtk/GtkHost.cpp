@@ -284,7 +284,6 @@ GtkHost::StartResult GtkHost::start()
     // each step asks GTK for one drawing on its frame clock. A tick callback
     // would keep the frame clock running at the display's rate instead, half
     // or more of its frames doing nothing but their round trips to the server.
-    AnimationEngine::shared().setFrameDriver(nullptr);
     AnimationEngine::shared().setFrameInterval(1.0 / kAnimationFrameRate);
     Screen::mainScreen().setScale(renderScale());
     Screen::mainScreen().setSize(Screen::kDefaultSize);

@@ -48,7 +48,6 @@ public:
 
     static constexpr int kAnimationFrameRate = 30;
     static constexpr const char* kHandOverAction = "hand-over";
-    static constexpr gint64 kAnimationFrameMicroseconds = 1000000 / kAnimationFrameRate;
 
     explicit GtkHost(Options);
     ~GtkHost() override;

@@ -4,8 +4,13 @@
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/gtk/GtkHost.h"
+#include "platform/ui/layers/AnimationEngine.h"
+#include "platform/ui/layers/Layer.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Touch.h"
+#include "platform/ui/views/View.h"
+#include "platform/ui/views/Window.h"
 #include "server/DemoServer.h"
 #include "tests/support/TempDir.h"
 
@@ -278,6 +283,45 @@ TEST_F(PellarBannerTest, FirstMapAsksForAnAdAndReportsIt)
     EXPECT_GT(coloursInRow(shown, bottom - 24), 3u);
     EXPECT_LE(coloursInRow(shown, bottom - 60), 3u);
     g_object_unref(shown);
+}
+
+TEST_F(PellarBannerTest, AnAnimationRedrawsTheBannerAtTheFrameRateAndEndsEvenWhileItIsHidden)
+{
+    PellarBanner* banner = showBanner();
+    Heard& heard = listenTo(banner);
+    ASSERT_TRUE(waitFor([&] { return heard.received > 0; }));
+    auto bannerWindows = Application::shared().windows();
+    ASSERT_FALSE(bannerWindows.empty());
+    auto window = bannerWindows.front();
+    int paints = 0;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(windows.back());
+    ASSERT_TRUE(clock);
+    gulong handler
+        = g_signal_connect(clock, "paint", G_CALLBACK(+[](GdkFrameClock*, int* count) { ++*count; }), &paints);
+    auto fade = [&](double alpha) {
+        View::beginAnimations();
+        View::setAnimationDuration(0.3);
+        window->setAlpha(alpha);
+        View::commitAnimations();
+    };
+
+    // Drawn a few times while it runs, no faster than the animation rate, then not at all.
+    fade(0.5);
+    RunLoop::main().runUntil([] { return false; }, 0.6);
+    EXPECT_GE(paints, 3);
+    EXPECT_LE(paints, GtkHost::kAnimationFrameRate * 0.6 + 3);
+    EXPECT_FALSE(AnimationEngine::shared().isRunning());
+    int afterwards = paints;
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(paints, afterwards);
+
+    // Hidden, nothing of it is drawn, but its animation still comes to its end.
+    gtk_widget_set_visible(GTK_WIDGET(banner), FALSE);
+    fade(1.0);
+    EXPECT_TRUE(AnimationEngine::shared().isRunning());
+    EXPECT_TRUE(waitFor([] { return !AnimationEngine::shared().isRunning(); }, 2));
+    EXPECT_DOUBLE_EQ(window->layer().presentation().opacity, 1.0);
+    g_signal_handler_disconnect(clock, handler);
 }
 
 TEST_F(PellarBannerTest, ServerDownIsANetworkFailure)

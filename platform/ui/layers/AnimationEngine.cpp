@@ -22,13 +22,6 @@ void AnimationEngine::layerDidAddAnimation(const std::shared_ptr<Layer>& layer)
 
 void AnimationEngine::start()
 {
-    if (m_frameDriver) {
-        if (!m_driven) {
-            m_driven = true;
-            m_frameDriver();
-        }
-        return;
-    }
     // A timer left over from a run loop reset has been dropped by the loop.
     if (!m_timer || !m_timer->isValid())
         m_timer = Timer::scheduledTimer(m_frameInterval, true, [this](Timer&) { tick(); });
@@ -44,29 +37,9 @@ void AnimationEngine::setFrameInterval(double seconds)
     start();
 }
 
-void AnimationEngine::setFrameDriver(FrameDriver driver)
-{
-    m_frameDriver = std::move(driver);
-    m_driven = false;
-    if (m_timer)
-        m_timer->invalidate();
-    m_timer = nullptr;
-    if (!m_layers.empty())
-        start();
-}
-
-bool AnimationEngine::frame()
-{
-    tick();
-    if (m_layers.empty())
-        m_driven = false;
-    return m_driven;
-}
-
 void AnimationEngine::reset()
 {
     m_layers.clear();
-    m_driven = false;
     if (m_timer)
         m_timer->invalidate();
     m_timer = nullptr;

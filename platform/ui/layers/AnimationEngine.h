@@ -1,17 +1,16 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 class Layer;
 class Timer;
 
-// Keeps the screen moving while layers animate: a repeating 1/60 s timer on
-// the main run loop runs only while some layer has an animation in progress,
-// and on each tick asks those layers' windows to composite again. When
-// nothing animates there is no timer, so an idle app does no work. A host
-// with a display's frame clock drives the ticks itself instead.
+// Keeps the screen moving while layers animate: a repeating timer on the main
+// run loop (1/60 s unless a host steps less often) runs only while some layer
+// has an animation in progress, and on each tick asks those layers' windows
+// to composite again. When nothing animates there is no timer, so an idle app
+// does no work.
 class AnimationEngine {
 public:
     static constexpr double kFrameInterval = 1.0 / 60.0;
@@ -23,14 +22,7 @@ public:
     double frameInterval() const { return m_frameInterval; }
 
     void layerDidAddAnimation(const std::shared_ptr<Layer>&);
-    bool isRunning() const { return m_timer != nullptr || m_driven; }
-
-    // With a driver set, starting animations calls it instead of scheduling
-    // the timer; the driver then calls frame() once a display frame until
-    // frame() answers false. Null goes back to the timer.
-    using FrameDriver = std::function<void()>;
-    void setFrameDriver(FrameDriver);
-    bool frame();
+    bool isRunning() const { return m_timer != nullptr; }
     // Drops every layer and stops the tick (tests call it between cases).
     void reset();
 
@@ -40,7 +32,5 @@ private:
 
     std::vector<std::weak_ptr<Layer>> m_layers;
     std::shared_ptr<Timer> m_timer;
-    FrameDriver m_frameDriver;
     double m_frameInterval { kFrameInterval };
-    bool m_driven { false };
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <gtk/gtk.h>
 #include <map>
 #include <memory>

@@ -240,4 +240,3 @@ void PellarEmbedding::snapshotScreens(GtkSnapshot* snapshot)
     m_renderers = std::move(used);
     Application::shared().screenWasDrawn();
 }
-

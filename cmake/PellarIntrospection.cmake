@@ -1,8 +1,8 @@
 # Introspection data of libpellar-1.so: Pellar-1.gir (share/gir-1.0), compiled
 # to Pellar-1.typelib (lib/girepository-1.0), so that language bindings can
-# load the banner. The scanner reads the
-# public headers as C and the sources only for their doc comments; a bad or
-# missing annotation fails the build (--warn-error).
+# load the banner. The scanner reads the public headers, and the sources only
+# for their doc comments; a bad or missing annotation fails the build
+# (--warn-error).
 option(PELLAR_INTROSPECTION "Build the GObject introspection data of the shared library" ON)
 # The scanner runs a program it links against the library: in a sanitizer or
 # fuzzing build that program would need the same runtime, so those builds
@@ -26,7 +26,7 @@ set(pellar_typelib ${CMAKE_CURRENT_BINARY_DIR}/Pellar-1.typelib)
 # accessibility would abort it.
 add_custom_command(OUTPUT ${pellar_gir}
     COMMAND ${CMAKE_COMMAND} -E env CC=${CMAKE_C_COMPILER} GTK_A11Y=none
-        ${G_IR_SCANNER} --quiet --warn-all --warn-error --no-libtool
+        ${G_IR_SCANNER} --quiet --warn-all --warn-error
         --namespace=Pellar --nsversion=1 --identifier-prefix=Pellar --symbol-prefix=pellar
         --include=Gtk-4.0 --pkg=gtk4 --pkg-export=pellar-1 --c-include=pellar/pellar.h
         --library=pellar-1 --library-path=$<TARGET_FILE_DIR:pellar_shared>

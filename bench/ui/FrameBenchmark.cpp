@@ -6,39 +6,18 @@
 //
 // Needs a display: scripts/with-display build/bench/ui/ui_frame_bench
 #include "app/VantrelAppDelegate.h"
-#include "app/VantrelLauncher.h"
 #include "app/vcVantrel.h"
+#include "bench/ui/RunningScreen.h"
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/gtk/GtkHost.h"
 #include "platform/gtk/GtkScreenWidget.h"
-#include "platform/ui/controls/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/views/Application.h"
-#include "platform/ui/views/Screen.h"
-#include "platform/ui/views/Window.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 
 namespace {
-
-std::shared_ptr<VantrelAppDelegate> launchRunningScreen(Size screenSize)
-{
-    Application::shared().reset();
-    RunLoop::main().reset();
-    RunLoop::main().setClock(std::make_shared<ManualClock>());
-    Screen::mainScreen().setScale(1);
-    Screen::mainScreen().setSize(screenSize);
-    if (!VantrelLauncher::loadBundle(VANTREL_SOURCE_DIR "/app/resources"))
-        std::abort(); // the figures would be of a screen without its resources
-    auto delegate = VantrelLauncher::launch();
-    for (auto& alert : AlertView::visibleAlerts())
-        alert->dismissWithClickedButtonIndex(0, false);
-    delegate->screen()->startStop();
-    RunLoop::main().runUntilIdle();
-    return delegate;
-}
 
 GRefPtr<GskRenderNode> buildFrame(GtkLayerRenderer& renderer)
 {
@@ -56,7 +35,7 @@ static void BM_FrameWithOnlyTheSquareChanged(benchmark::State& state)
         return;
     }
     Size size { static_cast<double>(state.range(0)), static_cast<double>(state.range(1)) };
-    auto delegate = launchRunningScreen(size);
+    auto delegate = launchRunningScreen(std::make_shared<ManualClock>(), size);
     auto& square = *delegate->screen()->square();
     GtkScreenWidget screen;
     GtkLayerRenderer& renderer = screen.renderer();

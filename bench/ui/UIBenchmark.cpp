@@ -1,36 +1,19 @@
 // Composite time of the whole test screen, and the CPU share of the test
 // running in real time headless for ten seconds.
 #include "app/VantrelAppDelegate.h"
-#include "app/VantrelLauncher.h"
 #include "app/vcVantrel.h"
+#include "bench/ui/RunningScreen.h"
 #include "platform/foundation/ManualClock.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/controls/AlertView.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdlib>
 #include <sys/resource.h>
 
 namespace {
-
-std::shared_ptr<VantrelAppDelegate> launchRunningScreen(std::shared_ptr<Clock> clock)
-{
-    Application::shared().reset();
-    RunLoop::main().reset();
-    RunLoop::main().setClock(std::move(clock));
-    if (!VantrelLauncher::loadBundle(VANTREL_SOURCE_DIR "/app/resources"))
-        std::abort(); // the figures would be of a screen without its resources
-    auto delegate = VantrelLauncher::launch();
-    for (auto& alert : AlertView::visibleAlerts())
-        alert->dismissWithClickedButtonIndex(0, false);
-    delegate->screen()->startStop();
-    RunLoop::main().runUntilIdle();
-    return delegate;
-}
 
 double cpuSeconds()
 {

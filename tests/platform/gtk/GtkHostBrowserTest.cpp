@@ -4,6 +4,7 @@
 #include "platform/ui/controls/WebView.h"
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Window.h"
+#include "tests/platform/gtk/GtkDisplayTest.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -29,13 +30,10 @@ int childCount(GtkWidget* widget)
 
 // A page opened over the screen and closed again, twenty times: the host
 // keeps no page widget, picture or render node of it afterwards.
-TEST(GtkHostBrowserTest, OpeningAndClosingAPageTwentyTimesLeavesNothingBehind)
+using GtkHostBrowserTest = GtkDisplayTest;
+
+TEST_F(GtkHostBrowserTest, OpeningAndClosingAPageTwentyTimesLeavesNothingBehind)
 {
-    if (!GtkHost::initialize())
-        GTEST_SKIP() << "no display";
-    RunLoop::main().reset();
-    RunLoop::main().setClock(nullptr);
-    Application::shared().reset();
     LoopbackServer server;
     server.respond(
         "/page", { 200, "<html><body style='background:#08f'><h1>Landing page</h1></body></html>", "text/html" });

@@ -6,6 +6,7 @@
 #include "platform/ui/views/Application.h"
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
+#include "tests/platform/gtk/GtkDisplayTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +17,23 @@
 // The desktop host shows the same picture as the headless compositor for the
 // same views, whatever the window's size, full screen, the app's scale or
 // the monitor's scale factor (GDK_SCALE=2 in its own CTest entry).
-class GtkHostPictureTest : public ::testing::Test {
+class GtkHostPictureTest : public GtkDisplayTest {
 protected:
     void SetUp() override
     {
-        if (!GtkHost::initialize())
-            GTEST_SKIP() << "no display";
-        RunLoop::main().reset();
-        RunLoop::main().setClock(nullptr);
-        Application::shared().reset();
+        GtkDisplayTest::SetUp();
+        if (IsSkipped())
+            return;
         m_dir = std::filesystem::temp_directory_path() / ("vantrel-picture-" + std::to_string(getpid()));
         std::filesystem::create_directories(m_dir);
     }
     void TearDown() override
     {
         m_views.clear();
-        Application::shared().reset();
+        GtkDisplayTest::TearDown();
         std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
+        if (!m_dir.empty())
+            std::filesystem::remove_all(m_dir, ignored);
     }
 
     // Every kind of node the renderer makes: colours, rounded clips and

@@ -6,6 +6,8 @@
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/Window.h"
 
+#include "tests/platform/gtk/GtkDisplayTest.h"
+
 #include <gtest/gtest.h>
 
 // Records where its touches go, like the test square.
@@ -22,18 +24,8 @@ public:
     int began { 0 }, ended { 0 }, cancelled { 0 };
 };
 
-class GtkHostTest : public ::testing::Test {
+class GtkHostTest : public GtkDisplayTest {
 protected:
-    void SetUp() override
-    {
-        if (!GtkHost::initialize())
-            GTEST_SKIP() << "no display";
-        RunLoop::main().reset();
-        RunLoop::main().setClock(nullptr);
-        Application::shared().reset();
-    }
-    void TearDown() override { Application::shared().reset(); }
-
     // Runs the real main loop until GTK has drawn `frames` more times (or a time-out).
     bool waitForDraws(GtkHost& host, int frames)
     {

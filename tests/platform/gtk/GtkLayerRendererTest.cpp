@@ -8,6 +8,7 @@
 #include "platform/ui/views/Screen.h"
 #include "platform/ui/views/View.h"
 #include "platform/ui/views/Window.h"
+#include "tests/platform/gtk/GtkDisplayTest.h"
 
 #include <gtest/gtest.h>
 
@@ -61,15 +62,22 @@ Picture render(GskRenderNode* node, int width, int height, const char* savedAs =
 
 } // namespace
 
-class GtkLayerRendererTest : public ::testing::Test {
+class GtkLayerRendererTest : public GtkDisplayTest {
 protected:
+    GtkLayerRendererTest()
+        : GtkLayerRendererTest(std::make_shared<ManualClock>())
+    {
+    }
+    explicit GtkLayerRendererTest(std::shared_ptr<ManualClock> clock)
+        : GtkDisplayTest(clock)
+        , m_clock(std::move(clock))
+    {
+    }
     void SetUp() override
     {
-        if (!GtkHost::initialize())
-            GTEST_SKIP() << "no display";
-        RunLoop::main().reset();
-        RunLoop::main().setClock(m_clock);
-        Application::shared().reset();
+        GtkDisplayTest::SetUp();
+        if (IsSkipped())
+            return;
         Application::shared().setStatusBarHidden(true);
         m_screen = std::make_unique<GtkScreenWidget>();
         m_window = View::make<Window>(Screen::mainScreen().bounds());
@@ -84,9 +92,7 @@ protected:
         m_square.reset();
         m_window.reset();
         m_screen.reset();
-        Application::shared().reset();
-        RunLoop::main().reset();
-        RunLoop::main().setClock(nullptr);
+        GtkDisplayTest::TearDown();
     }
 
     // One frame of the whole screen at one unit and one pixel per point.
@@ -99,7 +105,7 @@ protected:
     const std::vector<Rect>& damage() { return m_screen->renderer().lastFrameDamage(); }
     GtkLayerRenderer& renderer() { return m_screen->renderer(); }
 
-    std::shared_ptr<ManualClock> m_clock { std::make_shared<ManualClock>() };
+    std::shared_ptr<ManualClock> m_clock;
     std::unique_ptr<GtkScreenWidget> m_screen;
     std::shared_ptr<Window> m_window;
     std::shared_ptr<View> m_square;

@@ -191,17 +191,11 @@ uint64_t vcVantrel::ticksDue() const
 void vcVantrel::countTicks()
 {
     uint64_t due = ticksDue();
-    // Stopped, the ticks go by uncounted.
-    for (; m_isOn && m_ticksCounted < due; ++m_ticksCounted) {
-        bool wasWhite = m_pixelIsWhite;
+    // Stopped, the ticks go by uncounted. Ticks overdue after a change (the
+    // loop was held up) are dropped, as a late timer's missed firings are: no
+    // burst of changes to catch up.
+    for (bool wasWhite = m_pixelIsWhite; m_isOn && m_ticksCounted < due && m_pixelIsWhite == wasWhite; ++m_ticksCounted)
         counter();
-        // Ticks overdue after a change (the loop was held up) are dropped, as
-        // a late timer's missed firings are: no burst of changes to catch up.
-        if (m_pixelIsWhite != wasWhite) {
-            m_ticksCounted = due;
-            break;
-        }
-    }
     m_ticksCounted = std::max(m_ticksCounted, due);
 }
 

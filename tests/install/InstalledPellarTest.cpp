@@ -54,6 +54,19 @@ Result run(const std::string& command)
     return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, output };
 }
 
+// The window ids in xdotool's output. A window that another test's program
+// closes during the search makes xdotool print an X error among them.
+std::vector<std::string> windowIds(const std::string& output)
+{
+    std::vector<std::string> windows;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
+            windows.push_back(line);
+    }
+    return windows;
+}
+
 std::string readFile(const fs::path& path)
 {
     std::ifstream in(path);
@@ -159,9 +172,9 @@ protected:
         // The example's own window, not one an earlier run may have left.
         auto found = run("timeout 20 xdotool search --sync --onlyvisible --pid " + std::to_string(example.pid())
             + " --name '^Banner example$'");
-        std::string window = found.output.substr(0, found.output.find('\n'));
-        ASSERT_FALSE(window.empty()) << found.output;
-        auto picture = run("xwd -silent -id " + window);
+        auto ids = windowIds(found.output);
+        ASSERT_FALSE(ids.empty()) << found.output;
+        auto picture = run("xwd -silent -id " + ids.front());
         auto image = imageFromXWD(picture.output);
         ASSERT_TRUE(image) << "no picture of " << name;
         fs::path shots = fs::path(VANTREL_BINARY_DIR) / "install-screenshots";
@@ -270,18 +283,12 @@ TEST_F(InstalledPellarTest, CExampleBuildsEveryWayAndShowsItsBannerAtTheBottom)
 // The example's visible windows, as the X server lists them.
 std::vector<std::string> visibleWindowsOf(pid_t pid)
 {
-    std::vector<std::string> windows;
-    std::istringstream lines(run("xdotool search --onlyvisible --pid " + std::to_string(pid)).output);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
-            windows.push_back(line);
-    }
-    return windows;
+    return windowIds(run("xdotool search --onlyvisible --pid " + std::to_string(pid)).output);
 }
 
-bool waitForWindowCount(pid_t pid, size_t count, std::vector<std::string>& windows)
+bool waitForWindowCount(pid_t pid, size_t count, std::vector<std::string>& windows, int checks = 100)
 {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < checks; ++i) {
         windows = visibleWindowsOf(pid);
         if (windows.size() == count)
             return true;
@@ -318,9 +325,15 @@ TEST_F(InstalledPellarTest, AClickOnTheBannerOpensTheBrowserInItsOwnWindowAndDon
     fs::create_directories(shots);
     picture->writePNG((shots / "c-example-browser.png").string());
 
-    // Done sits at the left of the browser's top bar.
-    run("xdotool mousemove --window " + browser + " 30 21 click 1");
-    ASSERT_TRUE(waitForWindowCount(program.pid(), 1, windows)) << program.output();
+    // Done sits at the left of the browser's top bar. On a loaded machine a
+    // click can come before the new window takes input; as a user would, it
+    // clicks again.
+    bool closed = false;
+    for (int click = 0; click < 4 && !closed; ++click) {
+        run("xdotool mousemove --window " + browser + " 30 21 click 1");
+        closed = waitForWindowCount(program.pid(), 1, windows, 25);
+    }
+    ASSERT_TRUE(closed) << program.output();
     EXPECT_EQ(windows[0], main);
     EXPECT_EQ(program.output().find("CRITICAL"), std::string::npos) << program.output();
 }
